@@ -1,0 +1,1 @@
+# The alarm record, the alarm file and the alarm windows.

@@ -1,0 +1,345 @@
+#include "app/bigcform.h"
+
+#include "app/clock.h"
+#include "app/clockbas.h"
+#include "app/clocktext.h"
+#include "app/dragsnap.h"
+#include "app/instanceguard.h"
+#include "app/topmost.h"
+#include "app/traymessage.h"
+#include "display/ledclock.h"
+#include "display/twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace {
+
+const QColor kRed = QColor::fromRgb(255, 0, 0);
+const QColor kDarkRed = QColor::fromRgb(128, 0, 0);
+
+constexpr int kDateRefreshMs = 1000;
+
+int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return TrayMessage::LeftButtonDown;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayMessage::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context:
+        return TrayMessage::RightButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+        return TrayMessage::MiddleButtonUp;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return TrayMessage::MouseMove;
+}
+
+QRect pixelRect(const QRectF &twips)
+{
+    return twipsToPixels(twips).toRect();
+}
+
+// A one-pixel outline drawn inside the shape's rectangle.
+void drawOutline(QPainter &painter, const QRectF &twips, const QPen &pen)
+{
+    painter.setPen(pen);
+    painter.drawRect(pixelRect(twips).adjusted(0, 0, -1, -1));
+}
+
+} // namespace
+
+BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_bas(bas)
+{
+    setWindowTitle(QStringLiteral("Tockaro"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/tockaro-16.xpm"));
+    icon.addFile(QStringLiteral(":/icons/tockaro-32.xpm"));
+    setWindowIcon(icon);
+
+    m_display = new LedClock(this);
+    m_display->setObjectName(QStringLiteral("LedClock"));
+    m_theDate = new QLabel(QStringLiteral("The date will show here."), this);
+    m_theDate->setObjectName(QStringLiteral("TheDate"));
+    m_theDate->setToolTip(QStringLiteral("Right click for Options"));
+    m_theDate->setStyleSheet(QStringLiteral("color: #ff0000; background: transparent;"));
+    m_theDate->installEventFilter(this);
+
+    connect(m_display, &LedClock::MouseDown, this,
+            [this](int button, int, double x, double y) { pointerDown(button, x, y); });
+    connect(m_display, &LedClock::MouseMove, this,
+            [this](int, int, double x, double y) { pointerMove(x, y); });
+    connect(m_display, &LedClock::MouseUp, this,
+            [this](int button, int, double, double) { pointerUp(button); });
+
+    buildMenu();
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setSingleShot(true);
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer1, &QTimer::timeout, this, &BigCForm::Timer1_Timer);
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setInterval(kDateRefreshMs);
+    connect(&m_timer2, &QTimer::timeout, this, &BigCForm::Timer2_Timer);
+
+    Sizing(state.adjustsize);
+}
+
+BigCForm::~BigCForm() = default;
+
+void BigCForm::buildMenu()
+{
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("mPopupSys"));
+    m_hideshow = m_popup->addAction(QStringLiteral("Show Time"));
+    m_hideshow->setObjectName(QStringLiteral("hideshow"));
+    connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
+    m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
+    m_popup->addAction(QStringLiteral("Alarms"))->setObjectName(QStringLiteral("Alarmsform"));
+    m_popup->addAction(QStringLiteral("Options"))->setObjectName(QStringLiteral("mopts"));
+    QAction *about = m_popup->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, &BigCForm::aboutClick);
+    m_popup->addSeparator()->setObjectName(QStringLiteral("Bar2"));
+    QAction *exit = m_popup->addAction(QStringLiteral("Exit..."));
+    exit->setObjectName(QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &BigCForm::exitClick);
+}
+
+bool BigCForm::load()
+{
+    if (!m_bas.instanceGuard().tryAcquire()) {
+        m_bas.messg(QStringLiteral("Another copy of Tockaro Program is running"));
+        m_bas.endProgram();
+        return false;
+    }
+    state.alarmON = false;
+    state.alarmwin = false;
+    state.alaringnow = false;
+    addTrayIcon();
+
+    // The first text is always in the 12-hour form; the first tick, within
+    // half a second, puts it in the chosen one.
+    const QDateTime now = m_bas.clock().now();
+    m_display->TimeIN(clockTimeText(now.time(), false, QLocale()));
+    armClockTick();
+    m_timer2.start();
+
+    Sizing(state.adjustsize);
+    QCoreApplication::processEvents();
+
+    const QRect screen = this->screen()->geometry();
+    move(screen.left() + screen.width() / 2 - width() / 2, screen.top());
+    m_theDate->setText(dateLineText(now.date(), QLocale()));
+
+    // Without a notification area the clock is the only way into the program,
+    // so it shows whatever the settings say and cannot be hidden.
+    if (!m_tray) {
+        state.isshowing = true;
+        m_hideshow->setEnabled(false);
+    }
+    if (state.isshowing) {
+        m_hideshow->setText(QStringLiteral("Hide Time"));
+        Showled(*this, true);
+    } else {
+        m_hideshow->setText(QStringLiteral("Show Time"));
+        hide();
+    }
+    return true;
+}
+
+void BigCForm::addTrayIcon()
+{
+    if (!m_bas.trayAvailable())
+        return;
+    m_tray = new QSystemTrayIcon(windowIcon(), this);
+    m_tray->setToolTip(QStringLiteral("Right Click For Popup"));
+    connect(
+        m_tray, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) { trayMessage(trayMessageFor(reason)); });
+    m_tray->show();
+}
+
+void BigCForm::removeTrayIcon()
+{
+    if (m_tray)
+        m_tray->hide();
+}
+
+void BigCForm::trayMessage(int mouseMessage)
+{
+    switch (trayActionFor(mouseMessage)) {
+    case TrayAction::ShowClock:
+        showClock();
+        break;
+    case TrayAction::OpenMenu:
+        m_popup->popup(QCursor::pos());
+        break;
+    case TrayAction::Nothing:
+        break;
+    }
+}
+
+void BigCForm::Showled(QWidget &window, bool showbig)
+{
+    settopmost(window);
+    if (showbig) {
+        show();
+        raise();
+    }
+}
+
+void BigCForm::showClock()
+{
+    m_hideshow->setText(QStringLiteral("Hide Time"));
+    state.isshowing = true;
+    Showled(*this, true);
+}
+
+void BigCForm::hideshowClick()
+{
+    if (state.isshowing) {
+        m_hideshow->setText(QStringLiteral("Show Time"));
+        state.isshowing = false;
+        hide();
+    } else {
+        showClock();
+    }
+}
+
+void BigCForm::aboutClick()
+{
+    m_bas.messg(QStringLiteral("Tockaro Program %1, the desktop alarm clock\n"
+                               "Home page: https://tockaro.example/\n")
+                    .arg(QStringLiteral(TOCKARO_VERSION)));
+}
+
+void BigCForm::exitClick()
+{
+    removeTrayIcon();
+    m_bas.endProgram();
+}
+
+void BigCForm::Sizing(int percent)
+{
+    m_layout = clockWindowLayout(percent);
+    m_display->adjustsize(percent);
+    m_display->move(pixelRect(m_layout.display).topLeft());
+    QFont font(QStringLiteral("Verdana"));
+    font.setBold(true);
+    font.setPointSize(m_layout.dateFontPoints);
+    m_theDate->setFont(font);
+    m_theDate->setGeometry(pixelRect(m_layout.dateLine));
+    setFixedSize(qRound(twipsToPixels(m_layout.windowWidth)),
+                 qRound(twipsToPixels(m_layout.windowHeight)));
+    update();
+}
+
+void BigCForm::armClockTick()
+{
+    m_timer1.start(msecsToNextHalfSecond(m_bas.clock().now().time()));
+}
+
+void BigCForm::Timer1_Timer()
+{
+    const QDateTime now = m_bas.clock().now();
+    m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
+    m_theDate->setVisible(dateLineShown(state.adjustsize));
+    armClockTick();
+}
+
+void BigCForm::Timer2_Timer()
+{
+    const QString today = dateLineText(m_bas.clock().now().date(), QLocale());
+    if (m_theDate->text() != today)
+        m_theDate->setText(today);
+}
+
+void BigCForm::pointerDown(int button, double x, double y)
+{
+    if (button == 1) {
+        setCursor(Qt::SizeAllCursor);
+        m_dragging = true;
+        m_grab = QPoint(qRound(x), qRound(y));
+    } else if (button == 2) {
+        m_popup->popup(QCursor::pos());
+    }
+}
+
+void BigCForm::pointerMove(double x, double y)
+{
+    if (!m_dragging)
+        return;
+    const QRect screen = this->screen()->geometry();
+    DragInput in;
+    in.windowTopLeft = ((pos() - screen.topLeft()) * kTwipsPerPixel);
+    in.windowSize = QSize(qRound(m_layout.windowWidth), qRound(m_layout.windowHeight));
+    in.screenSize = screen.size() * kTwipsPerPixel;
+    in.pointer = QPoint(qRound(x), qRound(y));
+    in.grab = m_grab;
+    const QPoint to = draggedWindowPosition(in);
+    move(screen.topLeft() + QPoint(qRound(twipsToPixels(to.x())), qRound(twipsToPixels(to.y()))));
+}
+
+void BigCForm::pointerUp(int button)
+{
+    if (button != 1)
+        return;
+    m_dragging = false;
+    unsetCursor();
+}
+
+bool BigCForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The date line drags the window like the digits do, but opens no menu.
+    if (watched == m_theDate) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            const QPointF at = pixelsToTwips(mouse->position());
+            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress)
+                pointerDown(1, at.x(), at.y());
+            else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton))
+                pointerMove(at.x(), at.y());
+            else if (mouse->button() == Qt::LeftButton &&
+                     event->type() == QEvent::MouseButtonRelease)
+                pointerUp(1);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BigCForm::closeEvent(QCloseEvent *event)
+{
+    m_timer1.stop();
+    m_timer2.stop();
+    removeTrayIcon();
+    event->accept();
+    // The clock window is the program: closing it ends the program rather than
+    // leaving it running with nothing on screen.
+    m_bas.endProgram();
+}
+
+void BigCForm::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    drawOutline(painter, m_layout.outerOutline, QPen(kDarkRed, 1, Qt::DashLine));
+    drawOutline(painter, m_layout.outline, QPen(kRed, 1));
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/bigcformstate.h"
+#include "app/windowsizing.h"
+
+#include <QPoint>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+class ClockBas;
+class LedClock;
+class QAction;
+class QLabel;
+class QMenu;
+
+// The clock window: borderless, black, always on top, draggable, with the date
+// line above the LED digits; and the tray icon with its popup menu.
+class BigCForm final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BigCForm)
+
+public:
+    explicit BigCForm(ClockBas &bas, QWidget *parent = nullptr);
+    ~BigCForm() override;
+
+    // The load handler: refuses a second copy, registers the tray icon, lays out,
+    // places and shows or hides the window. False when this copy must not run.
+    bool load();
+
+    // Makes `window` topmost where it is and, with showbig, shows the clock.
+    void Showled(QWidget &window, bool showbig);
+
+    // Lays the window out for a display size in percent; keeps its top-left corner.
+    void Sizing(int percent);
+
+    // The tray icon's mouse message, in the platform's numbering.
+    void trayMessage(int mouseMessage);
+
+    BigCFormState state;
+
+    LedClock *display() const { return m_display; }
+    QLabel *TheDate() const { return m_theDate; }
+    QMenu *mPopupSys() const { return m_popup; }
+    QAction *hideshow() const { return m_hideshow; }
+    // Null where the platform has no notification area.
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenu();
+    void addTrayIcon();
+    void removeTrayIcon();
+    void showClock();
+    void hideshowClick();
+    void aboutClick();
+    void exitClick();
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void armClockTick();
+
+    void pointerDown(int button, double x, double y);
+    void pointerMove(double x, double y);
+    void pointerUp(int button);
+
+    ClockBas &m_bas;
+    LedClock *m_display = nullptr;
+    QLabel *m_theDate = nullptr;
+    QMenu *m_popup = nullptr;
+    QAction *m_hideshow = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    QTimer m_timer1;
+    QTimer m_timer2;
+    ClockWindowLayout m_layout;
+
+    bool m_dragging = false;
+    QPoint m_grab; // twips on the pressed control
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's modal dialogs. Tests answer them without showing a window.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // The program's one message box: title "Tockaro Program", information icon,
+    // a single OK button. Returns when the user has closed it.
+    virtual void messg(const QString &text) = 0;
+};
+
+class QtDialogs final : public Dialogs {
+public:
+    void messg(const QString &text) override;
+};

@@ -1,0 +1,32 @@
+#include "app/clock.h"
+#include "app/clockbas.h"
+#include "app/dialogs.h"
+#include "app/instanceguard.h"
+#include "app/programend.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+int main(int argc, char *argv[])
+{
+    // Qt Multimedia's other backend crashes where there is no audio device.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tockaro"));
+    // The program lives in the tray; hiding the clock must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    SystemClock clock;
+    QtDialogs dialogs;
+    EventLoopEnd programEnd;
+    FolderLockGuard instanceGuard(programFolder);
+    ClockBas bas({clock, dialogs, programEnd, instanceGuard, programFolder,
+                  QSystemTrayIcon::isSystemTrayAvailable()});
+
+    if (!bas.startprogram() || programEnd.ended())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,9 @@
+#include "app/programend.h"
+
+#include <QCoreApplication>
+
+void EventLoopEnd::endProgram()
+{
+    m_ended = true;
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,114 @@
+#include "display/ledclock.h"
+
+#include "display/ledglyph.h"
+#include "display/twips.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+int buttonMask(Qt::MouseButtons buttons)
+{
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int shiftMask(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+constexpr std::array<int, LedLayout::DigitCount> kDigitCharacter = {0, 1, 3, 4, 6, 7};
+
+} // namespace
+
+LedClock::LedClock(QWidget *parent) : QWidget(parent), m_layout(initialLedLayout())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resizeToLayout();
+}
+
+void LedClock::TimeIN(const QString &TheTime)
+{
+    for (int i = 0; i < LedLayout::DigitCount; ++i) {
+        const int position = kDigitCharacter[i];
+        if (position >= TheTime.size())
+            continue;
+        const int value = TheTime.at(position).digitValue();
+        if (value < 0 || value > 9 || value == m_shown[i])
+            continue;
+        m_shown[i] = value;
+        update(twipsToPixels(m_layout.digits[i]).toAlignedRect());
+    }
+}
+
+void LedClock::adjustsize(int Perc)
+{
+    m_layout = ledLayout(Perc);
+    for (QPixmap &scaled : m_scaledGlyphs)
+        scaled = QPixmap();
+    resizeToLayout();
+    update();
+}
+
+void LedClock::resizeToLayout()
+{
+    resize(qRound(twipsToPixels(m_layout.width)), qRound(twipsToPixels(m_layout.height)));
+}
+
+const QPixmap &LedClock::glyph(int digit)
+{
+    QPixmap &scaled = m_scaledGlyphs[digit];
+    const qreal ratio = devicePixelRatioF();
+    const QSize size =
+        (twipsToPixels(m_layout.digits[0]).size() * ratio).toSize().expandedTo({1, 1});
+    if (scaled.isNull() || scaled.size() != size) {
+        // Smooth when shrinking keeps thin segments visible; exact pixels when
+        // enlarging keep the edges sharp.
+        const bool shrinking = size.width() < LedGlyph::Width;
+        scaled = QPixmap::fromImage(LedGlyph::digit(digit).scaled(
+            size, Qt::IgnoreAspectRatio,
+            shrinking ? Qt::SmoothTransformation : Qt::FastTransformation));
+        scaled.setDevicePixelRatio(ratio);
+    }
+    return scaled;
+}
+
+void LedClock::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::black);
+    for (int i = 0; i < LedLayout::DigitCount; ++i) {
+        const QRectF target = twipsToPixels(m_layout.digits[i]);
+        if (event->region().intersects(target.toAlignedRect()))
+            painter.drawPixmap(target.topLeft(), glyph(m_shown[i]));
+    }
+    for (const QRectF &dot : m_layout.dots)
+        painter.fillRect(twipsToPixels(dot), QColor::fromRgb(LedGlyph::Lit));
+}
+
+void LedClock::mousePressEvent(QMouseEvent *event)
+{
+    const QPointF at = pixelsToTwips(event->position());
+    Q_EMIT MouseDown(buttonMask(event->button()), shiftMask(event->modifiers()), at.x(), at.y());
+}
+
+void LedClock::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF at = pixelsToTwips(event->position());
+    Q_EMIT MouseUp(buttonMask(event->button()), shiftMask(event->modifiers()), at.x(), at.y());
+}
+
+void LedClock::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF at = pixelsToTwips(event->position());
+    Q_EMIT MouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()), at.x(), at.y());
+}
+
+void LedClock::mouseDoubleClickEvent(QMouseEvent *)
+{
+    Q_EMIT MouseDBLCLICK();
+}

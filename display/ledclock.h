@@ -1,0 +1,55 @@
+#pragma once
+
+#include "display/ledlayout.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+
+// Six red seven-segment digits, HH:MM:SS, on black. The host hands it the time
+// text and the display size; pointer actions come back as signals with the
+// position in twips from the control's top-left corner.
+class LedClock final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LedClock)
+
+public:
+    explicit LedClock(QWidget *parent = nullptr);
+
+    // Characters 1-2, 4-5 and 7-8 of the text are the hour, minute and second
+    // digits; anything else is ignored, and a character that is not a digit
+    // leaves its digit as it was.
+    void TimeIN(const QString &TheTime);
+
+    // Lays the digits out for a size in percent of the design size and resizes
+    // the control to match.
+    void adjustsize(int Perc);
+
+    const LedLayout &layout() const { return m_layout; }
+
+    // The value each digit picture now shows, Hr1 first.
+    std::array<int, LedLayout::DigitCount> shownDigits() const { return m_shown; }
+
+Q_SIGNALS:
+    void MouseDown(int Button, int Shift, double X, double Y);
+    void MouseUp(int Button, int Shift, double X, double Y);
+    void MouseMove(int Button, int Shift, double X, double Y);
+    void MouseDBLCLICK();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void resizeToLayout();
+    const QPixmap &glyph(int digit);
+
+    LedLayout m_layout;
+    std::array<int, LedLayout::DigitCount> m_shown{};
+    // The ten glyphs scaled to the digit size, made when first painted at it.
+    std::array<QPixmap, 10> m_scaledGlyphs;
+};

@@ -1,0 +1,3 @@
+list(APPEND TOCKARO_CORE_SOURCES
+    playback/soundtable.cpp playback/soundtable.h
+)

@@ -1,0 +1,1 @@
+# The settings file and the options dialog.
