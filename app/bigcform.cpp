@@ -5,6 +5,7 @@
 #include "app/clocktext.h"
 #include "app/dragsnap.h"
 #include "app/instanceguard.h"
+#include "app/logging.h"
 #include "app/topmost.h"
 #include "app/traymessage.h"
 #include "display/ledclock.h"
@@ -148,10 +149,10 @@ bool BigCForm::load()
         m_hideshow->setEnabled(false);
     }
     if (state.isshowing) {
-        m_hideshow->setText(QStringLiteral("Hide Time"));
+        setHideshowCaption(QStringLiteral("Hide Time"));
         Showled(*this, true);
     } else {
-        m_hideshow->setText(QStringLiteral("Show Time"));
+        setHideshowCaption(QStringLiteral("Show Time"));
         hide();
     }
     return true;
@@ -167,12 +168,15 @@ void BigCForm::addTrayIcon()
         m_tray, &QSystemTrayIcon::activated, this,
         [this](QSystemTrayIcon::ActivationReason reason) { trayMessage(trayMessageFor(reason)); });
     m_tray->show();
+    qCInfo(lcClock) << "tray icon added";
 }
 
 void BigCForm::removeTrayIcon()
 {
-    if (m_tray)
+    if (m_tray) {
         m_tray->hide();
+        qCInfo(lcClock) << "tray icon removed";
+    }
 }
 
 void BigCForm::trayMessage(int mouseMessage)
@@ -198,9 +202,15 @@ void BigCForm::Showled(QWidget &window, bool showbig)
     }
 }
 
+void BigCForm::setHideshowCaption(const QString &caption)
+{
+    m_hideshow->setText(caption);
+    qCInfo(lcClock) << "menu item:" << caption;
+}
+
 void BigCForm::showClock()
 {
-    m_hideshow->setText(QStringLiteral("Hide Time"));
+    setHideshowCaption(QStringLiteral("Hide Time"));
     state.isshowing = true;
     Showled(*this, true);
 }
@@ -208,7 +218,7 @@ void BigCForm::showClock()
 void BigCForm::hideshowClick()
 {
     if (state.isshowing) {
-        m_hideshow->setText(QStringLiteral("Show Time"));
+        setHideshowCaption(QStringLiteral("Show Time"));
         state.isshowing = false;
         hide();
     } else {

@@ -55,6 +55,7 @@ private:
     void buildMenu();
     void addTrayIcon();
     void removeTrayIcon();
+    void setHideshowCaption(const QString &caption);
     void showClock();
     void hideshowClick();
     void aboutClick();

@@ -4,6 +4,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     app/clocktext.cpp app/clocktext.h
     app/dragsnap.cpp app/dragsnap.h
     app/instanceguard.cpp app/instanceguard.h
+    app/logging.cpp app/logging.h
     app/programend.cpp app/programend.h
     app/traymessage.cpp app/traymessage.h
     app/windowsizing.cpp app/windowsizing.h

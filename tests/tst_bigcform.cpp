@@ -40,6 +40,9 @@ private Q_SLOTS:
         QCOMPARE(m_form->TheDate()->text(), dateText());
         QCOMPARE(m_form->hideshow()->text(), QStringLiteral("Hide Time"));
         QCOMPARE(m_form->trayIcon()->toolTip(), QStringLiteral("Right Click For Popup"));
+        const QIcon icon = m_form->trayIcon()->icon();
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+        QCOMPARE(icon.pixmap(32).toImage().pixelColor(10, 20), QColor(Qt::black)); // the face
     }
 
     void menuHasItsCaptionsInOrder()

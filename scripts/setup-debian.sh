@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what Tockaro needs on Debian 12, as root. Idempotent: packages that
+# are already there are left alone and the package lists are fetched only when
+# something is missing.
+#
+# usage: setup-debian.sh run|test|bench
+set -euo pipefail
+
+build=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev lame)
+# Qt Multimedia plays through GStreamer: WMA needs ugly and libav, MIDI needs
+# bad (with its General MIDI soundfont), FLV and MPEG-4 video need libav.
+playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+    gstreamer1.0-plugins-ugly gstreamer1.0-libav fonts-dejavu-core)
+# Test media are made at build time; the end-to-end run needs an X server and
+# a tray host; the fuzz target needs clang's libFuzzer.
+testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
+    faketime clang libclang-rt-14-dev)
+benchmark=(libx11-dev libxdamage-dev xvfb x11-utils)
+
+case "${1:-}" in
+run) wanted=("${build[@]}" "${playback[@]}") ;;
+test) wanted=("${build[@]}" "${playback[@]}" "${testing[@]}") ;;
+bench) wanted=("${build[@]}" "${playback[@]}" "${benchmark[@]}") ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing packages (run as root to install): ${missing[*]}" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# End-to-end run of the installed program on a real X server with a real tray
+# host: start-up, the tray icon, the popup menu, hiding and showing, a second
+# copy, a crash's stale lock and Exit. Leaves nothing running.
+#
+# usage: e2e.sh BUILD_DIR
+set -euo pipefail
+
+build_dir=$(cd "$1" && pwd)
+work=$(mktemp -d)
+folder=$work/folder
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+pids=()
+
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for log in "$work"/*.log; do
+        [ -f "$log" ] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
+    done
+    exit 1
+}
+
+step() { echo "e2e: $*"; }
+
+# Polls a command every 50 ms until it succeeds or the deadline passes.
+wait_for() {
+    local what=$1 seconds=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+        sleep 0.05
+    done
+}
+
+running() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" | cut -c1)" != Z ]; }
+ended() { ! running "$1"; }
+
+clock_window() { xdotool search --onlyvisible --name '^Tockaro$' | head -n 1; }
+clock_shown() { [ -n "$(clock_window)" ]; }
+clock_hidden() { [ -z "$(clock_window)" ]; }
+message_box() { xdotool search --onlyvisible --name '^Tockaro Program$' | head -n 1; }
+message_shown() { [ -n "$(message_box)" ]; }
+
+# Qt's tray icon docks into trayer's panel as a child window of the program.
+tray_icon() {
+    xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ { inpanel = 1; next }
+        inpanel && /"Tockaro": \("tockaro"/ { print $1; exit }'
+}
+tray_present() { [ -n "$(tray_icon)" ]; }
+tray_absent() { [ -z "$(tray_icon)" ]; }
+
+tray_center() {
+    local id=$1 x y w h
+    eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { print "x=" $4 }
+        /Absolute upper-left Y/ { print "y=" $4 } /Width:/ { print "w=" $2 }
+        /Height:/ { print "h=" $2 }')"
+    echo "$((x + w / 2)) $((y + h / 2))"
+}
+
+logged() { grep -qF "$2" "$work/$1.log"; }
+visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
+# The popup menu is one more visible window of the program than before the click.
+menu_open() { [ "$(visible_windows "$1")" -gt "$2" ]; }
+
+start_program() {
+    local name=$1
+    QT_QPA_PLATFORM=xcb QT_MEDIA_BACKEND=gstreamer QT_LOGGING_RULES='tockaro.*.info=true' \
+        "$folder/tockaro" >"$work/$name.log" 2>&1 &
+    pids+=($!)
+    last_pid=$!
+}
+
+step "installing into a temporary program folder"
+cmake --install "$build_dir" --prefix "$folder" >/dev/null
+[ -f "$folder/conf" ] && [ -f "$folder/als" ] && [ ! -s "$folder/als" ] || fail "conf and an empty als"
+[ "$(ls "$folder/Sounds" | wc -l)" -eq 11 ] || fail "ten sounds and the chime in Sounds/"
+
+step "starting Xvfb and the tray host"
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -noreset -nolisten tcp -screen 0 1280x800x24 >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 -u "$display_fd" display_number || fail "Xvfb did not start"
+export DISPLAY=":$display_number"
+trayer --edge top --align right --widthtype request --height 24 --transparent false \
+    >"$work/trayer.log" 2>&1 &
+pids+=($!)
+wait_for "the tray host" 10 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"'
+
+step "first start: tray icon and the clock at the top centre"
+start_program first
+first=$last_pid
+wait_for "the clock window" 10 clock_shown
+wait_for "the tray icon" 10 tray_present
+window=$(clock_window)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$Y" -eq 0 ] || fail "clock window top is $Y, not 0"
+[ $((X + WIDTH / 2 - 640)) -ge -1 ] && [ $((X + WIDTH / 2 - 640)) -le 1 ] ||
+    fail "clock window is not centred: x=$X width=$WIDTH"
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "clock is not kept on top"
+clock_x=$X
+clock_y=$Y
+
+step "right-click on the digits opens the menu; Hide Time hides the clock"
+before=$(visible_windows "$first")
+xdotool mousemove $((clock_x + 60)) $((clock_y + 35)) click 3
+wait_for "the popup menu" 5 menu_open "$first" "$before"
+xdotool key Down Return
+wait_for "the clock to hide" 5 clock_hidden
+wait_for "the caption Show Time" 5 logged first 'menu item: "Show Time"'
+
+step "double-click on the tray icon shows the clock again"
+read -r tray_x tray_y < <(tray_center "$(tray_icon)")
+xdotool mousemove "$tray_x" "$tray_y" click --repeat 2 --delay 60 1
+wait_for "the clock to show" 5 clock_shown
+[ "$(grep -c 'menu item: "Hide Time"' "$work/first.log")" -eq 2 ] || fail "caption back to Hide Time"
+
+step "a second start shows only the message box and ends once it is answered"
+start_program second
+second=$last_pid
+wait_for "the second copy's message box" 10 message_shown
+[ "$(xdotool search --onlyvisible --pid "$second" | wc -l)" -eq 1 ] || fail "second copy shows more"
+logged second "tray icon added" && fail "second copy added a tray icon"
+xdotool windowfocus "$(message_box)"
+xdotool key Return
+wait_for "the second copy to end" 10 ended "$second"
+running "$first" || fail "the first copy ended too"
+tray_present || fail "the first copy lost its tray icon"
+clock_shown || fail "the first copy lost its clock"
+
+step "Exit from the tray menu ends the program and removes the icon"
+read -r tray_x tray_y < <(tray_center "$(tray_icon)")
+before=$(visible_windows "$first")
+xdotool mousemove "$tray_x" "$tray_y" click 3
+wait_for "the popup menu" 5 menu_open "$first" "$before"
+xdotool key Up Return
+wait_for "the program to end" 10 ended "$first"
+wait_for "the tray icon to go" 5 tray_absent
+
+step "a copy killed outright does not block the next start"
+start_program crashed
+crashed=$last_pid
+wait_for "the clock window" 10 clock_shown
+kill -9 "$crashed"
+wait "$crashed" 2>/dev/null || true
+wait_for "the killed copy to end" 5 ended "$crashed"
+start_program after_crash
+after_crash=$last_pid
+wait_for "the clock after a crash" 10 clock_shown
+message_shown && fail "a stale lock refused the start"
+kill "$after_crash"
+wait_for "the last copy to end" 5 ended "$after_crash"
+
+echo "e2e: all steps passed"
