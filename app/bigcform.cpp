@@ -25,8 +25,6 @@ namespace {
 const QColor kRed = QColor::fromRgb(255, 0, 0);
 const QColor kDarkRed = QColor::fromRgb(128, 0, 0);
 
-constexpr int kDateRefreshMs = 1000;
-
 int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
@@ -89,7 +87,8 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     m_timer1.setTimerType(Qt::PreciseTimer);
     connect(&m_timer1, &QTimer::timeout, this, &BigCForm::Timer1_Timer);
     m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setInterval(kDateRefreshMs);
+    m_timer2.setSingleShot(true);
+    m_timer2.setTimerType(Qt::PreciseTimer);
     connect(&m_timer2, &QTimer::timeout, this, &BigCForm::Timer2_Timer);
 
     Sizing(state.adjustsize);
@@ -133,7 +132,7 @@ bool BigCForm::load()
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), false, QLocale()));
     armClockTick();
-    m_timer2.start();
+    armDateRefresh();
 
     Sizing(state.adjustsize);
     QCoreApplication::processEvents();
@@ -259,6 +258,11 @@ void BigCForm::armClockTick()
     m_timer1.start(msecsToNextHalfSecond(m_bas.clock().now().time()));
 }
 
+void BigCForm::armDateRefresh()
+{
+    m_timer2.start(msecsToNextSecond(m_bas.clock().now().time()));
+}
+
 void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
@@ -272,6 +276,7 @@ void BigCForm::Timer2_Timer()
     const QString today = dateLineText(m_bas.clock().now().date(), QLocale());
     if (m_theDate->text() != today)
         m_theDate->setText(today);
+    armDateRefresh();
 }
 
 void BigCForm::pointerDown(int button, double x, double y)

@@ -64,6 +64,7 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void armClockTick();
+    void armDateRefresh();
 
     void pointerDown(int button, double x, double y);
     void pointerMove(double x, double y);

@@ -42,3 +42,8 @@ int msecsToNextHalfSecond(QTime time)
 {
     return 500 - time.msec() % 500 + kTickSlackMs;
 }
+
+int msecsToNextSecond(QTime time)
+{
+    return 1000 - time.msec() + kTickSlackMs;
+}

@@ -77,6 +77,10 @@ private Q_SLOTS:
         QCOMPARE(msecsToNextHalfSecond(now), delay);
         // The tick lands just after a whole or half second.
         QVERIFY(now.addMSecs(delay).msec() % 500 < 5);
+        // The date refresh lands with the whole-second tick, within the next second.
+        const int toSecond = msecsToNextSecond(now);
+        QCOMPARE(now.addMSecs(toSecond).msec(), 2);
+        QVERIFY(toSecond >= delay && toSecond <= 1002);
     }
 };
 
