@@ -1,5 +1,6 @@
 #include "app/bigcform.h"
 
+#include "app/atomicfile.h"
 #include "app/clock.h"
 #include "app/clockbas.h"
 #include "app/clocktext.h"
@@ -10,14 +11,21 @@
 #include "app/traymessage.h"
 #include "display/ledclock.h"
 #include "display/twips.h"
+#include "settings/conffile.h"
+#include "settings/frmoptions.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadioButton>
 #include <QScreen>
 
 namespace {
@@ -105,7 +113,9 @@ void BigCForm::buildMenu()
     connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
     m_popup->addAction(QStringLiteral("Alarms"))->setObjectName(QStringLiteral("Alarmsform"));
-    m_popup->addAction(QStringLiteral("Options"))->setObjectName(QStringLiteral("mopts"));
+    QAction *options = m_popup->addAction(QStringLiteral("Options"));
+    options->setObjectName(QStringLiteral("mopts"));
+    connect(options, &QAction::triggered, this, [this] { m_bas.options()->showOptions(); });
     QAction *about = m_popup->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("About"));
     connect(about, &QAction::triggered, this, &BigCForm::aboutClick);
@@ -141,6 +151,7 @@ bool BigCForm::load()
     move(screen.left() + screen.width() / 2 - width() / 2, screen.top());
     m_theDate->setText(dateLineText(now.date(), QLocale()));
 
+    m_bas.options()->hidecheck()->setChecked(!state.isshowing);
     // Without a notification area the clock is the only way into the program,
     // so it shows whatever the settings say and cannot be hidden.
     if (!m_tray) {
@@ -236,6 +247,28 @@ void BigCForm::exitClick()
 {
     removeTrayIcon();
     m_bas.endProgram();
+}
+
+void BigCForm::savemainoptions()
+{
+    const frmoptions &options = *m_bas.options();
+    state.ampm = options.hour24()->isChecked() ? 1 : 0;
+    ConfValues values;
+    values.showAtStart = !options.hidecheck()->isChecked();
+    values.chimeFile = options.mhcfile()->text();
+    values.chimesOn = options.Check2()->isChecked();
+    values.twentyFourHour = state.ampm != 0;
+    values.sizeIndex = qMax(options.comsizepercent()->currentIndex(), 0);
+    // A settings file that cannot be written leaves the old one whole; the new
+    // settings still apply for this run.
+    if (const auto error = saveFileAtomically(m_bas.confFilePath, formatConf(values))) {
+        m_bas.messg(QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
+                                   "They apply until the program ends.")
+                        .arg(QDir::toNativeSeparators(m_bas.confFilePath), *error));
+    }
+    state.adjustsize =
+        percentvalue(options.comsizepercent()->currentText()).value_or(state.adjustsize);
+    Sizing(state.adjustsize);
 }
 
 void BigCForm::Sizing(int percent)

@@ -31,6 +31,10 @@ public:
     // Makes `window` topmost where it is and, with showbig, shows the clock.
     void Showled(QWidget &window, bool showbig);
 
+    // Writes the options dialog's settings to conf and applies the time format
+    // and the display size.
+    void savemainoptions();
+
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
 

@@ -4,7 +4,7 @@
 // the settings. Booleans are plain bools; the numbers keep the widths they have
 // in the settings and alarm files.
 struct BigCFormState {
-    bool isshowing = true;   // the clock window is shown, not only the tray icon
+    bool isshowing = false;  // the clock window is shown, not only the tray icon
     bool alarmON = false;    // the hourly chime is playing
     bool alarmwin = false;   // an alarm is in progress; no other alarm starts meanwhile
     bool alaringnow = false; // a playlist item is playing

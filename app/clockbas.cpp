@@ -4,13 +4,31 @@
 #include "app/dialogs.h"
 #include "app/programend.h"
 #include "playback/soundtable.h"
+#include "settings/conffile.h"
+#include "settings/frmoptions.h"
 
 #include <QCoreApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
 
 ClockBas::ClockBas(const Seams &seams) : m_seams(seams) {}
 
-ClockBas::~ClockBas() = default;
+namespace {
+
+// A settings file is five short lines; anything beyond this is not one.
+constexpr qint64 kMaxConfBytes = 1 << 20;
+
+} // namespace
+
+ClockBas::~ClockBas()
+{
+    // The dialog refers to the clock window; it goes first.
+    m_options.reset();
+}
 
 bool ClockBas::startprogram()
 {
@@ -24,6 +42,8 @@ bool ClockBas::startprogram()
         return false;
 
     m_form = std::make_unique<BigCForm>(*this);
+    m_options = std::make_unique<frmoptions>(*this, *m_form);
+    loadmainoptions();
     if (!m_form->load())
         return false;
     QCoreApplication::processEvents();
@@ -41,6 +61,30 @@ bool ClockBas::loadsoundlist()
         }
     }
     return true;
+}
+
+void ClockBas::loadmainoptions()
+{
+    QFile file(confFilePath);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(kMaxConfBytes) : QByteArray();
+    const ConfLines lines = parseConf(bytes);
+    BigCFormState &state = m_form->state;
+
+    if (lines.isshowing)
+        state.isshowing = *lines.isshowing;
+    m_options->mhcfile()->setText(
+        chimeFileFrom(lines.chimeLine, SoundTable::chimePath(m_seams.programFolder),
+                      [](const QString &path) { return QFileInfo(path).isFile(); }));
+    if (lines.chimesChecked)
+        m_options->Check2()->setChecked(*lines.chimesChecked == 1);
+    if (lines.ampm) {
+        state.ampm = *lines.ampm;
+        (state.ampm != 0 ? m_options->hour24() : m_options->hourampm())->setChecked(true);
+    }
+    // Without a size of its own the clock shows at full size.
+    const int sizeIndex = lines.sizeIndex.value_or(0);
+    m_options->comsizepercent()->setCurrentIndex(sizeIndex);
+    state.adjustsize = percentvalue(sizeEntries().at(sizeIndex)).value_or(100);
 }
 
 void ClockBas::messg(const QString &text)

@@ -10,6 +10,7 @@ class Clock;
 class Dialogs;
 class InstanceGuard;
 class ProgramEnd;
+class frmoptions;
 
 // Everything the program touches in the world, handed in by main() or a test.
 struct Seams {
@@ -39,9 +40,13 @@ public:
     // false when one is missing.
     bool loadsoundlist();
 
+    // Reads conf into the options dialog's controls and the clock's state.
+    void loadmainoptions();
+
     void messg(const QString &text);
     void endProgram();
 
+    Dialogs &dialogs() { return m_seams.dialogs; }
     const Clock &clock() const { return m_seams.clock; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     const QString &programFolder() const { return m_seams.programFolder; }
@@ -49,6 +54,7 @@ public:
 
     // Null until startprogram has created it.
     BigCForm *form() const { return m_form.get(); }
+    frmoptions *options() const { return m_options.get(); }
 
     QString confFilePath;
     QString alarmFilePath;
@@ -58,6 +64,7 @@ public:
 private:
     Seams m_seams;
     std::unique_ptr<BigCForm> m_form;
+    std::unique_ptr<frmoptions> m_options;
 };
 
 // The message of a damaged program folder, as the program has always spelt it.

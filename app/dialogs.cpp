@@ -1,5 +1,8 @@
 #include "app/dialogs.h"
 
+#include "playback/mediafilter.h"
+
+#include <QFileDialog>
 #include <QMessageBox>
 
 void QtDialogs::messg(const QString &text)
@@ -8,4 +11,9 @@ void QtDialogs::messg(const QString &text)
                     QMessageBox::Ok);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
+}
+
+QString QtDialogs::openFileName(QWidget *parent, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), toFileDialogFilter(filter));
 }

@@ -12,9 +12,14 @@ public:
     // The program's one message box: title "Tockaro Program", information icon,
     // a single OK button. Returns when the user has closed it.
     virtual void messg(const QString &text) = 0;
+
+    // A file-open dialog; `filter` is in the form "Name|*.a;*.b|Name|*.c".
+    // Returns the chosen file's full path, or an empty text when cancelled.
+    virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
 };
 
 class QtDialogs final : public Dialogs {
 public:
     void messg(const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &filter) override;
 };

@@ -1,4 +1,5 @@
 list(APPEND TOCKARO_CORE_SOURCES
+    app/atomicfile.cpp app/atomicfile.h
     app/bigcformstate.h
     app/clock.h
     app/clocktext.cpp app/clocktext.h

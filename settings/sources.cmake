@@ -1,1 +1,6 @@
-# The settings file and the options dialog.
+list(APPEND TOCKARO_CORE_SOURCES
+    settings/conffile.cpp settings/conffile.h
+)
+list(APPEND TOCKARO_GUI_SOURCES
+    settings/frmoptions.cpp settings/frmoptions.h
+)

@@ -23,11 +23,20 @@ private:
     QDateTime m_now;
 };
 
-// Answers every message box at once and remembers what it said.
+// Answers every message box at once and remembers what it said; file dialogs
+// return the answers queued by the test, then "cancelled".
 class RecordingDialogs final : public Dialogs {
 public:
     void messg(const QString &text) override { messages.append(text); }
+    QString openFileName(QWidget *, const QString &filter) override
+    {
+        fileFilters.append(filter);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+
     QStringList messages;
+    QStringList fileAnswers;
+    QStringList fileFilters;
 };
 
 class RecordingEnd final : public ProgramEnd {

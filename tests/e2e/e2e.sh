@@ -162,4 +162,38 @@ message_shown && fail "a stale lock refused the start"
 kill "$after_crash"
 wait_for "the last copy to end" 5 ended "$after_crash"
 
+step "a conf that says hidden starts with only the tray icon"
+printf 'False\r\n\r\n0\r\n0\r\n0\r\n' >"$folder/conf"
+start_program hidden
+hidden=$last_pid
+wait_for "the tray icon" 10 tray_present
+wait_for "the start-up to settle" 5 logged hidden 'menu item: "Show Time"'
+clock_hidden || fail "the clock shows although conf says hidden"
+[ "$(visible_windows "$hidden")" -eq 1 ] || fail "more than the tray icon is shown"
+
+step "Options from the tray menu: 50 % and OK shrink the clock and write 5"
+read -r tray_x tray_y < <(tray_center "$(tray_icon)")
+xdotool mousemove "$tray_x" "$tray_y" click --repeat 2 --delay 60 1
+wait_for "the clock to show" 5 clock_shown
+before=$(visible_windows "$hidden")
+xdotool mousemove "$tray_x" "$tray_y" click 3
+wait_for "the popup menu" 5 menu_open "$hidden" "$before"
+xdotool key Down Down Down Return
+options_shown() { [ -n "$(xdotool search --onlyvisible --name '^Options$')" ]; }
+wait_for "the options dialog" 5 options_shown
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Options$')")"
+# The size list sits at (16, 240) in the dialog, OK at (256, 280).
+before=$(visible_windows "$hidden")
+xdotool mousemove $((X + 40)) $((Y + 250)) click 1
+wait_for "the size list to open" 5 menu_open "$hidden" "$before"
+xdotool key Down Down Down Down Down Return
+xdotool mousemove $((X + 280)) $((Y + 296)) click 1
+clock_is() { eval "$(xdotool getwindowgeometry --shell "$(clock_window)")"; [ "$WIDTH" = "$1" ] && [ "$HEIGHT" = "$2" ]; }
+wait_for "the clock at 50 %" 5 clock_is 121 44
+last_line() { [ "$(tail -n 1 "$folder/conf" | tr -d '\r')" = "$1" ]; }
+wait_for "conf to end in 5" 5 last_line 5
+[ "$(head -n 1 "$folder/conf" | tr -d '\r')" = False ] || fail "conf no longer says hidden"
+kill "$hidden"
+wait_for "the program to end" 5 ended "$hidden"
+
 echo "e2e: all steps passed"

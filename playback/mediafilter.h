@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The media files a user may pick: music first, then video, in the form
+// "Name|*.a;*.b|Name|*.c" that the program has always stored.
+inline const QString kMediaFileFilter =
+    QStringLiteral("Music Files|*.wav;*.wma;*.cda;*.mid;*.midi;*.mp3|"
+                   "Video Files|*.avi;*.mpg;*.dat;*.mov;*.flv");
+
+// The same filter in the form the platform's file dialog takes:
+// "Name (*.a *.b);;Name (*.c)".
+QString toFileDialogFilter(const QString &filter);

@@ -1,0 +1,128 @@
+#include "settings/conffile.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QStringList lines(const QByteArray &bytes)
+{
+    QStringDecoder decode(QStringConverter::System);
+    const QString text = decode(bytes);
+    // CR LF is the format; files edited elsewhere may end lines with either alone.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList result = text.split(lineEnd);
+    if (!result.isEmpty() && result.last().isEmpty())
+        result.removeLast();
+    return result;
+}
+
+std::optional<double> toNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+const QStringList &sizeEntries()
+{
+    static const QStringList entries = {
+        QStringLiteral("100%"), QStringLiteral("90%"), QStringLiteral("80%"),
+        QStringLiteral("70%"),  QStringLiteral("60%"), QStringLiteral("50%"),
+        QStringLiteral("40%"),  QStringLiteral("30%"), QStringLiteral("20%"),
+        QStringLiteral("10%")};
+    return entries;
+}
+
+std::optional<int> toInteger16(const QString &text)
+{
+    const std::optional<double> value = toNumber(text);
+    if (!value)
+        return std::nullopt;
+    const double rounded = std::nearbyint(*value);
+    if (rounded < std::numeric_limits<qint16>::min() ||
+        rounded > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<int>(rounded);
+}
+
+std::optional<bool> toBoolean(const QString &text)
+{
+    const QString word = text.trimmed();
+    if (word.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (word.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    const std::optional<double> value = toNumber(word);
+    if (!value)
+        return std::nullopt;
+    return *value != 0;
+}
+
+std::optional<int> percentvalue(const QString &text)
+{
+    const qsizetype percent = text.indexOf(QLatin1Char('%'));
+    if (percent < 0)
+        return std::nullopt;
+    return toInteger16(text.left(percent));
+}
+
+ConfLines parseConf(const QByteArray &bytes)
+{
+    const QStringList l = lines(bytes);
+    const auto line = [&l](int number) -> std::optional<QString> {
+        if (number > l.size() || l.at(number - 1).isEmpty())
+            return std::nullopt;
+        return l.at(number - 1);
+    };
+
+    ConfLines result;
+    if (const auto text = line(1))
+        result.isshowing = toBoolean(*text);
+    if (l.size() >= 2)
+        result.chimeLine = l.at(1);
+    if (const auto text = line(3)) {
+        const std::optional<int> value = toInteger16(*text);
+        if (value == 0 || value == 1)
+            result.chimesChecked = value;
+    }
+    if (const auto text = line(4))
+        result.ampm = toInteger16(*text);
+    if (const auto text = line(5)) {
+        const std::optional<int> value = toInteger16(*text);
+        if (value && *value >= 0 && *value < sizeEntries().size())
+            result.sizeIndex = value;
+    }
+    return result;
+}
+
+QString chimeFileFrom(const std::optional<QString> &chimeLine, const QString &defaultChime,
+                      const std::function<bool(const QString &)> &exists)
+{
+    if (!chimeLine)
+        return defaultChime;
+    const QString path = chimeLine->trimmed();
+    if (path.isEmpty() || !exists(path))
+        return defaultChime;
+    return path;
+}
+
+QByteArray formatConf(const ConfValues &values)
+{
+    const QString text = (values.showAtStart ? QStringLiteral("True") : QStringLiteral("False")) +
+                         QStringLiteral("\r\n") + values.chimeFile + QStringLiteral("\r\n") +
+                         QString::number(values.chimesOn ? 1 : 0) + QStringLiteral("\r\n") +
+                         QString::number(values.twentyFourHour ? 1 : 0) + QStringLiteral("\r\n") +
+                         QString::number(values.sizeIndex) + QStringLiteral("\r\n");
+    QStringEncoder encode(QStringConverter::System);
+    return encode(text);
+}

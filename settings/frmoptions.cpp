@@ -1,0 +1,145 @@
+#include "settings/frmoptions.h"
+
+#include "app/bigcform.h"
+#include "app/clockbas.h"
+#include "app/dialogs.h"
+#include "display/twips.h"
+#include "playback/mediafilter.h"
+#include "settings/conffile.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+// Places a control at its design position in twips. Controls that carry text
+// keep at least the width their text needs in the platform's font.
+template <typename Control>
+Control *place(Control *control, int left, int top, int width, int height)
+{
+    const QRect r = twipsToPixels(QRectF(left, top, width, height)).toRect();
+    control->setGeometry(r.x(), r.y(), qMax(r.width(), control->sizeHint().width()), r.height());
+    return control;
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &title)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+} // namespace
+
+frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_bas(bas), m_form(form)
+{
+    setObjectName(QStringLiteral("frmoptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedSize(twipsToPixels(QRectF(0, 0, 5940, 4860)).toRect().size());
+
+    m_hidecheck = new QCheckBox(QStringLiteral("Auto hide to system tray at startup"), this);
+    m_hidecheck->setObjectName(QStringLiteral("hidecheck"));
+    place(m_hidecheck, 1320, 120, 2775, 255);
+
+    QGroupBox *frame1 = place(frame(this, "Frame1", QStringLiteral("Hourly Chimes")), 120, 480,
+                              5775, 1335);
+    m_mhcfile = new QLineEdit(frame1);
+    m_mhcfile->setObjectName(QStringLiteral("mhcfile"));
+    m_mhcfile->setReadOnly(true);
+    place(m_mhcfile, 120, 480, 4095, 285);
+    auto *label1 = new QLabel(QStringLiteral("Select a sound file as chimes:"), frame1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    place(label1, 120, 240, 2175, 255);
+    m_command1 = new QPushButton(QStringLiteral("..."), frame1);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    place(m_command1, 4320, 480, 615, 375)->setFixedWidth(41);
+    m_command2 = new QPushButton(QStringLiteral("Play"), frame1);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    place(m_command2, 5040, 480, 615, 375)->setFixedWidth(41);
+    m_check2 = new QCheckBox(QStringLiteral("Enable hourly chimes"), frame1);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    place(m_check2, 120, 960, 1935, 255);
+
+    m_command3 = new QPushButton(QStringLiteral("OK"), this);
+    m_command3->setObjectName(QStringLiteral("Command3"));
+    place(m_command3, 3840, 4200, 975, 495);
+    m_command4 = new QPushButton(QStringLiteral("Cancel"), this);
+    m_command4->setObjectName(QStringLiteral("Command4"));
+    place(m_command4, 4920, 4200, 975, 495);
+
+    QGroupBox *frame2 = place(frame(this, "Frame2", QStringLiteral("Time format")), 120, 2040,
+                              5775, 1095);
+    m_hourampm = new QRadioButton(QStringLiteral("AM/PM"), frame2);
+    m_hourampm->setObjectName(QStringLiteral("hourampm"));
+    place(m_hourampm, 240, 360, 975, 255);
+    m_hourampm->setChecked(true);
+    m_hour24 = new QRadioButton(QStringLiteral("24 hours"), frame2);
+    m_hour24->setObjectName(QStringLiteral("hour24"));
+    place(m_hour24, 240, 720, 975, 255);
+
+    QGroupBox *frame3 = place(frame(this, "Frame3", QStringLiteral("Clock display size:")), 120,
+                              3240, 5775, 855);
+    m_comsizepercent = new QComboBox(frame3);
+    m_comsizepercent->setObjectName(QStringLiteral("comsizepercent"));
+    m_comsizepercent->addItems(sizeEntries());
+    m_comsizepercent->setCurrentIndex(-1);
+    place(m_comsizepercent, 120, 360, 2055, 315);
+
+    setTabOrder(m_hidecheck, m_mhcfile);
+    setTabOrder(m_mhcfile, m_command1);
+    setTabOrder(m_command1, m_command2);
+    setTabOrder(m_command2, m_check2);
+    setTabOrder(m_check2, m_command3);
+    setTabOrder(m_command3, m_command4);
+    setTabOrder(m_command4, m_hourampm);
+    setTabOrder(m_hourampm, m_hour24);
+    setTabOrder(m_hour24, m_comsizepercent);
+
+    connect(m_command1, &QPushButton::clicked, this, &frmoptions::browseClick);
+    connect(m_command3, &QPushButton::clicked, this, &frmoptions::okClick);
+    connect(m_command4, &QPushButton::clicked, this, &QWidget::hide);
+
+    m_form.Showled(*this, false);
+}
+
+frmoptions::~frmoptions() = default;
+
+void frmoptions::showOptions()
+{
+    if (!m_placed) {
+        m_placed = true;
+        const QRect screen = m_form.screen()->availableGeometry();
+        move(screen.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmoptions::browseClick()
+{
+    const QString file = m_bas.dialogs().openFileName(this, kMediaFileFilter);
+    if (!file.isEmpty())
+        m_mhcfile->setText(file);
+}
+
+void frmoptions::okClick()
+{
+    hide();
+    m_form.savemainoptions();
+}
+
+void frmoptions::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    hide();
+}
