@@ -38,9 +38,6 @@ public:
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
 
-    // The tray icon's mouse message, in the platform's numbering.
-    void trayMessage(int mouseMessage);
-
     BigCFormState state;
 
     LedClock *display() const { return m_display; }
@@ -57,6 +54,8 @@ protected:
 
 private:
     void buildMenu();
+    // The tray icon's mouse message, in the platform's numbering.
+    void trayMessage(int mouseMessage);
     void addTrayIcon();
     void removeTrayIcon();
     void setHideshowCaption(const QString &caption);

@@ -24,11 +24,7 @@ constexpr qint64 kMaxConfBytes = 1 << 20;
 
 } // namespace
 
-ClockBas::~ClockBas()
-{
-    // The dialog refers to the clock window; it goes first.
-    m_options.reset();
-}
+ClockBas::~ClockBas() = default;
 
 bool ClockBas::startprogram()
 {

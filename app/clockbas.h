@@ -63,6 +63,7 @@ public:
 
 private:
     Seams m_seams;
+    // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;
 };
