@@ -4,3 +4,8 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/soundtable.cpp playback/soundtable.h
     playback/volume.cpp playback/volume.h
 )
+list(APPEND TOCKARO_GUI_SOURCES
+    playback/frmdshow.cpp playback/frmdshow.h
+    playback/mediaengine.h
+    playback/qtmediaengine.cpp playback/qtmediaengine.h
+)
