@@ -30,8 +30,8 @@ public:
     MediaStatus status() const override { return m_status; }
     QString errorString() const override { return m_error; }
 
-    // What the sound output was actually given, on the engine's linear scale.
-    const QAudioOutput &audioOutput() const { return *m_audio; }
+    // The player underneath, to see what Qt was actually given.
+    const QMediaPlayer &mediaPlayer() const { return *m_player; }
 
 private:
     void mediaStatusChanged(QMediaPlayer::MediaStatus status);
