@@ -29,6 +29,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <numbers>
 
 namespace {
 
@@ -99,7 +100,7 @@ bool writeShortWav(const QString &path)
     constexpr int samples = rate / 4;
     QByteArray data(samples * 2, Qt::Uninitialized);
     for (int k = 0; k < samples; ++k)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(2 * M_PI * 440 * k / rate)),
+        qToLittleEndian<qint16>(qint16(8000 * std::sin(2 * std::numbers::pi * 440 * k / rate)),
                                 data.data() + 2 * k);
     QByteArray wav("RIFF....WAVEfmt ");
     auto append32 = [&wav](quint32 v) {

@@ -65,7 +65,8 @@ qint64 QtMediaEngine::position() const
 {
     // At the end some streams report a little less than their length and
     // others (MPEG program streams, whose clock starts late) a little more.
-    if (m_status == MediaStatus::Ended)
+    // Qt's own status counts here: a file that failed on the way still ends.
+    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
         return m_player->duration();
     return m_player->position();
 }
@@ -74,7 +75,7 @@ void QtMediaEngine::seek(qint64 ms)
 {
     // Qt stops at the end of a file; a running file that is sought from
     // there must play again, as the repeat at the end check relies on.
-    const bool restart = m_status == MediaStatus::Ended && m_running;
+    const bool restart = m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_running;
     m_player->setPosition(ms);
     if (restart)
         m_player->play();

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <algorithm>
+
 // An engine whose readings the test sets, and which remembers what the
 // player asked of it.
 class ScriptedEngine final : public MediaEngine {
