@@ -65,6 +65,12 @@ add_dependencies(tst_mediaengine test_media)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
 # The fake sink stands in for a sound card; the other backend of Qt
 # Multimedia crashes without one.
+set(media_test_environment
+    QT_QPA_PLATFORM=offscreen QT_MEDIA_BACKEND=gstreamer GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX)
+if(TOCKARO_SANITIZE)
+    list(APPEND media_test_environment ASAN_OPTIONS=fast_unwind_on_malloc=0
+        LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp)
+endif()
 set_tests_properties(tst_mediaengine PROPERTIES
-    TIMEOUT 180
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_MEDIA_BACKEND=gstreamer;GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX")
+    TIMEOUT 300
+    ENVIRONMENT "${media_test_environment}")

@@ -6,27 +6,38 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <deque>
 
-// An engine whose readings the test sets, and which remembers what the
-// player asked of it.
+// What the player asked of one engine. The factory keeps it, so a test can
+// read it after the player has let the engine go.
+struct EngineRequests {
+    QString opened;
+    bool running = false;
+    QList<int> volumes;
+    QList<qint64> seeks;
+};
+
+// An engine whose readings the test sets.
 class ScriptedEngine final : public MediaEngine {
 public:
-    void open(const QString &file) override { opened = file; }
-    void run() override { running = true; }
-    void pause() override { running = false; }
+    explicit ScriptedEngine(EngineRequests &requests) : m_requests(requests) {}
+
+    void open(const QString &file) override { m_requests.opened = file; }
+    void run() override { m_requests.running = true; }
+    void pause() override { m_requests.running = false; }
     void setVolume(int centibels) override
     {
         m_volume = centibels;
-        volumes.append(centibels);
+        m_requests.volumes.append(centibels);
     }
     int volume() const override { return m_volume; }
     qint64 duration() const override { return m_duration; }
     qint64 position() const override { return m_position; }
     void seek(qint64 ms) override
     {
-        seeks.append(ms);
+        m_requests.seeks.append(ms);
         m_position = ms;
-        if (m_status == MediaStatus::Ended && running)
+        if (m_status == MediaStatus::Ended && m_requests.running)
             setStatus(MediaStatus::Ready);
     }
     MediaStatus status() const override { return m_status; }
@@ -51,11 +62,6 @@ public:
         setStatus(MediaStatus::Failed);
     }
 
-    QString opened;
-    bool running = false;
-    QList<int> volumes;
-    QList<qint64> seeks;
-
 private:
     void setStatus(MediaStatus status)
     {
@@ -63,6 +69,7 @@ private:
         Q_EMIT statusChanged(status);
     }
 
+    EngineRequests &m_requests;
     int m_volume = 0;
     qint64 m_duration = 0;
     qint64 m_position = 0;
@@ -76,10 +83,13 @@ class ScriptedEngineFactory final : public MediaEngineFactory {
 public:
     std::unique_ptr<MediaEngine> create(QWidget &) override
     {
-        auto engine = std::make_unique<ScriptedEngine>();
+        requests.emplace_back();
+        auto engine = std::make_unique<ScriptedEngine>(requests.back());
         made.append(engine.get());
         return engine;
     }
+
+    const EngineRequests &lastRequests() const { return requests.back(); }
 
     // The newest engine, null once the player has let it go.
     ScriptedEngine *last() const { return made.isEmpty() ? nullptr : made.last().data(); }
@@ -90,4 +100,5 @@ public:
     }
 
     QList<QPointer<ScriptedEngine>> made;
+    std::deque<EngineRequests> requests; // a deque keeps each in place as more come
 };

@@ -99,9 +99,8 @@ private Q_SLOTS:
         QCOMPARE(player.isVisible(), shown);
         QCOMPARE(player.bloop, repeats);
         QVERIFY(player.isLoaded());
-        ScriptedEngine &engine = *engines().last();
-        QCOMPARE(engine.opened, file);
-        QVERIFY(engine.running);
+        QCOMPARE(engines().lastRequests().opened, file);
+        QVERIFY(engines().lastRequests().running);
         QVERIFY(timer(QStringLiteral("Timer2"))->isActive());
         QVERIFY(timer(QStringLiteral("Timer3"))->isActive());
     }
@@ -143,7 +142,7 @@ private Q_SLOTS:
         run(engine, script);
 
         player.Timer2_Timer();
-        QCOMPARE(engine.seeks, seeks);
+        QCOMPARE(engines().lastRequests().seeks, seeks);
         QCOMPARE(player.isLoaded(), !closes);
         QCOMPARE(engines().alive(), closes ? 0 : 1);
         QCOMPARE(state.alarmON, !closes);
@@ -209,7 +208,7 @@ private Q_SLOTS:
             const bool closed = !player.isLoaded();
             QCOMPARE(closed, tick == closingTick);
         }
-        QCOMPARE(engine.volumes, volumes);
+        QCOMPARE(engines().lastRequests().volumes, volumes);
         QCOMPARE(player.fadein, 0);
         QCOMPARE(state.alarmwin, closingTick == 0);
         QCOMPARE(state.alaringnow, closingTick == 0);
@@ -230,8 +229,8 @@ private Q_SLOTS:
         QCOMPARE(player.pos(), placed);
         QVERIFY(!player.bloop);
         ScriptedEngine &chime = *engines().last();
-        QCOMPARE(chime.opened, kChime);
-        QVERIFY(chime.running);
+        QCOMPARE(engines().lastRequests().opened, kChime);
+        QVERIFY(engines().lastRequests().running);
 
         // The chime ends without repeat, so the alarm sound does not come back.
         chime.loaded(4000);
@@ -292,12 +291,13 @@ private Q_SLOTS:
         QCOMPARE(slider.value(), 13);
         player.Timer2_Timer();
         slider.setValue(40);
-        QCOMPARE(engine.seeks, QList<qint64>{});
+        const EngineRequests &asked = engines().lastRequests();
+        QCOMPARE(asked.seeks, QList<qint64>{});
 
         // A drag, as the slider sees it.
         slider.setSliderDown(true);
         slider.setSliderPosition(30);
-        QCOMPARE(engine.seeks, QList<qint64>{30'000});
+        QCOMPARE(asked.seeks, QList<qint64>{30'000});
         engine.playTo(31'000);
         player.Timer3_Timer();
         QCOMPARE(slider.sliderPosition(), 30);
@@ -306,19 +306,19 @@ private Q_SLOTS:
         QCOMPARE(slider.value(), 31);
 
         slider.triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(engine.seeks, (QList<qint64>{30'000, 41'000}));
+        QCOMPARE(asked.seeks, (QList<qint64>{30'000, 41'000}));
     }
 
     void pauseThenPlay()
     {
         bas().playfile(kVideo, 0, false, 0, false);
         frmdshow &player = *bas().player();
-        ScriptedEngine &engine = *engines().last();
-        QVERIFY(engine.running);
+        const EngineRequests &asked = engines().lastRequests();
+        QVERIFY(asked.running);
         player.pauseButton()->trigger();
-        QVERIFY(!engine.running);
+        QVERIFY(!asked.running);
         player.playButton()->trigger();
-        QVERIFY(engine.running);
+        QVERIFY(asked.running);
     }
 
     void windowLooksAndSitsAsDesigned()
@@ -359,7 +359,7 @@ private Q_SLOTS:
         player.mnuopen()->trigger();
         QCOMPARE(engines().made.size(), 2);
         QCOMPARE(engines().alive(), 1);
-        QCOMPARE(engines().last()->opened, kChime);
+        QCOMPARE(engines().lastRequests().opened, kChime);
     }
 
 private:
