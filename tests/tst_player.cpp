@@ -18,7 +18,7 @@ const QString kBuiltIn = QStringLiteral("/prog/Sounds/bells.wav");
 const QString kVideo = QStringLiteral("/media/clip.avi");
 
 // The engine's side of a file's life, as the end check meets it.
-enum class Script { Ended, NearTheEnd, MidFile, Failed, StillLoading, LengthNotYetRead };
+enum class Script { Ended, Failed, StillLoading };
 
 void run(ScriptedEngine &engine, Script script)
 {
@@ -27,21 +27,10 @@ void run(ScriptedEngine &engine, Script script)
         engine.loaded(3000);
         engine.reachEnd();
         break;
-    case Script::NearTheEnd:
-        engine.loaded(3000);
-        engine.playTo(2600);
-        break;
-    case Script::MidFile:
-        engine.loaded(3000);
-        engine.playTo(1400);
-        break;
     case Script::Failed:
         engine.fail(QStringLiteral("Could not determine type of stream."));
         break;
     case Script::StillLoading:
-        break;
-    case Script::LengthNotYetRead:
-        engine.loaded(0);
         break;
     }
 }
@@ -115,15 +104,10 @@ private Q_SLOTS:
             << false << Script::Ended << true << QList<qint64>{};
         QTest::newRow("end with repeat starts again")
             << true << Script::Ended << false << QList<qint64>{0};
-        QTest::newRow("under a second left closes")
-            << false << Script::NearTheEnd << true << QList<qint64>{};
-        QTest::newRow("mid-file plays on") << false << Script::MidFile << false << QList<qint64>{};
         QTest::newRow("unplayable file closes")
             << false << Script::Failed << true << QList<qint64>{};
         QTest::newRow("still loading waits")
             << false << Script::StillLoading << false << QList<qint64>{};
-        QTest::newRow("length not yet read waits")
-            << false << Script::LengthNotYetRead << false << QList<qint64>{};
     }
 
     void endCheck()
@@ -181,8 +165,6 @@ private Q_SLOTS:
             << -3000 << 0 << false << Volumes{-3000} << 0;
         QTest::newRow("fade-out from full ends on the sixth tick")
             << 0 << 0 << true << Volumes{0, -1000, -2000, -3000, -4000, -5000, -6000} << 6;
-        QTest::newRow("fade-out during a fade-in takes over")
-            << 0 << 1 << true << Volumes{-4000, -5000, -6000} << 2;
     }
 
     void fades()
