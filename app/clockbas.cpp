@@ -3,6 +3,8 @@
 #include "app/bigcform.h"
 #include "app/dialogs.h"
 #include "app/programend.h"
+#include "playback/frmdshow.h"
+#include "playback/isvideo.h"
 #include "playback/soundtable.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
@@ -91,4 +93,23 @@ void ClockBas::messg(const QString &text)
 void ClockBas::endProgram()
 {
     m_seams.programEnd.endProgram();
+}
+
+void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
+                        bool repeatHidden)
+{
+    if (!m_form)
+        return;
+    if (!m_dshow)
+        m_dshow = std::make_unique<frmdshow>(m_form->state, m_seams.mediaEngines);
+    frmdshow &player = *m_dshow;
+    player.load();
+    player.filename = file;
+    player.vlme = volume;
+    player.bloop = repeatShown || repeatHidden;
+    player.fadein = fadeFlag;
+    player.fadeout = false;
+    if (isvideo(file) || repeatShown)
+        player.show();
+    player.mnuopen_Click();
 }

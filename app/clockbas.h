@@ -9,8 +9,10 @@ class BigCForm;
 class Clock;
 class Dialogs;
 class InstanceGuard;
+class MediaEngineFactory;
 class ProgramEnd;
 class frmoptions;
+class frmdshow;
 
 // Everything the program touches in the world, handed in by main() or a test.
 struct Seams {
@@ -21,6 +23,8 @@ struct Seams {
     QString programFolder;
     // Whether the desktop has a notification area for the tray icon.
     bool trayAvailable;
+    // Makes the player's engine for each file it opens.
+    MediaEngineFactory &mediaEngines;
 };
 
 // The program's shared module: start-up, the file paths, the built-in sound
@@ -47,6 +51,14 @@ public:
     void endProgram();
 
     Dialogs &dialogs() { return m_seams.dialogs; }
+    // The one way media is played: replaces whatever plays in the player.
+    // Volume in hundredths of a decibel; fadeFlag 1 fades in from -40 dB. A
+    // video, or repeatShown, shows the player window; repeatHidden repeats
+    // without showing it. Does nothing before the clock window exists, since
+    // the player reports to it.
+    void playfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
+                  bool repeatHidden);
+
     const Clock &clock() const { return m_seams.clock; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     const QString &programFolder() const { return m_seams.programFolder; }
@@ -55,6 +67,8 @@ public:
     // Null until startprogram has created it.
     BigCForm *form() const { return m_form.get(); }
     frmoptions *options() const { return m_options.get(); }
+    // Null until the first playfile.
+    frmdshow *player() const { return m_dshow.get(); }
 
     QString confFilePath;
     QString alarmFilePath;
@@ -66,6 +80,7 @@ private:
     // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;
+    std::unique_ptr<frmdshow> m_dshow;
 };
 
 // The message of a damaged program folder, as the program has always spelt it.

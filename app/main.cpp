@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/instanceguard.h"
 #include "app/programend.h"
+#include "playback/qtmediaengine.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -28,8 +29,9 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
+    QtMediaEngineFactory mediaEngines;
     ClockBas bas({clock, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable()});
+                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines});
 
     if (!bas.startprogram() || programEnd.ended())
         return 0;

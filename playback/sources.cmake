@@ -1,4 +1,12 @@
 list(APPEND TOCKARO_CORE_SOURCES
     playback/mediafilter.cpp playback/mediafilter.h
+    playback/isvideo.cpp playback/isvideo.h
+    playback/playerlogic.cpp playback/playerlogic.h
     playback/soundtable.cpp playback/soundtable.h
+    playback/volume.cpp playback/volume.h
+)
+list(APPEND TOCKARO_GUI_SOURCES
+    playback/frmdshow.cpp playback/frmdshow.h
+    playback/mediaengine.h
+    playback/qtmediaengine.cpp playback/qtmediaengine.h
 )

@@ -105,6 +105,9 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     setTabOrder(m_hour24, m_comsizepercent);
 
     connect(m_command1, &QPushButton::clicked, this, &frmoptions::browseClick);
+    connect(m_command2, &QPushButton::clicked, this, [this] {
+        m_bas.playfile(m_mhcfile->text(), 0, true, 0, false);
+    });
     connect(m_command3, &QPushButton::clicked, this, &frmoptions::okClick);
     connect(m_command4, &QPushButton::clicked, this, &QWidget::hide);
 

@@ -6,6 +6,7 @@
 #include "app/instanceguard.h"
 #include "app/programend.h"
 #include "playback/soundtable.h"
+#include "scriptedengine.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,12 +81,13 @@ struct TestProgram {
     explicit TestProgram(const ProgramFolder &folder, bool trayAvailable = true,
                          const QDateTime &now = QDateTime(QDate(2026, 12, 7), QTime(6, 59, 55)))
         : clock(now), guard(folder.path()),
-          bas({clock, dialogs, end, guard, folder.path(), trayAvailable})
+          bas({clock, dialogs, end, guard, folder.path(), trayAvailable, engines})
     {}
 
     FakeClock clock;
     RecordingDialogs dialogs;
     RecordingEnd end;
     FolderLockGuard guard;
+    ScriptedEngineFactory engines;
     ClockBas bas;
 };

@@ -1,0 +1,246 @@
+#include "playback/frmdshow.h"
+
+#include "app/bigcformstate.h"
+#include "app/topmost.h"
+#include "display/twips.h"
+#include "playback/mediaengine.h"
+#include "playback/playerlogic.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QSlider>
+#include <QToolBar>
+
+namespace {
+
+constexpr int kEndCheckMs = 2200;
+constexpr int kTickMs = 1000;
+constexpr int kPlacementMs = 20;
+
+QRect pixels(double left, double top, double width, double height)
+{
+    return twipsToPixels(QRectF(left, top, width, height)).toRect();
+}
+
+// The toolbar's two 16 x 16 images, drawn here rather than shipped.
+QIcon paintedImage(const QPainterPath &shape)
+{
+    QPixmap image(16, 16);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(shape, Qt::black);
+    return QIcon(image);
+}
+
+QIcon playImage()
+{
+    QPainterPath triangle;
+    triangle.addPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
+    triangle.closeSubpath();
+    return paintedImage(triangle);
+}
+
+QIcon pauseImage()
+{
+    QPainterPath square;
+    square.addRect(QRectF(3, 3, 10, 10));
+    return paintedImage(square);
+}
+
+} // namespace
+
+frmdshow::frmdshow(BigCFormState &mainState, MediaEngineFactory &engines, QWidget *parent)
+    : QWidget(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_mainState(mainState), m_engines(engines), m_timer2(this), m_timer3(this), m_timer4(this)
+{
+    setObjectName(QStringLiteral("frmdshow"));
+    setWindowTitle(QStringLiteral("Play"));
+    setFixedSize(pixels(0, 0, 7515, 5775).size());
+
+    m_picVideoWindow = new QWidget(this);
+    m_picVideoWindow->setObjectName(QStringLiteral("picVideoWindow"));
+    m_picVideoWindow->setGeometry(pixels(0, 0, 7515, 5295));
+    m_picVideoWindow->setAutoFillBackground(true);
+    QPalette videoPalette = m_picVideoWindow->palette();
+    videoPalette.setColor(QPalette::Window, Qt::black);
+    m_picVideoWindow->setPalette(videoPalette);
+
+    m_tlbControlBar = new QToolBar(this);
+    m_tlbControlBar->setObjectName(QStringLiteral("tlbControlBar"));
+    m_tlbControlBar->setGeometry(pixels(0, 5280, 7485, 510));
+    m_tlbControlBar->setIconSize(QSize(16, 16));
+    m_tlbControlBar->setMovable(false);
+    m_play = m_tlbControlBar->addAction(playImage(), QStringLiteral("Play"));
+    m_play->setObjectName(QStringLiteral("Play"));
+    m_pause = m_tlbControlBar->addAction(pauseImage(), QStringLiteral("Pause"));
+    m_pause->setObjectName(QStringLiteral("Pause"));
+    for (QAction *button : {m_play, m_pause})
+        connect(button, &QAction::triggered, this,
+                [this, button] { tlbControlBar_ButtonClick(*button); });
+
+    m_slider1 = new QSlider(Qt::Horizontal, m_tlbControlBar);
+    m_slider1->setObjectName(QStringLiteral("Slider1"));
+    m_slider1->setRange(0, 0);
+    m_slider1->setFixedSize(pixels(960, 75, 6495, 375).size());
+    m_tlbControlBar->addWidget(m_slider1);
+    // Only the user's own moves seek: the ticks set the value every second,
+    // and a seek on those would jump playback back to the whole second.
+    connect(m_slider1, &QSlider::actionTriggered, this, &frmdshow::Slider1_Scroll);
+
+    // The client area is all video and toolbar, so the menu shows no bar; its
+    // command works from the keyboard.
+    m_mnufile = new QMenu(QStringLiteral("&File"), this);
+    m_mnufile->setObjectName(QStringLiteral("mnufile"));
+    m_mnuopen = m_mnufile->addAction(QStringLiteral("&Open"));
+    m_mnuopen->setObjectName(QStringLiteral("mnuopen"));
+    m_mnuopen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    addAction(m_mnuopen);
+    connect(m_mnuopen, &QAction::triggered, this, &frmdshow::mnuopen_Click);
+
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setInterval(kEndCheckMs);
+    connect(&m_timer2, &QTimer::timeout, this, &frmdshow::Timer2_Timer);
+    m_timer3.setObjectName(QStringLiteral("Timer3"));
+    m_timer3.setInterval(kTickMs);
+    connect(&m_timer3, &QTimer::timeout, this, &frmdshow::Timer3_Timer);
+    m_timer4.setObjectName(QStringLiteral("Timer4"));
+    m_timer4.setInterval(kPlacementMs);
+    m_timer4.setSingleShot(true);
+    connect(&m_timer4, &QTimer::timeout, this, &frmdshow::Timer4_Timer);
+}
+
+frmdshow::~frmdshow() = default;
+
+void frmdshow::load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_centreWhenShown = true;
+    m_timer2.start();
+    m_timer4.start();
+}
+
+void frmdshow::mnuopen_Click()
+{
+    // The old engine goes first, so two files never hold memory or sound at once.
+    m_engine.reset();
+    m_engine = m_engines.create(*m_picVideoWindow);
+    connect(m_engine.get(), &MediaEngine::durationChanged, this, &frmdshow::lengthRead);
+    m_engine->open(filename);
+    vlme = PlayerLogic::openVolume(vlme, fadein);
+    m_engine->setVolume(vlme);
+    lengthRead(m_engine->duration());
+    tlbControlBar_ButtonClick(*m_play);
+    m_timer3.start();
+}
+
+void frmdshow::lengthRead(qint64 ms)
+{
+    txtlength = PlayerLogic::wholeSeconds(ms);
+    m_slider1->setMaximum(PlayerLogic::nearestSecond(ms));
+}
+
+void frmdshow::tlbControlBar_ButtonClick(const QAction &button)
+{
+    if (!m_engine)
+        return;
+    if (button.objectName() == QLatin1String("Play"))
+        m_engine->run();
+    else
+        m_engine->pause();
+}
+
+void frmdshow::Timer4_Timer()
+{
+    settopmost(*this);
+    // The height is centred on the screen; the old three-twip trim of the
+    // size is less than a pixel and left out.
+    const QRect screen = this->screen()->geometry();
+    move(x(), screen.top() + (screen.height() - frameGeometry().height()) / 2);
+}
+
+void frmdshow::Timer3_Timer()
+{
+    if (!m_engine)
+        return;
+    showPosition();
+    const PlayerLogic::FadeStepResult step =
+        PlayerLogic::fadeTick(m_engine->volume(), fadein, fadeout);
+    fadein = step.fadein;
+    if (step.volume != m_engine->volume())
+        m_engine->setVolume(step.volume);
+    if (step.fadeoutDone) {
+        m_mainState.alarmwin = false;
+        close();
+    }
+}
+
+void frmdshow::Timer2_Timer()
+{
+    if (!m_engine) {
+        close();
+        return;
+    }
+    switch (PlayerLogic::endCheck(m_engine->status(), m_engine->duration(), txtlength,
+                                  m_engine->position(), bloop)) {
+    case PlayerLogic::EndAction::None:
+        break;
+    case PlayerLogic::EndAction::Restart:
+        m_engine->seek(0);
+        break;
+    case PlayerLogic::EndAction::Close:
+        close();
+        return;
+    }
+    showPosition();
+}
+
+void frmdshow::showPosition()
+{
+    // The handle stays under the pointer while the user drags it.
+    if (!m_slider1->isSliderDown())
+        m_slider1->setValue(PlayerLogic::nearestSecond(m_engine->position()));
+}
+
+void frmdshow::Slider1_Scroll(int action)
+{
+    if (action == QAbstractSlider::SliderNoAction || !m_engine)
+        return;
+    // The value follows only after this signal; the position is the new place.
+    m_engine->seek(qint64(m_slider1->sliderPosition()) * 1000);
+}
+
+void frmdshow::showEvent(QShowEvent *event)
+{
+    // Centred by its frame, which is only known once the window exists.
+    if (m_centreWhenShown) {
+        m_centreWhenShown = false;
+        const QRect screen = this->screen()->geometry();
+        move(screen.center() - frameGeometry().center() + pos());
+    }
+    QWidget::showEvent(event);
+}
+
+void frmdshow::closeEvent(QCloseEvent *event)
+{
+    unload();
+    event->accept();
+}
+
+void frmdshow::unload()
+{
+    m_timer2.stop();
+    m_timer3.stop();
+    m_timer4.stop();
+    m_engine.reset();
+    m_loaded = false;
+    m_mainState.alarmON = false;
+    m_mainState.alaringnow = false;
+}
