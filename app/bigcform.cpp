@@ -1,5 +1,7 @@
 #include "app/bigcform.h"
 
+#include "alarms/alarmfile.h"
+#include "alarms/frmalarms.h"
 #include "app/clock.h"
 #include "app/clockbas.h"
 #include "app/clocktext.h"
@@ -104,7 +106,9 @@ void BigCForm::buildMenu()
     m_hideshow->setObjectName(QStringLiteral("hideshow"));
     connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
-    m_popup->addAction(QStringLiteral("Alarms"))->setObjectName(QStringLiteral("Alarmsform"));
+    QAction *alarms = m_popup->addAction(QStringLiteral("Alarms"));
+    alarms->setObjectName(QStringLiteral("Alarmsform"));
+    connect(alarms, &QAction::triggered, this, &BigCForm::alarmsformClick);
     m_popup->addAction(QStringLiteral("Options"))->setObjectName(QStringLiteral("mopts"));
     QAction *about = m_popup->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("About"));
@@ -154,6 +158,14 @@ bool BigCForm::load()
         m_hideshow->setText(QStringLiteral("Show Time"));
         hide();
     }
+
+    m_bas.alarmList().createColumns();
+    m_bas.alarmFilePath = m_bas.programFolder() + QStringLiteral("/als");
+    const AlarmFileReport alarmReport = m_bas.loadalarms();
+    m_bas.alarmList().listalarms();
+    if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
+        m_bas.messg(text);
+    m_bas.editorOpen = false;
     return true;
 }
 
@@ -221,6 +233,14 @@ void BigCForm::aboutClick()
     m_bas.messg(QStringLiteral("Tockaro Program %1, the desktop alarm clock\n"
                                "Home page: https://tockaro.example/\n")
                     .arg(QStringLiteral(TOCKARO_VERSION)));
+}
+
+void BigCForm::alarmsformClick()
+{
+    frmalarms &window = m_bas.alarmList();
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 void BigCForm::exitClick()

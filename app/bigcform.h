@@ -58,6 +58,7 @@ private:
     void showClock();
     void hideshowClick();
     void aboutClick();
+    void alarmsformClick();
     void exitClick();
 
     void Timer1_Timer();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "alarms/alarmtable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +11,7 @@ class BigCForm;
 class Clock;
 class Dialogs;
 class InstanceGuard;
+class frmalarms;
 class ProgramEnd;
 
 // Everything the program touches in the world, handed in by main() or a test.
@@ -42,6 +45,16 @@ public:
     void messg(const QString &text);
     void endProgram();
 
+    // Reads the alarm file into the table and says what did not load whole.
+    AlarmFileReport loadalarms();
+
+    // Writes the table to the alarm file. A failure is told to the user, and
+    // the file keeps what it held; the result says whether the file was written.
+    bool savealarms();
+
+    // The alarm list window, created hidden on first use.
+    frmalarms &alarmList();
+
     const Clock &clock() const { return m_seams.clock; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     const QString &programFolder() const { return m_seams.programFolder; }
@@ -54,10 +67,16 @@ public:
     QString alarmFilePath;
     QStringList soundfiles;
     bool editorOpen = false;
+    AlarmSlots alarms{};
+    int alarmCount = 0;
 
 private:
     Seams m_seams;
     std::unique_ptr<BigCForm> m_form;
+    std::unique_ptr<frmalarms> m_alarmList;
+    // The loaded file held lines that a save would not write back, so the
+    // first save keeps it as als.bak.
+    bool m_keepAlarmBackup = false;
 };
 
 // The message of a damaged program folder, as the program has always spelt it.
