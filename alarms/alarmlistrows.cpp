@@ -21,16 +21,16 @@ QStringList listRowTexts(const AlarmRecord &record, const QLocale &locale)
     QString time = record.timeText;
     QString date = QStringLiteral("--");
     switch (record.frequency) {
-    case FixedDate:
+    case AlarmFrequency::FixedDate:
         date = alarmDateText(record.alarmDate, locale);
         break;
-    case Hourly:
+    case AlarmFrequency::Hourly:
         time = record.timeText.mid(3, 2) + record.timeText.mid(5, 3);
         break;
-    case Monthly:
+    case AlarmFrequency::Monthly:
         date = record.alarmDate.toString(u"dd");
         break;
-    case Yearly:
+    case AlarmFrequency::Yearly:
         date = record.alarmDate.toString(u"MM.dd");
         break;
     default:

@@ -31,7 +31,9 @@ struct AlarmRecord {
     friend bool operator==(const AlarmRecord &, const AlarmRecord &) = default;
 };
 
-enum AlarmFrequency : qint16 { FixedDate, Hourly, Daily, Weekly, Monthly, Yearly };
+namespace AlarmFrequency {
+enum : qint16 { FixedDate, Hourly, Daily, Weekly, Monthly, Yearly };
+} // namespace AlarmFrequency
 
 // The schedule kinds as the user sees them, in the order of their numbers.
 QStringList alarmFrequencyNames();

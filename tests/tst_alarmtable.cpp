@@ -291,7 +291,7 @@ private Q_SLOTS:
         QCOMPARE(weekly.dayFlags, "0111110");
         QCOMPARE(weekly.fadeIn, 1);
         QCOMPARE(weekly.fadeMinutes, 30);
-        QCOMPARE(weekly.frequency, qint16(Weekly));
+        QCOMPARE(weekly.frequency, qint16(AlarmFrequency::Weekly));
         QCOMPARE(weekly.message, "Wake up!");
         QCOMPARE(weekly.playlist, "C:\\Music\\a.mp3[2*2]C:\\Music\\b.wma[2*2]");
         QCOMPARE(weekly.snoozeMinutes, "15");
