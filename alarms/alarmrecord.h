@@ -71,6 +71,8 @@ std::optional<QDate> readAlarmDate(QStringView text, const QLocale &locale, int 
 // - a playlist item holding "[1*1]" or a line break is dropped: such a path
 //   cannot be stored, any repaired path would name a file that is not there,
 //   and the remaining items still play ('*' cannot occur in a Windows path);
+//   a path holding "[2*2]" cannot be told from two items once joined, so
+//   whatever builds the playlist must leave such a path out;
 // - an empty snooze text becomes "0", as reading gives it;
 // - a date that is invalid or beyond the years 1 to 9999 becomes day zero of
 //   the file's date type, 30 December 1899.
