@@ -1,1 +1,10 @@
 # The alarm record, the alarm file and the alarm windows.
+list(APPEND TOCKARO_CORE_SOURCES
+    alarms/alarmfile.cpp alarms/alarmfile.h
+    alarms/alarmlistrows.cpp alarms/alarmlistrows.h
+    alarms/alarmrecord.cpp alarms/alarmrecord.h
+    alarms/alarmtable.cpp alarms/alarmtable.h
+)
+list(APPEND TOCKARO_GUI_SOURCES
+    alarms/frmalarms.cpp alarms/frmalarms.h
+)

@@ -1,5 +1,7 @@
 #include "app/bigcform.h"
 
+#include "alarms/alarmfile.h"
+#include "alarms/frmalarms.h"
 #include "app/atomicfile.h"
 #include "app/clock.h"
 #include "app/clockbas.h"
@@ -112,7 +114,9 @@ void BigCForm::buildMenu()
     m_hideshow->setObjectName(QStringLiteral("hideshow"));
     connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
-    m_popup->addAction(QStringLiteral("Alarms"))->setObjectName(QStringLiteral("Alarmsform"));
+    QAction *alarms = m_popup->addAction(QStringLiteral("Alarms"));
+    alarms->setObjectName(QStringLiteral("Alarmsform"));
+    connect(alarms, &QAction::triggered, this, &BigCForm::alarmsformClick);
     QAction *options = m_popup->addAction(QStringLiteral("Options"));
     options->setObjectName(QStringLiteral("mopts"));
     connect(options, &QAction::triggered, this, [this] { m_bas.options()->showOptions(); });
@@ -165,6 +169,14 @@ bool BigCForm::load()
         setHideshowCaption(QStringLiteral("Show Time"));
         hide();
     }
+
+    m_bas.alarmList().createColumns();
+    m_bas.alarmFilePath = m_bas.programFolder() + QStringLiteral("/als");
+    const AlarmFileReport alarmReport = m_bas.loadalarms();
+    m_bas.alarmList().listalarms();
+    if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
+        m_bas.messg(text);
+    m_bas.editorOpen = false;
     return true;
 }
 
@@ -241,6 +253,14 @@ void BigCForm::aboutClick()
     m_bas.messg(QStringLiteral("Tockaro Program %1, the desktop alarm clock\n"
                                "Home page: https://tockaro.example/\n")
                     .arg(QStringLiteral(TOCKARO_VERSION)));
+}
+
+void BigCForm::alarmsformClick()
+{
+    frmalarms &window = m_bas.alarmList();
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 void BigCForm::exitClick()

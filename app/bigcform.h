@@ -62,6 +62,7 @@ private:
     void showClock();
     void hideshowClick();
     void aboutClick();
+    void alarmsformClick();
     void exitClick();
 
     void Timer1_Timer();

@@ -1,6 +1,9 @@
 #include "app/clockbas.h"
 
+#include "alarms/alarmfile.h"
+#include "alarms/frmalarms.h"
 #include "app/bigcform.h"
+#include "app/clock.h"
 #include "app/dialogs.h"
 #include "app/programend.h"
 #include "playback/frmdshow.h"
@@ -112,4 +115,32 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
     if (isvideo(file) || repeatShown)
         player.show();
     player.mnuopen_Click();
+}
+
+AlarmFileReport ClockBas::loadalarms()
+{
+    const AlarmFileContents contents =
+        loadAlarmFile(alarmFilePath, QLocale(), m_seams.clock.now().date().year());
+    fillAlarmTable(alarms, alarmCount, contents.records);
+    m_keepAlarmBackup = !contents.report.isClean();
+    return contents.report;
+}
+
+bool ClockBas::savealarms()
+{
+    const std::optional<QString> error =
+        saveAlarmFile(alarmFilePath, alarmFileBytes(alarms, QLocale()), m_keepAlarmBackup);
+    if (error) {
+        messg(alarmSaveMessage(*error));
+        return false;
+    }
+    m_keepAlarmBackup = false;
+    return true;
+}
+
+frmalarms &ClockBas::alarmList()
+{
+    if (!m_alarmList)
+        m_alarmList = std::make_unique<frmalarms>(*this);
+    return *m_alarmList;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "alarms/alarmtable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +12,7 @@ class Clock;
 class Dialogs;
 class InstanceGuard;
 class MediaEngineFactory;
+class frmalarms;
 class ProgramEnd;
 class frmoptions;
 class frmdshow;
@@ -59,6 +62,16 @@ public:
     void playfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
                   bool repeatHidden);
 
+    // Reads the alarm file into the table and says what did not load whole.
+    AlarmFileReport loadalarms();
+
+    // Writes the table to the alarm file. A failure is told to the user, and
+    // the file keeps what it held; the result says whether the file was written.
+    bool savealarms();
+
+    // The alarm list window, created hidden on first use.
+    frmalarms &alarmList();
+
     const Clock &clock() const { return m_seams.clock; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     const QString &programFolder() const { return m_seams.programFolder; }
@@ -74,6 +87,8 @@ public:
     QString alarmFilePath;
     QStringList soundfiles;
     bool editorOpen = false;
+    AlarmSlots alarms{};
+    int alarmCount = 0;
 
 private:
     Seams m_seams;
@@ -81,6 +96,10 @@ private:
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;
     std::unique_ptr<frmdshow> m_dshow;
+    std::unique_ptr<frmalarms> m_alarmList;
+    // The loaded file held lines that a save would not write back, so the
+    // first save keeps it as als.bak.
+    bool m_keepAlarmBackup = false;
 };
 
 // The message of a damaged program folder, as the program has always spelt it.

@@ -1,0 +1,73 @@
+#include "alarms/alarmtable.h"
+
+#include <QByteArrayView>
+#include <QStringConverter>
+
+AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale, int presentYear)
+{
+    AlarmFileContents contents;
+    const QByteArrayView all(bytes);
+    qsizetype at = 0;
+    while (at < all.size()) {
+        qsizetype end = at;
+        while (end < all.size() && all[end] != '\r' && all[end] != '\n')
+            ++end;
+        const QByteArrayView lineBytes = all.sliced(at, end - at);
+        at = end;
+        if (at < all.size() && all[at] == '\r') {
+            ++at;
+            if (at < all.size() && all[at] == '\n')
+                ++at;
+        } else if (at < all.size()) {
+            ++at;
+        }
+
+        if (lineBytes.isEmpty())
+            continue;
+        if (contents.records.size() == kMaxAlarms) {
+            ++contents.report.skippedLines;
+            continue;
+        }
+        // Each line decodes on its own, so a broken byte sequence stays in
+        // its line and is noticed there.
+        QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::Stateless);
+        const QString line = decode(lineBytes);
+        const std::optional<AlarmRecord> record = parseAlarmLine(line, locale, presentYear);
+        if (!record) {
+            ++contents.report.skippedLines;
+            continue;
+        }
+        if (decode.hasError() || hasExtraFields(line))
+            ++contents.report.alteredLines;
+        contents.records.append(*record);
+    }
+    return contents;
+}
+
+void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord> &records)
+{
+    for (AlarmRecord &slot : alarms) {
+        slot.inUse = false;
+        slot.snoozed = false;
+    }
+    alarmCount = 0;
+    for (const AlarmRecord &record : records) {
+        if (alarmCount == kMaxAlarms)
+            break;
+        ++alarmCount;
+        alarms[alarmCount] = record;
+        alarms[alarmCount].inUse = true;
+        alarms[alarmCount].snoozed = false;
+    }
+}
+
+QByteArray alarmFileBytes(const AlarmSlots &alarms, const QLocale &locale)
+{
+    QString text;
+    for (const AlarmRecord &record : alarms) {
+        if (record.inUse)
+            text += formatAlarmLine(record, locale) + QStringLiteral("\r\n");
+    }
+    QStringEncoder encode(QStringConverter::System);
+    return encode(text);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "alarms/alarmrecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+#include <array>
+
+// The alarm table: alarms live in slots 1 to alarmCount, in file order, without
+// gaps; slot 0 is never used.
+inline constexpr int kAlarmSlots = 301;
+inline constexpr int kMaxAlarms = kAlarmSlots - 1;
+using AlarmSlots = std::array<AlarmRecord, kAlarmSlots>;
+
+// What reading the alarm file found besides the alarms.
+struct AlarmFileReport {
+    int skippedLines = 0; // not loaded: unreadable, or beyond the last slot
+    int alteredLines = 0; // loaded, but a save would not write them back as they are
+    QString readError;    // why a file that exists could not be read at all
+
+    bool isClean() const { return skippedLines == 0 && alteredLines == 0 && readError.isEmpty(); }
+};
+
+struct AlarmFileContents {
+    QList<AlarmRecord> records; // at most kMaxAlarms, in file order, each in use
+    AlarmFileReport report;
+};
+
+// Reads the alarm file's bytes in the system's 8-bit encoding. Lines end in
+// CR LF, LF or CR; an empty line holds no alarm and is passed over.
+AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale, int presentYear);
+
+// Loads records into the table: every slot leaves use and is not snoozed,
+// then the records fill slots 1, 2, ... up to the last slot. Other fields of
+// the emptied slots keep what they held.
+void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord> &records);
+
+// The alarm file's bytes: one line per slot in use, in slot order, each ended
+// by CR LF, in the system's 8-bit encoding.
+QByteArray alarmFileBytes(const AlarmSlots &alarms, const QLocale &locale);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class ClockBas;
+class QTreeWidget;
+
+// The alarm list window: one row per alarm, row k showing slot k of the
+// alarm table, with the buttons to add, edit and delete alarms. Closing it
+// only hides it.
+class frmalarms final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmalarms)
+
+public:
+    explicit frmalarms(ClockBas &bas, QWidget *parent = nullptr);
+    ~frmalarms() override;
+
+    // The four column headers, sized for the list's present width.
+    void createColumns();
+
+    // Refills the list from the alarm table.
+    void listalarms();
+
+    QTreeWidget *LV() const { return m_lv; }
+
+private:
+    void Command3_Click();
+
+    ClockBas &m_bas;
+    QTreeWidget *m_lv = nullptr;
+};

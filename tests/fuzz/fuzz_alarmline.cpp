@@ -1,0 +1,105 @@
+// libFuzzer target for the alarm file's line reader and writer. Whatever the
+// bytes, reading must not crash and must keep the table's invariants, and
+// whatever was read or made must read back the same after writing.
+
+#include "alarms/alarmrecord.h"
+#include "alarms/alarmtable.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QLocale>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPresentYear = 2026;
+
+const QLocale &localeFor(std::uint8_t choice)
+{
+    static const QList<QLocale> locales = {QLocale::c(),
+                                           QLocale(QLocale::English, QLocale::UnitedStates),
+                                           QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                           QLocale(QLocale::German, QLocale::Germany)};
+    return locales.at(choice % locales.size());
+}
+
+// A failed property ends the run, so libFuzzer keeps the input that broke it.
+void require(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
+void readWriteRead(const QByteArray &bytes, const QLocale &locale)
+{
+    const AlarmFileContents contents = readAlarmLines(bytes, locale, kPresentYear);
+    require(contents.records.size() <= kMaxAlarms);
+    AlarmSlots alarms{};
+    int alarmCount = -1;
+    fillAlarmTable(alarms, alarmCount, contents.records);
+    require(alarmCount == contents.records.size());
+    for (int slot = 0; slot < kAlarmSlots; ++slot)
+        require(alarms[slot].inUse == (slot >= 1 && slot <= alarmCount));
+
+    const QByteArray saved = alarmFileBytes(alarms, locale);
+    const AlarmFileContents again = readAlarmLines(saved, locale, kPresentYear);
+    require(again.report.isClean());
+    require(again.records == contents.records);
+}
+
+// Any UTF-16 units, half surrogate pairs included.
+QString text(FuzzedDataProvider &in)
+{
+    QString units;
+    for (int n = in.ConsumeIntegralInRange(0, 40); n > 0 && in.remaining_bytes() > 0; --n)
+        units.append(QChar(in.ConsumeIntegral<char16_t>()));
+    return units;
+}
+
+void storeAndRead(FuzzedDataProvider &in, const QLocale &locale)
+{
+    AlarmRecord r;
+    r.message = text(in);
+    r.frequency = in.ConsumeIntegral<qint16>();
+    r.timeText = text(in);
+    r.alarmDate = QDate::fromJulianDay(in.ConsumeIntegralInRange<qint64>(-1000000, 6000000));
+    r.dayFlags = text(in);
+    r.sleepFlag = in.ConsumeIntegral<qint16>();
+    r.playlist = text(in);
+    r.spare = in.ConsumeIntegral<qint32>();
+    r.fadeIn = in.ConsumeIntegral<qint16>();
+    r.fadeOut = in.ConsumeIntegral<qint16>();
+    r.fadeMinutes = in.ConsumeIntegral<qint32>();
+    r.snoozeMinutes = text(in);
+    r.playMedia = in.ConsumeIntegral<qint16>();
+    r.soundIndex = in.ConsumeIntegral<qint16>();
+
+    AlarmRecord stored = storableAlarm(r);
+    require(storableAlarm(stored) == stored);
+    stored.inUse = true;
+    const std::optional<AlarmRecord> readBack =
+        parseAlarmLine(formatAlarmLine(r, locale), locale, kPresentYear);
+    require(readBack && *readBack == stored);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QLocale &locale = localeFor(data[0] >> 1);
+    if (data[0] & 1) {
+        FuzzedDataProvider in(data + 1, size - 1);
+        storeAndRead(in, locale);
+    } else {
+        readWriteRead(
+            QByteArray(reinterpret_cast<const char *>(data) + 1, static_cast<qsizetype>(size - 1)),
+            locale);
+    }
+    return 0;
+}
