@@ -12,9 +12,9 @@
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
 
-#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -67,7 +67,8 @@ bool ClockBas::loadsoundlist()
 void ClockBas::loadmainoptions()
 {
     QFile file(confFilePath);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(kMaxConfBytes) : QByteArray();
+    const QByteArray bytes =
+        file.open(QIODevice::ReadOnly) ? file.read(kMaxConfBytes) : QByteArray();
     const ConfLines lines = parseConf(bytes);
     BigCFormState &state = m_form->state;
 

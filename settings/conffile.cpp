@@ -36,10 +36,9 @@ std::optional<double> toNumber(const QString &text)
 const QStringList &sizeEntries()
 {
     static const QStringList entries = {
-        QStringLiteral("100%"), QStringLiteral("90%"), QStringLiteral("80%"),
-        QStringLiteral("70%"),  QStringLiteral("60%"), QStringLiteral("50%"),
-        QStringLiteral("40%"),  QStringLiteral("30%"), QStringLiteral("20%"),
-        QStringLiteral("10%")};
+        QStringLiteral("100%"), QStringLiteral("90%"), QStringLiteral("80%"), QStringLiteral("70%"),
+        QStringLiteral("60%"),  QStringLiteral("50%"), QStringLiteral("40%"), QStringLiteral("30%"),
+        QStringLiteral("20%"),  QStringLiteral("10%")};
     return entries;
 }
 

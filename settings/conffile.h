@@ -20,11 +20,11 @@ std::optional<int> percentvalue(const QString &text);
 
 // What the lines of a settings file say; an empty optional leaves a setting alone.
 struct ConfLines {
-    std::optional<bool> isshowing;     // line 1
-    std::optional<QString> chimeLine;  // line 2, as written
-    std::optional<int> chimesChecked;  // line 3: 0 or 1
-    std::optional<int> ampm;           // line 4: nonzero is the 24-hour format
-    std::optional<int> sizeIndex;      // line 5: an entry of the size list
+    std::optional<bool> isshowing;    // line 1
+    std::optional<QString> chimeLine; // line 2, as written
+    std::optional<int> chimesChecked; // line 3: 0 or 1
+    std::optional<int> ampm;          // line 4: nonzero is the 24-hour format
+    std::optional<int> sizeIndex;     // line 5: an entry of the size list
 };
 
 ConfLines parseConf(const QByteArray &bytes);

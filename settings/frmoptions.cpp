@@ -50,8 +50,8 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     m_hidecheck->setObjectName(QStringLiteral("hidecheck"));
     place(m_hidecheck, 1320, 120, 2775, 255);
 
-    QGroupBox *frame1 = place(frame(this, "Frame1", QStringLiteral("Hourly Chimes")), 120, 480,
-                              5775, 1335);
+    QGroupBox *frame1 =
+        place(frame(this, "Frame1", QStringLiteral("Hourly Chimes")), 120, 480, 5775, 1335);
     m_mhcfile = new QLineEdit(frame1);
     m_mhcfile->setObjectName(QStringLiteral("mhcfile"));
     m_mhcfile->setReadOnly(true);
@@ -76,8 +76,8 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     m_command4->setObjectName(QStringLiteral("Command4"));
     place(m_command4, 4920, 4200, 975, 495);
 
-    QGroupBox *frame2 = place(frame(this, "Frame2", QStringLiteral("Time format")), 120, 2040,
-                              5775, 1095);
+    QGroupBox *frame2 =
+        place(frame(this, "Frame2", QStringLiteral("Time format")), 120, 2040, 5775, 1095);
     m_hourampm = new QRadioButton(QStringLiteral("AM/PM"), frame2);
     m_hourampm->setObjectName(QStringLiteral("hourampm"));
     place(m_hourampm, 240, 360, 975, 255);
@@ -86,8 +86,8 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     m_hour24->setObjectName(QStringLiteral("hour24"));
     place(m_hour24, 240, 720, 975, 255);
 
-    QGroupBox *frame3 = place(frame(this, "Frame3", QStringLiteral("Clock display size:")), 120,
-                              3240, 5775, 855);
+    QGroupBox *frame3 =
+        place(frame(this, "Frame3", QStringLiteral("Clock display size:")), 120, 3240, 5775, 855);
     m_comsizepercent = new QComboBox(frame3);
     m_comsizepercent->setObjectName(QStringLiteral("comsizepercent"));
     m_comsizepercent->addItems(sizeEntries());
@@ -105,9 +105,8 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     setTabOrder(m_hour24, m_comsizepercent);
 
     connect(m_command1, &QPushButton::clicked, this, &frmoptions::browseClick);
-    connect(m_command2, &QPushButton::clicked, this, [this] {
-        m_bas.playfile(m_mhcfile->text(), 0, true, 0, false);
-    });
+    connect(m_command2, &QPushButton::clicked, this,
+            [this] { m_bas.playfile(m_mhcfile->text(), 0, true, 0, false); });
     connect(m_command3, &QPushButton::clicked, this, &frmoptions::okClick);
     connect(m_command4, &QPushButton::clicked, this, &QWidget::hide);
 

@@ -35,66 +35,65 @@ private Q_SLOTS:
 
         const OptBool keepB;
         const OptInt keep;
-        QTest::newRow("a full file") << QByteArray("True\r\n/music/chime.mp3\r\n1\r\n1\r\n5\r\n")
-                                     << OptBool(true) << kExisting << OptInt(1) << OptInt(1)
-                                     << OptInt(5);
+        QTest::newRow("a full file")
+            << QByteArray("True\r\n/music/chime.mp3\r\n1\r\n1\r\n5\r\n") << OptBool(true)
+            << kExisting << OptInt(1) << OptInt(1) << OptInt(5);
         QTest::newRow("a chime file that does not exist")
             << QByteArray("True\r\n/music/gone.mp3\r\n0\r\n0\r\n0\r\n") << OptBool(true)
             << kDefaultChime << OptInt(0) << OptInt(0) << OptInt(0);
         QTest::newRow("a chime line of spaces") << QByteArray("True\r\n   \r\n") << OptBool(true)
                                                 << kDefaultChime << keep << keep << keep;
-        QTest::newRow("spaces round the chime path")
-            << QByteArray("x\r\n  /music/chime.mp3 \r\n") << keepB << kExisting << keep << keep
-            << keep;
-        QTest::newRow("an empty file") << QByteArray() << keepB << kDefaultChime << keep << keep
-                                       << keep;
-        QTest::newRow("five empty lines") << QByteArray("\r\n\r\n\r\n\r\n\r\n") << keepB
-                                          << kDefaultChime << keep << keep << keep;
+        QTest::newRow("spaces round the chime path") << QByteArray("x\r\n  /music/chime.mp3 \r\n")
+                                                     << keepB << kExisting << keep << keep << keep;
+        QTest::newRow("an empty file")
+            << QByteArray() << keepB << kDefaultChime << keep << keep << keep;
+        QTest::newRow("five empty lines")
+            << QByteArray("\r\n\r\n\r\n\r\n\r\n") << keepB << kDefaultChime << keep << keep << keep;
         QTest::newRow("three lines") << QByteArray("False\r\n\r\n1\r\n") << OptBool(false)
                                      << kDefaultChime << OptInt(1) << keep << keep;
-        QTest::newRow("a 7 for the time format") << QByteArray("True\r\n\r\n0\r\n7\r\n0\r\n")
-                                                 << OptBool(true) << kDefaultChime << OptInt(0)
-                                                 << OptInt(7) << OptInt(0);
-        QTest::newRow("numbers with spaces") << QByteArray(" true \r\n\r\n 1 \r\n  0\r\n3  \r\n")
-                                             << OptBool(true) << kDefaultChime << OptInt(1)
-                                             << OptInt(0) << OptInt(3);
-        QTest::newRow("0 for the first line") << QByteArray("0\r\n") << OptBool(false)
-                                              << kDefaultChime << keep << keep << keep;
-        QTest::newRow("-1 for the first line") << QByteArray("-1\r\n") << OptBool(true)
-                                               << kDefaultChime << keep << keep << keep;
-        QTest::newRow("a word that is no Boolean") << QByteArray("yes\r\n") << keepB
-                                                   << kDefaultChime << keep << keep << keep;
+        QTest::newRow("a 7 for the time format")
+            << QByteArray("True\r\n\r\n0\r\n7\r\n0\r\n") << OptBool(true) << kDefaultChime
+            << OptInt(0) << OptInt(7) << OptInt(0);
+        QTest::newRow("numbers with spaces")
+            << QByteArray(" true \r\n\r\n 1 \r\n  0\r\n3  \r\n") << OptBool(true) << kDefaultChime
+            << OptInt(1) << OptInt(0) << OptInt(3);
+        QTest::newRow("0 for the first line")
+            << QByteArray("0\r\n") << OptBool(false) << kDefaultChime << keep << keep << keep;
+        QTest::newRow("-1 for the first line")
+            << QByteArray("-1\r\n") << OptBool(true) << kDefaultChime << keep << keep << keep;
+        QTest::newRow("a word that is no Boolean")
+            << QByteArray("yes\r\n") << keepB << kDefaultChime << keep << keep << keep;
         QTest::newRow("garbage lines keep their settings")
             << QByteArray("maybe\r\n\r\nabc\r\n1x\r\nfifty\r\n") << keepB << kDefaultChime << keep
             << keep << keep;
         QTest::newRow("a check box value out of range")
-            << QByteArray("True\r\n\r\n2\r\n\r\n") << OptBool(true) << kDefaultChime << keep
-            << keep << keep;
-        QTest::newRow("a size that names no entry") << QByteArray("True\r\n\r\n0\r\n0\r\n10\r\n")
-                                                    << OptBool(true) << kDefaultChime << OptInt(0)
-                                                    << OptInt(0) << keep;
-        QTest::newRow("a negative size") << QByteArray("True\r\n\r\n0\r\n0\r\n-1\r\n")
-                                         << OptBool(true) << kDefaultChime << OptInt(0)
-                                         << OptInt(0) << keep;
-        QTest::newRow("a time format beyond 16 bits") << QByteArray("\r\n\r\n\r\n40000\r\n")
-                                                      << keepB << kDefaultChime << keep << keep
-                                                      << keep;
-        QTest::newRow("LF line ends") << QByteArray("False\n/music/chime.mp3\n1\n0\n9\n")
-                                      << OptBool(false) << kExisting << OptInt(1) << OptInt(0)
-                                      << OptInt(9);
-        QTest::newRow("CR line ends") << QByteArray("False\r/music/chime.mp3\r1\r0\r9\r")
-                                      << OptBool(false) << kExisting << OptInt(1) << OptInt(0)
-                                      << OptInt(9);
-        QTest::newRow("no line end at all") << QByteArray("True") << OptBool(true)
-                                            << kDefaultChime << keep << keep << keep;
+            << QByteArray("True\r\n\r\n2\r\n\r\n") << OptBool(true) << kDefaultChime << keep << keep
+            << keep;
+        QTest::newRow("a size that names no entry")
+            << QByteArray("True\r\n\r\n0\r\n0\r\n10\r\n") << OptBool(true) << kDefaultChime
+            << OptInt(0) << OptInt(0) << keep;
+        QTest::newRow("a negative size")
+            << QByteArray("True\r\n\r\n0\r\n0\r\n-1\r\n") << OptBool(true) << kDefaultChime
+            << OptInt(0) << OptInt(0) << keep;
+        QTest::newRow("a time format beyond 16 bits")
+            << QByteArray("\r\n\r\n\r\n40000\r\n") << keepB << kDefaultChime << keep << keep
+            << keep;
+        QTest::newRow("LF line ends")
+            << QByteArray("False\n/music/chime.mp3\n1\n0\n9\n") << OptBool(false) << kExisting
+            << OptInt(1) << OptInt(0) << OptInt(9);
+        QTest::newRow("CR line ends")
+            << QByteArray("False\r/music/chime.mp3\r1\r0\r9\r") << OptBool(false) << kExisting
+            << OptInt(1) << OptInt(0) << OptInt(9);
+        QTest::newRow("no line end at all")
+            << QByteArray("True") << OptBool(true) << kDefaultChime << keep << keep << keep;
         QTest::newRow("no line end after the last line")
-            << QByteArray("True\r\n\r\n1\r\n1\r\n2") << OptBool(true) << kDefaultChime
-            << OptInt(1) << OptInt(1) << OptInt(2);
+            << QByteArray("True\r\n\r\n1\r\n1\r\n2") << OptBool(true) << kDefaultChime << OptInt(1)
+            << OptInt(1) << OptInt(2);
         QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe\r\n\x01\x02\r\n\x7f\0\0", 12)
                                         << keepB << kDefaultChime << keep << keep << keep;
         QTest::newRow("a very long first line")
-            << QByteArray(1 << 20, 'T') + "\r\n\r\n1\r\n" << keepB << kDefaultChime << OptInt(1)
-            << keep << keep;
+            << QByteArray(1 << 20, 'T') + "\r\n\r\n1\r\n"
+            << keepB << kDefaultChime << OptInt(1) << keep << keep;
     }
 
     void reading()

@@ -203,8 +203,8 @@ private:
     void start(const QByteArray &conf, QTime now = QTime(6, 59, 55))
     {
         m_folder->write(QStringLiteral("conf"), conf);
-        m_program = std::make_unique<TestProgram>(*m_folder, true,
-                                                  QDateTime(QDate(2026, 12, 7), now));
+        m_program =
+            std::make_unique<TestProgram>(*m_folder, true, QDateTime(QDate(2026, 12, 7), now));
         QVERIFY(m_program->bas.startprogram());
     }
 
