@@ -1,27 +1,14 @@
 #include "alarms/alarmtable.h"
 
+#include "app/textlines.h"
+
 #include <QByteArrayView>
 #include <QStringConverter>
 
 AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale, int presentYear)
 {
     AlarmFileContents contents;
-    const QByteArrayView all(bytes);
-    qsizetype at = 0;
-    while (at < all.size()) {
-        qsizetype end = at;
-        while (end < all.size() && all[end] != '\r' && all[end] != '\n')
-            ++end;
-        const QByteArrayView lineBytes = all.sliced(at, end - at);
-        at = end;
-        if (at < all.size() && all[at] == '\r') {
-            ++at;
-            if (at < all.size() && all[at] == '\n')
-                ++at;
-        } else if (at < all.size()) {
-            ++at;
-        }
-
+    for (const QByteArrayView lineBytes : textLines(bytes)) {
         if (lineBytes.isEmpty())
             continue;
         if (contents.records.size() == kMaxAlarms) {

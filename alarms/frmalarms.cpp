@@ -57,6 +57,9 @@ frmalarms::frmalarms(ClockBas &bas, QWidget *parent) : QWidget(parent), m_bas(ba
 
     connect(remove, &QPushButton::clicked, this, &frmalarms::Command3_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+    createColumns();
+    listalarms();
 }
 
 frmalarms::~frmalarms() = default;

@@ -13,11 +13,9 @@ class frmalarms final : public QWidget {
     Q_DISABLE_COPY_MOVE(frmalarms)
 
 public:
+    // Made on first use, with its columns and the rows of the alarm table.
     explicit frmalarms(ClockBas &bas, QWidget *parent = nullptr);
     ~frmalarms() override;
-
-    // The four column headers, sized for the list's present width.
-    void createColumns();
 
     // Refills the list from the alarm table.
     void listalarms();
@@ -25,6 +23,8 @@ public:
     QTreeWidget *LV() const { return m_lv; }
 
 private:
+    // The four column headers, sized for the list's present width.
+    void createColumns();
     void Command3_Click();
 
     ClockBas &m_bas;

@@ -145,8 +145,8 @@ bool BigCForm::load()
     // half a second, puts it in the chosen one.
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), false, QLocale()));
-    armClockTick();
-    armDateRefresh();
+    armClockTick(now.time());
+    armDateRefresh(now.time());
 
     Sizing(state.adjustsize);
     QCoreApplication::processEvents();
@@ -170,10 +170,10 @@ bool BigCForm::load()
         hide();
     }
 
-    m_bas.alarmList().createColumns();
+    // The alarm list window is made, with its columns and rows, when it is
+    // first opened: an idle clock need not carry it.
     m_bas.alarmFilePath = m_bas.programFolder() + QStringLiteral("/als");
     const AlarmFileReport alarmReport = m_bas.loadalarms();
-    m_bas.alarmList().listalarms();
     if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
         m_bas.messg(text);
     m_bas.editorOpen = false;
@@ -306,14 +306,17 @@ void BigCForm::Sizing(int percent)
     update();
 }
 
-void BigCForm::armClockTick()
+// Each handler re-arms its timer from the time it read when it started: the
+// few microseconds it ran do not matter, and reading the clock costs a system
+// call on every wake-up.
+void BigCForm::armClockTick(QTime now)
 {
-    m_timer1.start(msecsToNextHalfSecond(m_bas.clock().now().time()));
+    m_timer1.start(msecsToNextHalfSecond(now));
 }
 
-void BigCForm::armDateRefresh()
+void BigCForm::armDateRefresh(QTime now)
 {
-    m_timer2.start(msecsToNextSecond(m_bas.clock().now().time()));
+    m_timer2.start(msecsToNextSecond(now));
 }
 
 void BigCForm::Timer1_Timer()
@@ -321,15 +324,16 @@ void BigCForm::Timer1_Timer()
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
     m_theDate->setVisible(dateLineShown(state.adjustsize));
-    armClockTick();
+    armClockTick(now.time());
 }
 
 void BigCForm::Timer2_Timer()
 {
-    const QString today = dateLineText(m_bas.clock().now().date(), QLocale());
+    const QDateTime now = m_bas.clock().now();
+    const QString today = dateLineText(now.date(), QLocale());
     if (m_theDate->text() != today)
         m_theDate->setText(today);
-    armDateRefresh();
+    armDateRefresh(now.time());
 }
 
 void BigCForm::pointerDown(int button, double x, double y)

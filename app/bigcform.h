@@ -67,8 +67,8 @@ private:
 
     void Timer1_Timer();
     void Timer2_Timer();
-    void armClockTick();
-    void armDateRefresh();
+    void armClockTick(QTime now);
+    void armDateRefresh(QTime now);
 
     void pointerDown(int button, double x, double y);
     void pointerMove(double x, double y);

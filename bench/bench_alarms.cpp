@@ -9,6 +9,7 @@
 #include "app/dialogs.h"
 #include "app/instanceguard.h"
 #include "app/programend.h"
+#include "playback/qtmediaengine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -73,13 +74,13 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(folder.path());
-    ClockBas bas({clock, dialogs, programEnd, instanceGuard, folder.path(), false});
+    QtMediaEngineFactory mediaEngines;
+    ClockBas bas({clock, dialogs, programEnd, instanceGuard, folder.path(), false, mediaEngines});
     bas.alarmFilePath = folder.filePath(QStringLiteral("als"));
     for (int slot = 1; slot <= kMaxAlarms; ++slot)
         bas.alarms[slot] = sampleAlarm(slot);
     bas.alarmCount = kMaxAlarms;
     frmalarms &list = bas.alarmList();
-    list.createColumns();
 
     if (!bas.savealarms())
         return 1;

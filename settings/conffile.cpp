@@ -1,7 +1,8 @@
 #include "settings/conffile.h"
 
+#include "app/textlines.h"
+
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -12,13 +13,11 @@ namespace {
 
 QStringList lines(const QByteArray &bytes)
 {
-    QStringDecoder decode(QStringConverter::System);
-    const QString text = decode(bytes);
-    // CR LF is the format; files edited elsewhere may end lines with either alone.
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    QStringList result = text.split(lineEnd);
-    if (!result.isEmpty() && result.last().isEmpty())
-        result.removeLast();
+    QStringList result;
+    for (const QByteArrayView line : textLines(bytes)) {
+        QStringDecoder decode(QStringConverter::System);
+        result.append(decode(line));
+    }
     return result;
 }
 

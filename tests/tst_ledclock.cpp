@@ -69,8 +69,8 @@ private Q_SLOTS:
 
     void redrawsOnlyTheDigitsThatChanged()
     {
-        m_clock->TimeIN(QStringLiteral("12:34:56 .0"));
         PaintSpy spy(*m_clock);
+        m_clock->TimeIN(QStringLiteral("12:34:56 .0"));
         QTRY_VERIFY(!spy.regions.isEmpty());
         spy.regions.clear();
 
