@@ -2,6 +2,7 @@
 
 #include "alarms/alarmlistrows.h"
 #include "app/clockbas.h"
+#include "app/logging.h"
 #include "display/twips.h"
 
 #include <QHBoxLayout>
@@ -85,6 +86,7 @@ void frmalarms::listalarms()
             rows.append(new QTreeWidgetItem(listRowTexts(record, locale)));
     }
     m_lv->addTopLevelItems(rows);
+    qCInfo(lcAlarms) << "alarm list rows:" << rows.size();
 }
 
 void frmalarms::Command3_Click()

@@ -1,3 +1,4 @@
 #include "app/logging.h"
 
 Q_LOGGING_CATEGORY(lcClock, "tockaro.clock", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAlarms, "tockaro.alarms", QtWarningMsg)

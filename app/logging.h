@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
-// What the clock window does, for whoever watches the program from outside.
-// Off unless QT_LOGGING_RULES turns on "tockaro.clock.info".
+// What the windows do, for whoever watches the program from outside. Off
+// unless QT_LOGGING_RULES turns on "tockaro.clock.info" or "tockaro.alarms.info".
 Q_DECLARE_LOGGING_CATEGORY(lcClock)
+Q_DECLARE_LOGGING_CATEGORY(lcAlarms)

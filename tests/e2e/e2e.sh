@@ -196,4 +196,36 @@ wait_for "conf to end in 5" 5 last_line 5
 kill "$hidden"
 wait_for "the program to end" 5 ended "$hidden"
 
+step "Alarms from the tray menu lists the three alarms of als; Delete leaves two lines"
+alarm_line() {
+    printf '2026-12-24[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]%s[1*1]%s[1*1][1*1]0[1*1]15' "$1" "$2"
+    printf '[1*1]%s[1*1]0[1*1]0[1*1]3\r\n' "$3"
+}
+{
+    alarm_line 2 "Wake up" 07:30:00
+    alarm_line 1 Stretch 07:05:30
+    alarm_line 5 Presents 08:00:00
+} >"$folder/als"
+start_program alarms
+alarms=$last_pid
+wait_for "the tray icon" 10 tray_present
+read -r tray_x tray_y < <(tray_center "$(tray_icon)")
+before=$(visible_windows "$alarms")
+xdotool mousemove "$tray_x" "$tray_y" click 3
+wait_for "the popup menu" 5 menu_open "$alarms" "$before"
+xdotool key Down Down Return
+list_shown() { [ -n "$(xdotool search --onlyvisible --name '^Add$')" ]; }
+wait_for "the alarm list" 5 list_shown
+wait_for "three rows" 5 logged alarms "alarm list rows: 3"
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Add$')")"
+# The first row lies under the list's header; Delete is the third button on the right.
+xdotool mousemove $((X + 60)) $((Y + 36)) click 1
+xdotool mousemove $((X + WIDTH - 51)) $((Y + 77)) click 1
+wait_for "two rows" 5 logged alarms "alarm list rows: 2"
+[ "$(grep -c $'\r$' "$folder/als")" -eq 2 ] || fail "als does not hold two lines"
+grep -q Stretch "$folder/als" && grep -q Presents "$folder/als" || fail "the wrong alarm went"
+grep -q "Wake up" "$folder/als" && fail "the deleted alarm is still in als"
+kill "$alarms"
+wait_for "the program to end" 5 ended "$alarms"
+
 echo "e2e: all steps passed"
