@@ -323,8 +323,21 @@ void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
+    hourlyChime(now.time());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
     armClockTick(now.time());
+}
+
+void BigCForm::hourlyChime(QTime now)
+{
+    // The options dialog's controls are read on every tick, so a change there
+    // counts at once, OK or not. alarmON stays set until the player closes, so
+    // the two ticks in second 0 chime once.
+    const frmoptions &options = *m_bas.options();
+    if (!options.Check2()->isChecked() || state.alarmON || now.minute() != 0 || now.second() != 0)
+        return;
+    state.alarmON = true;
+    m_bas.playfile(options.mhcfile()->text(), 0, false, 0, false);
 }
 
 void BigCForm::Timer2_Timer()

@@ -66,6 +66,7 @@ private:
     void exitClick();
 
     void Timer1_Timer();
+    void hourlyChime(QTime now);
     void Timer2_Timer();
     void armClockTick(QTime now);
     void armDateRefresh(QTime now);

@@ -1,5 +1,6 @@
 #include "app/bigcform.h"
 #include "display/ledclock.h"
+#include "playback/frmdshow.h"
 #include "playback/mediafilter.h"
 #include "settings/frmoptions.h"
 #include "testseams.h"
@@ -117,6 +118,35 @@ private Q_SLOTS:
         QCOMPARE(options()->comsizepercent()->currentText(), QStringLiteral("50%"));
     }
 
+    void chimeBoxTakesEffectAtOnce()
+    {
+        start("True\r\n\r\n1\r\n1\r\n0\r\n", QTime(13, 59, 59));
+        const QString chime = options()->mhcfile()->text();
+        ScriptedEngineFactory &engines = m_program->engines;
+
+        setTime(QTime(14, 0, 0));
+        QTRY_COMPARE(engines.requests.size(), size_t(1));
+        QCOMPARE(engines.lastRequests().opened, chime);
+        QVERIFY(form()->state.alarmON);
+        QVERIFY(!m_program->bas.player()->isVisible()); // an audio chime plays unseen
+        m_program->bas.player()->close();
+        QVERIFY(!form()->state.alarmON);
+
+        // Cleared and cancelled: the next full hour is silent.
+        options()->showOptions();
+        options()->Check2()->setChecked(false);
+        options()->Command4()->click();
+        setTime(QTime(15, 0, 0));
+        QCOMPARE(engines.requests.size(), size_t(1));
+
+        // Ticked and cancelled: the next full hour chimes.
+        options()->showOptions();
+        options()->Check2()->setChecked(true);
+        options()->Command4()->click();
+        setTime(QTime(16, 0, 0));
+        QTRY_COMPARE(engines.requests.size(), size_t(2));
+    }
+
     void okSavesResizesAndSwitchesTheFormat()
     {
         start("True\r\n\r\n0\r\n0\r\n0\r\n", QTime(13, 7, 0));
@@ -206,6 +236,16 @@ private:
         m_program =
             std::make_unique<TestProgram>(*m_folder, true, QDateTime(QDate(2026, 12, 7), now));
         QVERIFY(m_program->bas.startprogram());
+    }
+
+    // Moves the clock and waits until a tick has shown the new time.
+    void setTime(QTime time)
+    {
+        m_program->clock.set(QDateTime(QDate(2026, 12, 7), time));
+        using Digits = std::array<int, LedLayout::DigitCount>;
+        const Digits shown{time.hour() / 10,   time.hour() % 10,   time.minute() / 10,
+                           time.minute() % 10, time.second() / 10, time.second() % 10};
+        QTRY_COMPARE(form()->display()->shownDigits(), shown);
     }
 
     BigCForm *form() const { return m_program->bas.form(); }
