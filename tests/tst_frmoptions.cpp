@@ -1,5 +1,6 @@
 #include "app/bigcform.h"
 #include "display/ledclock.h"
+#include "filesizelimit.h"
 #include "playback/frmdshow.h"
 #include "playback/mediafilter.h"
 #include "settings/frmoptions.h"
@@ -13,9 +14,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
-
-#include <signal.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -207,27 +205,22 @@ private Q_SLOTS:
         QCOMPARE(m_program->end.requests, 0);
     }
 
+#ifdef Q_OS_UNIX
     void fullDiskDuringSaveKeepsTheOldFile()
     {
         start("True\r\n\r\n0\r\n0\r\n0\r\n");
         const QByteArray before = readAll(m_program->bas.confFilePath);
         options()->hour24()->setChecked(true);
         {
-            // A file-size limit fails the write the way a full disk does, even
-            // for root.
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit saved{};
-            getrlimit(RLIMIT_FSIZE, &saved);
-            rlimit tiny = saved;
-            tiny.rlim_cur = 8;
-            setrlimit(RLIMIT_FSIZE, &tiny);
+            const FileSizeLimit fullDisk(8);
+            QVERIFY(fullDisk.active());
             options()->Command3()->click();
-            setrlimit(RLIMIT_FSIZE, &saved);
         }
         QCOMPARE(readAll(m_program->bas.confFilePath), before);
         QCOMPARE(m_program->dialogs.messages.size(), 1);
         QCOMPARE(form()->state.ampm, 1);
     }
+#endif
 
 private:
     void start(const QByteArray &conf, QTime now = QTime(6, 59, 55))
@@ -248,8 +241,14 @@ private:
         QTRY_COMPARE(form()->display()->shownDigits(), shown);
     }
 
-    BigCForm *form() const { return m_program->bas.form(); }
-    frmoptions *options() const { return m_program->bas.options(); }
+    BigCForm *form() const
+    {
+        return m_program->bas.form();
+    }
+    frmoptions *options() const
+    {
+        return m_program->bas.options();
+    }
 
     std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<TestProgram> m_program;
