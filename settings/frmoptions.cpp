@@ -19,13 +19,21 @@
 
 namespace {
 
-// Places a control at its design position in twips. Controls that carry text
-// keep at least the width their text needs in the platform's font.
+// Places a control at its design position and size in twips.
 template <typename Control>
 Control *place(Control *control, int left, int top, int width, int height)
 {
-    const QRect r = twipsToPixels(QRectF(left, top, width, height)).toRect();
-    control->setGeometry(r.x(), r.y(), qMax(r.width(), control->sizeHint().width()), r.height());
+    control->setGeometry(twipsToPixels(QRectF(left, top, width, height)).toRect());
+    return control;
+}
+
+// Places a caption at its design position; it keeps at least the width its
+// text needs in the platform's font.
+template <typename Control>
+Control *placeCaption(Control *control, int left, int top, int width, int height)
+{
+    place(control, left, top, width, height);
+    control->resize(qMax(control->width(), control->sizeHint().width()), control->height());
     return control;
 }
 
@@ -48,7 +56,7 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
 
     m_hidecheck = new QCheckBox(QStringLiteral("Auto hide to system tray at startup"), this);
     m_hidecheck->setObjectName(QStringLiteral("hidecheck"));
-    place(m_hidecheck, 1320, 120, 2775, 255);
+    placeCaption(m_hidecheck, 1320, 120, 2775, 255);
 
     QGroupBox *frame1 =
         place(frame(this, "Frame1", QStringLiteral("Hourly Chimes")), 120, 480, 5775, 1335);
@@ -58,16 +66,16 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     place(m_mhcfile, 120, 480, 4095, 285);
     auto *label1 = new QLabel(QStringLiteral("Select a sound file as chimes:"), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
-    place(label1, 120, 240, 2175, 255);
+    placeCaption(label1, 120, 240, 2175, 255);
     m_command1 = new QPushButton(QStringLiteral("..."), frame1);
     m_command1->setObjectName(QStringLiteral("Command1"));
-    place(m_command1, 4320, 480, 615, 375)->setFixedWidth(41);
+    place(m_command1, 4320, 480, 615, 375);
     m_command2 = new QPushButton(QStringLiteral("Play"), frame1);
     m_command2->setObjectName(QStringLiteral("Command2"));
-    place(m_command2, 5040, 480, 615, 375)->setFixedWidth(41);
+    place(m_command2, 5040, 480, 615, 375);
     m_check2 = new QCheckBox(QStringLiteral("Enable hourly chimes"), frame1);
     m_check2->setObjectName(QStringLiteral("Check2"));
-    place(m_check2, 120, 960, 1935, 255);
+    placeCaption(m_check2, 120, 960, 1935, 255);
 
     m_command3 = new QPushButton(QStringLiteral("OK"), this);
     m_command3->setObjectName(QStringLiteral("Command3"));
@@ -80,11 +88,11 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
         place(frame(this, "Frame2", QStringLiteral("Time format")), 120, 2040, 5775, 1095);
     m_hourampm = new QRadioButton(QStringLiteral("AM/PM"), frame2);
     m_hourampm->setObjectName(QStringLiteral("hourampm"));
-    place(m_hourampm, 240, 360, 975, 255);
+    placeCaption(m_hourampm, 240, 360, 975, 255);
     m_hourampm->setChecked(true);
     m_hour24 = new QRadioButton(QStringLiteral("24 hours"), frame2);
     m_hour24->setObjectName(QStringLiteral("hour24"));
-    place(m_hour24, 240, 720, 975, 255);
+    placeCaption(m_hour24, 240, 720, 975, 255);
 
     QGroupBox *frame3 =
         place(frame(this, "Frame3", QStringLiteral("Clock display size:")), 120, 3240, 5775, 855);
