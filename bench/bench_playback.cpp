@@ -20,7 +20,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtEndian>
@@ -30,6 +29,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -39,26 +39,49 @@ public:
     QString openFileName(QWidget *, const QString &) override { return {}; }
 };
 
+// A real engine, counted while it lives.
+class WatchedEngine final : public MediaEngine {
+public:
+    WatchedEngine(std::unique_ptr<MediaEngine> real, int &alive)
+        : m_real(std::move(real)), m_alive(alive)
+    {
+        ++m_alive;
+    }
+    ~WatchedEngine() override { --m_alive; }
+
+    void setListener(MediaEngineListener *listener) override { m_real->setListener(listener); }
+    void open(const QString &file) override { m_real->open(file); }
+    void run() override { m_real->run(); }
+    void pause() override { m_real->pause(); }
+    void setVolume(int centibels) override { m_real->setVolume(centibels); }
+    int volume() const override { return m_real->volume(); }
+    qint64 duration() const override { return m_real->duration(); }
+    qint64 position() const override { return m_real->position(); }
+    void seek(qint64 ms) override { m_real->seek(ms); }
+    MediaStatus status() const override { return m_real->status(); }
+    QString errorString() const override { return m_real->errorString(); }
+
+private:
+    std::unique_ptr<MediaEngine> m_real;
+    int &m_alive;
+};
+
 // The real engines, watched so the bench can tell whether any outlives its file.
 class WatchedEngines final : public MediaEngineFactory {
 public:
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {
-        std::unique_ptr<MediaEngine> engine = m_real.create(videoArea);
-        m_made.append(engine.get());
-        return engine;
+        ++m_made;
+        return std::make_unique<WatchedEngine>(m_real.create(videoArea), m_alive);
     }
 
-    int alive() const
-    {
-        return int(std::count_if(m_made.begin(), m_made.end(),
-                                 [](const QPointer<MediaEngine> &e) { return !e.isNull(); }));
-    }
-    int made() const { return int(m_made.size()); }
+    int alive() const { return m_alive; }
+    int made() const { return m_made; }
 
 private:
     QtMediaEngineFactory m_real;
-    QList<QPointer<MediaEngine>> m_made;
+    int m_made = 0;
+    int m_alive = 0;
 };
 
 // Runs the event loop until `done` holds or the deadline passes.
@@ -147,8 +170,10 @@ bool measureStart(ClockBas &bas, const QString &file, int plays, StartTimes &rea
         if (!waitFor([engine] { return engine->status() != PlayerLogic::MediaStatus::Loading; }))
             return false;
         const double readyMs = clock.nsecsElapsed() / 1e6;
-        if (engine->status() != PlayerLogic::MediaStatus::Ready)
+        if (engine->status() != PlayerLogic::MediaStatus::Ready) {
+            std::printf("%s\n", qPrintable(engine->errorString()));
             return false;
+        }
         if (!waitFor([engine] { return engine->position() > 0; }))
             return false;
         const double flowingMs = clock.nsecsElapsed() / 1e6;
