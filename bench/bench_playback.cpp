@@ -4,8 +4,11 @@
 //  - resident memory after 100 plays of a short file, each to its end and
 //    the end check's close, against the memory after the first close, and
 //    whether any engine survived its close.
+// The engines come from the media module, loaded as the program loads it:
+// from PROGRAM_FOLDER when given (an installed folder), else from the build tree.
 // Run without a sound card as
-//   QT_QPA_PLATFORM=offscreen GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX bench_playback
+//   QT_QPA_PLATFORM=offscreen GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX
+//   bench_playback [SOUNDS_DIR [PROGRAM_FOLDER]]
 
 #include "app/bigcform.h"
 #include "app/clock.h"
@@ -14,7 +17,7 @@
 #include "app/instanceguard.h"
 #include "app/programend.h"
 #include "playback/frmdshow.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,6 +72,8 @@ private:
 // The real engines, watched so the bench can tell whether any outlives its file.
 class WatchedEngines final : public MediaEngineFactory {
 public:
+    explicit WatchedEngines(const QString &modulePath) : m_real(modulePath) {}
+
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {
         ++m_made;
@@ -79,7 +84,7 @@ public:
     int made() const { return m_made; }
 
 private:
-    QtMediaEngineFactory m_real;
+    ModuleMediaEngineFactory m_real;
     int m_made = 0;
     int m_alive = 0;
 };
@@ -189,7 +194,7 @@ bool measureStart(ClockBas &bas, const QString &file, int plays, StartTimes &rea
     return true;
 }
 
-int run(const QString &soundsDir)
+int run(const QString &soundsDir, const QString &modulePath)
 {
     QTemporaryDir folder;
     const QDir program(folder.path());
@@ -206,7 +211,7 @@ int run(const QString &soundsDir)
     PrintedDialogs dialogs;
     EventLoopEnd end;
     FolderLockGuard guard(folder.path());
-    WatchedEngines engines;
+    WatchedEngines engines(modulePath);
     ClockBas bas({clock, dialogs, end, guard, folder.path(), false, engines});
     if (!bas.startprogram())
         return 1;
@@ -274,5 +279,10 @@ int main(int argc, char *argv[])
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     std::printf("resident at start %.1f MB\n", residentMegabytes());
-    return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR));
+    const QString modulePath =
+        argc > 2 ? ModuleMediaEngineFactory::modulePath(QString::fromLocal8Bit(argv[2]))
+                 : QStringLiteral(TOCKARO_MEDIA_MODULE_FILE);
+    std::printf("media module %s\n", qPrintable(modulePath));
+    return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR),
+               modulePath);
 }

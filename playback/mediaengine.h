@@ -24,7 +24,7 @@ protected:
 // file that cannot be played ends in MediaStatus::Failed, reported once
 // however many errors the engine raised for it.
 //
-// Engines are to live in a library loaded at run time, built apart from the
+// Engines may live in a library loaded at run time, built apart from the
 // program. Everything here is pure or inline, so neither side needs code or
 // meta-objects of the other.
 class MediaEngine {
@@ -69,3 +69,9 @@ public:
     // destroyed before the area is.
     virtual std::unique_ptr<MediaEngine> create(QWidget &videoArea) = 0;
 };
+
+// The media module's one exported function: a new factory, which the caller
+// owns. Both sides must come from the same compiler and Qt, as the module is
+// built with the program.
+using MediaModuleEntry = MediaEngineFactory *(*)();
+inline constexpr char kMediaModuleEntry[] = "tockaroMediaEngineFactory";

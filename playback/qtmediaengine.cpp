@@ -1,5 +1,8 @@
-#include "playback/qtmediaengine.h"
+// The media module: Qt Multimedia behind the media engine interface. It is a
+// library of its own, loaded on the first play, so that the idle program does
+// not carry Qt Multimedia, its sound server client and its codecs.
 
+#include "playback/mediaengine.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
@@ -7,10 +10,14 @@
 #include <QUrl>
 #include <QVideoWidget>
 
+#include <type_traits>
+
 namespace {
 
-// Qt Multimedia playing one file. The player and the output are children of the video widget,
-// named, so that whoever holds the video area can see what Qt was actually given.
+// Qt Multimedia playing one file: a QMediaPlayer with its sound on a
+// QAudioOutput and its picture in a QVideoWidget laid over the video area.
+// The player and the output are children of the video widget, named, so
+// that whoever holds the video area can see what Qt was actually given.
 class QtMediaEngine final : public MediaEngine {
 public:
     explicit QtMediaEngine(QWidget &videoArea);
@@ -162,9 +169,21 @@ void QtMediaEngine::fail(const QString &error)
     setStatus(MediaStatus::Failed);
 }
 
+class QtMediaEngineFactory final : public MediaEngineFactory {
+public:
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
+    {
+        return std::make_unique<QtMediaEngine>(videoArea);
+    }
+};
+
 } // namespace
 
-std::unique_ptr<MediaEngine> QtMediaEngineFactory::create(QWidget &videoArea)
+extern "C" Q_DECL_EXPORT MediaEngineFactory *tockaroMediaEngineFactory()
 {
-    return std::make_unique<QtMediaEngine>(videoArea);
+    return new QtMediaEngineFactory;
 }
+
+// The program finds this function by name and calls it through
+// MediaModuleEntry; a different signature would only show when it crashed.
+static_assert(std::is_same_v<decltype(&tockaroMediaEngineFactory), MediaModuleEntry>);

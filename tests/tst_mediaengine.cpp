@@ -1,10 +1,11 @@
 // The real Qt Multimedia engine on real files of every format, alone and
-// under the player window. Playback runs in real time to a fake audio sink;
-// every wait is on a condition with a deadline.
+// under the player window, made by the media module loaded as the program
+// loads it. Playback runs in real time to a fake audio sink; every wait is on
+// a condition with a deadline.
 
 #include "app/bigcformstate.h"
 #include "playback/frmdshow.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
@@ -304,7 +305,7 @@ private:
     QTemporaryDir m_scratch;
     QString m_tune;
     BigCFormState m_state;
-    QtMediaEngineFactory m_engines;
+    ModuleMediaEngineFactory m_engines{QStringLiteral(TOCKARO_MEDIA_MODULE_FILE)};
     std::unique_ptr<frmdshow> m_player;
 };
 
