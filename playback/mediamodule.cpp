@@ -46,10 +46,6 @@ ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &modulePath)
     : m_modulePath(modulePath)
 {}
 
-// The engines made go before this, as they are the player's; the module
-// itself stays loaded to the end of the process.
-ModuleMediaEngineFactory::~ModuleMediaEngineFactory() = default;
-
 QString ModuleMediaEngineFactory::modulePath(const QString &programFolder)
 {
     return QDir(programFolder).filePath(QStringLiteral(TOCKARO_MEDIA_MODULE));

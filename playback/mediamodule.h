@@ -18,7 +18,6 @@ class ModuleMediaEngineFactory final : public MediaEngineFactory {
 public:
     // The module's file; the platform's suffix may be left out.
     explicit ModuleMediaEngineFactory(const QString &modulePath);
-    ~ModuleMediaEngineFactory() override;
 
     // Where the module lies in a program folder.
     static QString modulePath(const QString &programFolder);
