@@ -3,7 +3,7 @@
 #include "app/dialogs.h"
 #include "app/instanceguard.h"
 #include "app/programend.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
-    QtMediaEngineFactory mediaEngines;
+    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
     ClockBas bas({clock, dialogs, programEnd, instanceGuard, programFolder,
                   QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines});
 

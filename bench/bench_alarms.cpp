@@ -9,7 +9,7 @@
 #include "app/dialogs.h"
 #include "app/instanceguard.h"
 #include "app/programend.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -74,7 +74,8 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(folder.path());
-    QtMediaEngineFactory mediaEngines;
+    // Nothing plays here, so the media module is never looked for.
+    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(folder.path()));
     ClockBas bas({clock, dialogs, programEnd, instanceGuard, folder.path(), false, mediaEngines});
     bas.alarmFilePath = folder.filePath(QStringLiteral("als"));
     for (int slot = 1; slot <= kMaxAlarms; ++slot)

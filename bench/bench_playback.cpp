@@ -4,8 +4,11 @@
 //  - resident memory after 100 plays of a short file, each to its end and
 //    the end check's close, against the memory after the first close, and
 //    whether any engine survived its close.
+// The engines come from the media module, loaded as the program loads it:
+// from PROGRAM_FOLDER when given (an installed folder), else from the build tree.
 // Run without a sound card as
-//   QT_QPA_PLATFORM=offscreen GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX bench_playback
+//   QT_QPA_PLATFORM=offscreen GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX
+//   bench_playback [SOUNDS_DIR [PROGRAM_FOLDER]]
 
 #include "app/bigcform.h"
 #include "app/clock.h"
@@ -14,13 +17,12 @@
 #include "app/instanceguard.h"
 #include "app/programend.h"
 #include "playback/frmdshow.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtEndian>
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -39,26 +42,51 @@ public:
     QString openFileName(QWidget *, const QString &) override { return {}; }
 };
 
+// A real engine, counted while it lives.
+class WatchedEngine final : public MediaEngine {
+public:
+    WatchedEngine(std::unique_ptr<MediaEngine> real, int &alive)
+        : m_real(std::move(real)), m_alive(alive)
+    {
+        ++m_alive;
+    }
+    ~WatchedEngine() override { --m_alive; }
+
+    void setListener(MediaEngineListener *listener) override { m_real->setListener(listener); }
+    void open(const QString &file) override { m_real->open(file); }
+    void run() override { m_real->run(); }
+    void pause() override { m_real->pause(); }
+    void setVolume(int centibels) override { m_real->setVolume(centibels); }
+    int volume() const override { return m_real->volume(); }
+    qint64 duration() const override { return m_real->duration(); }
+    qint64 position() const override { return m_real->position(); }
+    void seek(qint64 ms) override { m_real->seek(ms); }
+    MediaStatus status() const override { return m_real->status(); }
+    QString errorString() const override { return m_real->errorString(); }
+
+private:
+    std::unique_ptr<MediaEngine> m_real;
+    int &m_alive;
+};
+
 // The real engines, watched so the bench can tell whether any outlives its file.
 class WatchedEngines final : public MediaEngineFactory {
 public:
+    explicit WatchedEngines(const QString &modulePath) : m_real(modulePath) {}
+
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {
-        std::unique_ptr<MediaEngine> engine = m_real.create(videoArea);
-        m_made.append(engine.get());
-        return engine;
+        ++m_made;
+        return std::make_unique<WatchedEngine>(m_real.create(videoArea), m_alive);
     }
 
-    int alive() const
-    {
-        return int(std::count_if(m_made.begin(), m_made.end(),
-                                 [](const QPointer<MediaEngine> &e) { return !e.isNull(); }));
-    }
-    int made() const { return int(m_made.size()); }
+    int alive() const { return m_alive; }
+    int made() const { return m_made; }
 
 private:
-    QtMediaEngineFactory m_real;
-    QList<QPointer<MediaEngine>> m_made;
+    ModuleMediaEngineFactory m_real;
+    int m_made = 0;
+    int m_alive = 0;
 };
 
 // Runs the event loop until `done` holds or the deadline passes.
@@ -147,8 +175,10 @@ bool measureStart(ClockBas &bas, const QString &file, int plays, StartTimes &rea
         if (!waitFor([engine] { return engine->status() != PlayerLogic::MediaStatus::Loading; }))
             return false;
         const double readyMs = clock.nsecsElapsed() / 1e6;
-        if (engine->status() != PlayerLogic::MediaStatus::Ready)
+        if (engine->status() != PlayerLogic::MediaStatus::Ready) {
+            std::printf("%s\n", qPrintable(engine->errorString()));
             return false;
+        }
         if (!waitFor([engine] { return engine->position() > 0; }))
             return false;
         const double flowingMs = clock.nsecsElapsed() / 1e6;
@@ -164,7 +194,7 @@ bool measureStart(ClockBas &bas, const QString &file, int plays, StartTimes &rea
     return true;
 }
 
-int run(const QString &soundsDir)
+int run(const QString &soundsDir, const QString &modulePath)
 {
     QTemporaryDir folder;
     const QDir program(folder.path());
@@ -181,7 +211,7 @@ int run(const QString &soundsDir)
     PrintedDialogs dialogs;
     EventLoopEnd end;
     FolderLockGuard guard(folder.path());
-    WatchedEngines engines;
+    WatchedEngines engines(modulePath);
     ClockBas bas({clock, dialogs, end, guard, folder.path(), false, engines});
     if (!bas.startprogram())
         return 1;
@@ -249,5 +279,10 @@ int main(int argc, char *argv[])
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     std::printf("resident at start %.1f MB\n", residentMegabytes());
-    return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR));
+    const QString modulePath =
+        argc > 2 ? ModuleMediaEngineFactory::modulePath(QString::fromLocal8Bit(argv[2]))
+                 : QStringLiteral(TOCKARO_MEDIA_MODULE_FILE);
+    std::printf("media module %s\n", qPrintable(modulePath));
+    return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR),
+               modulePath);
 }

@@ -3,7 +3,6 @@
 #include "app/bigcformstate.h"
 #include "app/topmost.h"
 #include "display/twips.h"
-#include "playback/mediaengine.h"
 #include "playback/playerlogic.h"
 
 #include <QAction>
@@ -132,16 +131,16 @@ void frmdshow::mnuopen_Click()
     // The old engine goes first, so two files never hold memory or sound at once.
     m_engine.reset();
     m_engine = m_engines.create(*m_picVideoWindow);
-    connect(m_engine.get(), &MediaEngine::durationChanged, this, &frmdshow::lengthRead);
+    m_engine->setListener(this);
     m_engine->open(filename);
     vlme = PlayerLogic::openVolume(vlme, fadein);
     m_engine->setVolume(vlme);
-    lengthRead(m_engine->duration());
+    durationChanged(m_engine->duration());
     tlbControlBar_ButtonClick(*m_play);
     m_timer3.start();
 }
 
-void frmdshow::lengthRead(qint64 ms)
+void frmdshow::durationChanged(qint64 ms)
 {
     txtlength = PlayerLogic::wholeSeconds(ms);
     m_slider1->setMaximum(PlayerLogic::nearestSecond(ms));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/mediaengine.h"
+
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -7,8 +9,6 @@
 #include <memory>
 
 struct BigCFormState;
-class MediaEngine;
-class MediaEngineFactory;
 class QAction;
 class QMenu;
 class QSlider;
@@ -19,7 +19,7 @@ class QToolBar;
 // and closes at the end of a file; closing tells the clock window the player
 // is free. The window object lives for the whole run and keeps its variables
 // while closed; "loaded" is the time between the first play and the close.
-class frmdshow final : public QWidget {
+class frmdshow final : public QWidget, private MediaEngineListener {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmdshow)
 
@@ -65,7 +65,9 @@ protected:
 
 private:
     void unload();
-    void lengthRead(qint64 ms);
+    void durationChanged(qint64 ms) override;
+    // The end check reads the status on its own ticks.
+    void statusChanged(PlayerLogic::MediaStatus) override {}
     void Slider1_Scroll(int action);
     void showPosition();
 

@@ -2,28 +2,43 @@
 
 #include "playback/playerlogic.h"
 
-#include <QObject>
 #include <QString>
 
 #include <memory>
 
 class QWidget;
 
+// What an engine tells about its file as it learns it. Calls come on the
+// thread that owns the engine, possibly from inside the engine's own calls.
+class MediaEngineListener {
+public:
+    virtual void durationChanged(qint64 ms) = 0;
+    virtual void statusChanged(PlayerLogic::MediaStatus status) = 0;
+
+protected:
+    ~MediaEngineListener() = default;
+};
+
 // One file opened on a media engine. Volumes are in hundredths of a decibel
 // (0 full, -10000 silent), times in milliseconds. No request fails loudly: a
 // file that cannot be played ends in MediaStatus::Failed, reported once
 // however many errors the engine raised for it.
-class MediaEngine : public QObject {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(MediaEngine)
-
+//
+// Engines may live in a library loaded at run time, built apart from the
+// program. Everything here is pure or inline, so neither side needs code or
+// meta-objects of the other.
+class MediaEngine {
 public:
     using MediaStatus = PlayerLogic::MediaStatus;
 
     MediaEngine() = default;
-    ~MediaEngine() override = default;
+    MediaEngine(const MediaEngine &) = delete;
+    MediaEngine &operator=(const MediaEngine &) = delete;
+    virtual ~MediaEngine() = default;
 
-    // Starts reading the file; the length and the status follow as signals.
+    // Null for none. The listener must outlive the engine or be replaced first.
+    virtual void setListener(MediaEngineListener *listener) = 0;
+    // Starts reading the file; the length and the status follow through the listener.
     virtual void open(const QString &file) = 0;
     virtual void run() = 0;
     virtual void pause() = 0;
@@ -39,19 +54,24 @@ public:
     virtual MediaStatus status() const = 0;
     // Why the file failed; empty unless the status is Failed.
     virtual QString errorString() const = 0;
-
-Q_SIGNALS:
-    void durationChanged(qint64 ms);
-    void statusChanged(PlayerLogic::MediaStatus status);
 };
 
 // Makes an engine for each file the player opens, so nothing of one file
 // carries over to the next and a closed player holds no engine at all.
 class MediaEngineFactory {
 public:
+    MediaEngineFactory() = default;
+    MediaEngineFactory(const MediaEngineFactory &) = delete;
+    MediaEngineFactory &operator=(const MediaEngineFactory &) = delete;
     virtual ~MediaEngineFactory() = default;
 
     // A video, if the file has one, fills `videoArea`; the engine must be
     // destroyed before the area is.
     virtual std::unique_ptr<MediaEngine> create(QWidget &videoArea) = 0;
 };
+
+// The media module's one exported function: a new factory, which the caller
+// owns. Both sides must come from the same compiler and Qt, as the module is
+// built with the program.
+using MediaModuleEntry = MediaEngineFactory *(*)();
+inline constexpr char kMediaModuleEntry[] = "tockaroMediaEngineFactory";

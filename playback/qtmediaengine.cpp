@@ -1,16 +1,66 @@
-#include "playback/qtmediaengine.h"
+// The media module: Qt Multimedia behind the media engine interface. It is a
+// library of its own, loaded on the first play, so that the idle program does
+// not carry Qt Multimedia, its sound server client and its codecs.
 
+#include "playback/mediaengine.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
+#include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoWidget>
 
+#include <type_traits>
+
+namespace {
+
+// Qt Multimedia playing one file: a QMediaPlayer with its sound on a
+// QAudioOutput and its picture in a QVideoWidget laid over the video area.
+// The player and the output are children of the video widget, named, so
+// that whoever holds the video area can see what Qt was actually given.
+class QtMediaEngine final : public MediaEngine {
+public:
+    explicit QtMediaEngine(QWidget &videoArea);
+
+    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
+    void open(const QString &file) override;
+    void run() override;
+    void pause() override;
+    void setVolume(int centibels) override;
+    int volume() const override { return m_volume; }
+    qint64 duration() const override { return m_player->duration(); }
+    qint64 position() const override;
+    void seek(qint64 ms) override;
+    MediaStatus status() const override { return m_status; }
+    QString errorString() const override { return m_error; }
+
+private:
+    void mediaStatusChanged(QMediaPlayer::MediaStatus status);
+    void setStatus(MediaStatus status);
+    void fail(const QString &error);
+
+    // Declared before the Qt objects, so that whatever the player still
+    // says while it goes finds them in place.
+    MediaEngineListener *m_listener = nullptr;
+    int m_volume = 0;
+    bool m_running = false;
+    MediaStatus m_status = MediaStatus::Loading;
+    QString m_error;
+    // Declared so that the player goes first and leaves its outputs unused;
+    // each leaves its parent as it goes.
+    std::unique_ptr<QVideoWidget> m_video;
+    std::unique_ptr<QAudioOutput> m_audio;
+    std::unique_ptr<QMediaPlayer> m_player;
+};
+
 QtMediaEngine::QtMediaEngine(QWidget &videoArea)
     : m_video(std::make_unique<QVideoWidget>(&videoArea)),
-      m_audio(std::make_unique<QAudioOutput>()), m_player(std::make_unique<QMediaPlayer>())
+      m_audio(std::make_unique<QAudioOutput>(m_video.get())),
+      m_player(std::make_unique<QMediaPlayer>(m_video.get()))
 {
     m_video->setObjectName(QStringLiteral("graphVideo"));
+    m_audio->setObjectName(QStringLiteral("audioOutput"));
+    m_player->setObjectName(QStringLiteral("mediaPlayer"));
     m_video->setGeometry(videoArea.rect());
     m_video->setCursor(Qt::BlankCursor);
     m_video->show();
@@ -18,14 +68,17 @@ QtMediaEngine::QtMediaEngine(QWidget &videoArea)
     m_player->setVideoOutput(m_video.get());
     m_audio->setVolume(Volume::linearFromCentibels(m_volume));
 
-    connect(m_player.get(), &QMediaPlayer::durationChanged, this, &MediaEngine::durationChanged);
-    connect(m_player.get(), &QMediaPlayer::mediaStatusChanged, this,
-            &QtMediaEngine::mediaStatusChanged);
-    connect(m_player.get(), &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString &error) { fail(error); });
+    // The player is the context: it goes first, and its signals with it.
+    QMediaPlayer *player = m_player.get();
+    QObject::connect(player, &QMediaPlayer::durationChanged, player, [this](qint64 ms) {
+        if (m_listener)
+            m_listener->durationChanged(ms);
+    });
+    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, player,
+                     [this](QMediaPlayer::MediaStatus status) { mediaStatusChanged(status); });
+    QObject::connect(player, &QMediaPlayer::errorOccurred, player,
+                     [this](QMediaPlayer::Error, const QString &error) { fail(error); });
 }
-
-QtMediaEngine::~QtMediaEngine() = default;
 
 void QtMediaEngine::open(const QString &file)
 {
@@ -54,11 +107,6 @@ void QtMediaEngine::setVolume(int centibels)
 {
     m_volume = centibels;
     m_audio->setVolume(Volume::linearFromCentibels(centibels));
-}
-
-qint64 QtMediaEngine::duration() const
-{
-    return m_player->duration();
 }
 
 qint64 QtMediaEngine::position() const
@@ -109,7 +157,8 @@ void QtMediaEngine::setStatus(MediaStatus status)
     if (m_status == status || m_status == MediaStatus::Failed)
         return;
     m_status = status;
-    Q_EMIT statusChanged(status);
+    if (m_listener)
+        m_listener->statusChanged(status);
 }
 
 void QtMediaEngine::fail(const QString &error)
@@ -120,7 +169,21 @@ void QtMediaEngine::fail(const QString &error)
     setStatus(MediaStatus::Failed);
 }
 
-std::unique_ptr<MediaEngine> QtMediaEngineFactory::create(QWidget &videoArea)
+class QtMediaEngineFactory final : public MediaEngineFactory {
+public:
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
+    {
+        return std::make_unique<QtMediaEngine>(videoArea);
+    }
+};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT MediaEngineFactory *tockaroMediaEngineFactory()
 {
-    return std::make_unique<QtMediaEngine>(videoArea);
+    return new QtMediaEngineFactory;
 }
+
+// The program finds this function by name and calls it through
+// MediaModuleEntry; a different signature would only show when it crashed.
+static_assert(std::is_same_v<decltype(&tockaroMediaEngineFactory), MediaModuleEntry>);

@@ -8,5 +8,12 @@ list(APPEND TOCKARO_CORE_SOURCES
 list(APPEND TOCKARO_GUI_SOURCES
     playback/frmdshow.cpp playback/frmdshow.h
     playback/mediaengine.h
-    playback/qtmediaengine.cpp playback/qtmediaengine.h
+    playback/mediamodule.cpp playback/mediamodule.h
+)
+# The module is built apart from the libraries, so the volume map it needs is
+# compiled into it rather than taken from the program.
+list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+    playback/mediaengine.h
+    playback/qtmediaengine.cpp
+    playback/volume.cpp playback/volume.h
 )

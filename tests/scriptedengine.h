@@ -3,25 +3,28 @@
 #include "playback/mediaengine.h"
 
 #include <QList>
-#include <QPointer>
 
 #include <algorithm>
 #include <deque>
 
-// What the player asked of one engine. The factory keeps it, so a test can
-// read it after the player has let the engine go.
+// What the player asked of one engine, and whether the engine is still
+// alive. The factory keeps it, so a test can read it after the player has
+// let the engine go.
 struct EngineRequests {
     QString opened;
     bool running = false;
     QList<int> volumes;
     QList<qint64> seeks;
+    bool alive = true;
 };
 
 // An engine whose readings the test sets.
 class ScriptedEngine final : public MediaEngine {
 public:
     explicit ScriptedEngine(EngineRequests &requests) : m_requests(requests) {}
+    ~ScriptedEngine() override { m_requests.alive = false; }
 
+    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
     void open(const QString &file) override { m_requests.opened = file; }
     void run() override { m_requests.running = true; }
     void pause() override { m_requests.running = false; }
@@ -47,7 +50,8 @@ public:
     void loaded(qint64 durationMs)
     {
         m_duration = durationMs;
-        Q_EMIT durationChanged(durationMs);
+        if (m_listener)
+            m_listener->durationChanged(durationMs);
         setStatus(MediaStatus::Ready);
     }
     void playTo(qint64 ms) { m_position = ms; }
@@ -66,10 +70,12 @@ private:
     void setStatus(MediaStatus status)
     {
         m_status = status;
-        Q_EMIT statusChanged(status);
+        if (m_listener)
+            m_listener->statusChanged(status);
     }
 
     EngineRequests &m_requests;
+    MediaEngineListener *m_listener = nullptr;
     int m_volume = 0;
     qint64 m_duration = 0;
     qint64 m_position = 0;
@@ -77,28 +83,34 @@ private:
     QString m_error;
 };
 
-// Hands out scripted engines and keeps an eye on each, to show which are
-// still alive.
+// Hands out scripted engines and keeps the requests of each, to show which
+// are still alive.
 class ScriptedEngineFactory final : public MediaEngineFactory {
 public:
     std::unique_ptr<MediaEngine> create(QWidget &) override
     {
         requests.emplace_back();
         auto engine = std::make_unique<ScriptedEngine>(requests.back());
-        made.append(engine.get());
+        m_last = engine.get();
         return engine;
     }
 
     const EngineRequests &lastRequests() const { return requests.back(); }
 
     // The newest engine, null once the player has let it go.
-    ScriptedEngine *last() const { return made.isEmpty() ? nullptr : made.last().data(); }
+    ScriptedEngine *last() const
+    {
+        return requests.empty() || !requests.back().alive ? nullptr : m_last;
+    }
+    int made() const { return int(requests.size()); }
     int alive() const
     {
-        return int(
-            std::count_if(made.begin(), made.end(), [](const auto &e) { return !e.isNull(); }));
+        return int(std::count_if(requests.begin(), requests.end(),
+                                 [](const EngineRequests &r) { return r.alive; }));
     }
 
-    QList<QPointer<ScriptedEngine>> made;
     std::deque<EngineRequests> requests; // a deque keeps each in place as more come
+
+private:
+    ScriptedEngine *m_last = nullptr;
 };

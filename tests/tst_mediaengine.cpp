@@ -1,13 +1,15 @@
 // The real Qt Multimedia engine on real files of every format, alone and
-// under the player window. Playback runs in real time to a fake audio sink;
-// every wait is on a condition with a deadline.
+// under the player window, made by the media module loaded as the program
+// loads it. Playback runs in real time to a fake audio sink; every wait is on
+// a condition with a deadline.
 
 #include "app/bigcformstate.h"
 #include "playback/frmdshow.h"
-#include "playback/qtmediaengine.h"
+#include "playback/mediamodule.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
+#include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -26,6 +28,22 @@ const QString kMediaDir = QStringLiteral(TOCKARO_TEST_MEDIA_DIR);
 QString media(const QString &name)
 {
     return kMediaDir + u'/' + name;
+}
+
+// What an engine told, in order.
+class RecordingListener final : public MediaEngineListener {
+public:
+    void durationChanged(qint64 ms) override { durations.append(ms); }
+    void statusChanged(Status status) override { statuses.append(status); }
+
+    QList<qint64> durations;
+    QList<Status> statuses;
+};
+
+// The engine's Qt objects live under the video area it was given.
+template <typename T> T *qtPart(const QWidget &videoArea)
+{
+    return videoArea.findChild<T *>();
 }
 
 // Three quarter notes on a piano at 120 beats a minute: 1.5 s.
@@ -89,17 +107,19 @@ private Q_SLOTS:
             file = m_tune;
 
         QWidget videoArea;
-        QtMediaEngine engine(videoArea);
-        QSignalSpy lengths(&engine, &MediaEngine::durationChanged);
-        engine.open(file);
-        engine.run();
-        QTRY_VERIFY_WITH_TIMEOUT(engine.duration() > 0, kDeadlineMs);
-        QVERIFY2(engine.duration() >= minMs && engine.duration() <= maxMs,
-                 qPrintable(QString::number(engine.duration())));
-        QCOMPARE(lengths.last().at(0).toLongLong(), engine.duration());
-        QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Ended, kDeadlineMs);
-        QCOMPARE(engine.position(), engine.duration());
-        QVERIFY(engine.errorString().isEmpty());
+        const std::unique_ptr<MediaEngine> engine = m_engines.create(videoArea);
+        RecordingListener listener;
+        engine->setListener(&listener);
+        engine->open(file);
+        engine->run();
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0, kDeadlineMs);
+        QVERIFY2(engine->duration() >= minMs && engine->duration() <= maxMs,
+                 qPrintable(QString::number(engine->duration())));
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
+        QCOMPARE(listener.durations.last(), engine->duration());
+        QCOMPARE(listener.statuses.last(), Status::Ended);
+        QCOMPARE(engine->position(), engine->duration());
+        QVERIFY(engine->errorString().isEmpty());
     }
 
     void unheardPlayerClosesAtTheEndCheck()
@@ -111,24 +131,27 @@ private Q_SLOTS:
         QVERIFY(!m_player->engine());
         QVERIFY(!m_state.alarmON);
         QVERIFY(m_player->picVideoWindow()->findChildren<QVideoWidget *>().isEmpty());
+        QVERIFY(m_player->picVideoWindow()->findChildren<QMediaPlayer *>().isEmpty());
     }
 
     void repeatedFileStartsAgain()
     {
         m_player->bloop = true;
-        QtMediaEngine &engine = play(media("short.wav"));
+        MediaEngine &engine = play(media("short.wav"));
         QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Ended, kDeadlineMs);
         m_player->Timer2_Timer();
         QVERIFY(m_player->isLoaded());
         QTRY_VERIFY_WITH_TIMEOUT(engine.status() == Status::Ready && engine.position() > 300,
                                  kDeadlineMs);
-        QCOMPARE(engine.mediaPlayer().playbackState(), QMediaPlayer::PlayingState);
+        const QMediaPlayer *qtPlayer = mediaPlayer();
+        QVERIFY(qtPlayer);
+        QCOMPARE(qtPlayer->playbackState(), QMediaPlayer::PlayingState);
         QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Ended, kDeadlineMs);
     }
 
     void seekWhilePlayingContinuesThere()
     {
-        QtMediaEngine &engine = play(media("tone.wav"));
+        MediaEngine &engine = play(media("tone.wav"));
         QTRY_VERIFY_WITH_TIMEOUT(engine.position() > 100, kDeadlineMs);
         QCOMPARE(m_player->Slider1()->maximum(), 3);
 
@@ -143,16 +166,18 @@ private Q_SLOTS:
 
     void pauseThenPlayContinuesFromThePause()
     {
-        QtMediaEngine &engine = play(media("tone.wav"));
+        MediaEngine &engine = play(media("tone.wav"));
+        const QMediaPlayer *qtPlayer = mediaPlayer();
+        QVERIFY(qtPlayer);
         QTRY_VERIFY_WITH_TIMEOUT(engine.position() > 500, kDeadlineMs);
         m_player->pauseButton()->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(engine.mediaPlayer().playbackState(), QMediaPlayer::PausedState,
+        QTRY_COMPARE_WITH_TIMEOUT(qtPlayer->playbackState(), QMediaPlayer::PausedState,
                                   kDeadlineMs);
         const qint64 paused = engine.position();
         QVERIFY(paused > 500);
 
         m_player->playButton()->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(engine.mediaPlayer().playbackState(), QMediaPlayer::PlayingState,
+        QTRY_COMPARE_WITH_TIMEOUT(qtPlayer->playbackState(), QMediaPlayer::PlayingState,
                                   kDeadlineMs);
         QVERIFY2(engine.position() >= paused - 50,
                  qPrintable(QStringLiteral("%1 after %2").arg(engine.position()).arg(paused)));
@@ -164,8 +189,10 @@ private Q_SLOTS:
         m_state.alarmwin = true;
         m_player->bloop = true;
         m_player->fadein = 1;
-        QtMediaEngine &engine = play(media("tone.wav"));
-        const QAudioOutput &output = *engine.mediaPlayer().audioOutput();
+        play(media("tone.wav"));
+        const QMediaPlayer *qtPlayer = mediaPlayer();
+        QVERIFY(qtPlayer);
+        const QAudioOutput &output = *qtPlayer->audioOutput();
         QCOMPARE(Volume::centibelsFromLinear(output.volume()), -4000);
         QSignalSpy given(&output, &QAudioOutput::volumeChanged);
 
@@ -213,23 +240,24 @@ private Q_SLOTS:
 
         // However many errors the engine raises, the file fails once.
         QWidget videoArea;
-        QtMediaEngine engine(videoArea);
-        QSignalSpy errors(&engine.mediaPlayer(), &QMediaPlayer::errorOccurred);
-        QSignalSpy statuses(&engine, &MediaEngine::statusChanged);
-        engine.open(path);
-        engine.run();
-        QTRY_VERIFY_WITH_TIMEOUT(errors.size() >= engineErrors && !statuses.isEmpty(), kDeadlineMs);
-        QCOMPARE(engine.status(), Status::Failed);
-        QVERIFY(!engine.errorString().isEmpty());
-        int failures = 0;
-        for (const QList<QVariant> &signal : std::as_const(statuses))
-            failures += signal.at(0).value<Status>() == Status::Failed ? 1 : 0;
-        QCOMPARE(failures, 1);
+        const std::unique_ptr<MediaEngine> engine = m_engines.create(videoArea);
+        QMediaPlayer *qtPlayer = qtPart<QMediaPlayer>(videoArea);
+        QVERIFY(qtPlayer);
+        QSignalSpy errors(qtPlayer, &QMediaPlayer::errorOccurred);
+        RecordingListener listener;
+        engine->setListener(&listener);
+        engine->open(path);
+        engine->run();
+        QTRY_VERIFY_WITH_TIMEOUT(errors.size() >= engineErrors && !listener.statuses.isEmpty(),
+                                 kDeadlineMs);
+        QCOMPARE(engine->status(), Status::Failed);
+        QVERIFY(!engine->errorString().isEmpty());
+        QCOMPARE(listener.statuses.count(Status::Failed), 1);
 
         // The player plays nothing and closes at its end check.
         m_state.alarmON = true;
         m_state.alaringnow = true;
-        QtMediaEngine &played = play(path);
+        MediaEngine &played = play(path);
         QTRY_COMPARE_WITH_TIMEOUT(played.status(), Status::Failed, kDeadlineMs);
         m_player->Timer2_Timer();
         QVERIFY(!m_player->isLoaded());
@@ -240,7 +268,7 @@ private Q_SLOTS:
 
     void videoFillsTheVideoArea()
     {
-        QtMediaEngine &engine = play(media("clip.avi"));
+        MediaEngine &engine = play(media("clip.avi"));
         m_player->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_player.get()));
         auto *video = m_player->picVideoWindow()->findChild<QVideoWidget *>();
@@ -257,13 +285,16 @@ private Q_SLOTS:
 private:
     // Opens `file` in the player as playfile does, with the variables the
     // test has set.
-    QtMediaEngine &play(const QString &file)
+    MediaEngine &play(const QString &file)
     {
         m_player->load();
         m_player->filename = file;
         m_player->mnuopen_Click();
-        return *qobject_cast<QtMediaEngine *>(m_player->engine());
+        return *m_player->engine();
     }
+
+    // What Qt was given for the file the player has open.
+    QMediaPlayer *mediaPlayer() const { return qtPart<QMediaPlayer>(*m_player->picVideoWindow()); }
 
     static bool writeFile(const QString &path, const QByteArray &bytes)
     {
@@ -274,7 +305,7 @@ private:
     QTemporaryDir m_scratch;
     QString m_tune;
     BigCFormState m_state;
-    QtMediaEngineFactory m_engines;
+    ModuleMediaEngineFactory m_engines{QStringLiteral(TOCKARO_MEDIA_MODULE_FILE)};
     std::unique_ptr<frmdshow> m_player;
 };
 

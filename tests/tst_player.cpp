@@ -200,12 +200,12 @@ private Q_SLOTS:
     {
         bas().playfile(kBuiltIn, 0, false, 0, true);
         frmdshow &player = *bas().player();
-        QPointer<ScriptedEngine> alarmSound = engines().last();
-        alarmSound->loaded(2000);
+        engines().last()->loaded(2000);
+        const EngineRequests &alarmSound = engines().lastRequests();
         const QPoint placed = player.pos();
 
         bas().playfile(kChime, 0, false, 0, false);
-        QVERIFY(!alarmSound);
+        QVERIFY(!alarmSound.alive);
         QCOMPARE(engines().alive(), 1);
         QCOMPARE(bas().player(), &player);
         QCOMPARE(player.pos(), placed);
@@ -255,7 +255,7 @@ private Q_SLOTS:
         bas().playfile(kBuiltIn, 0, false, 0, true);
         QCOMPARE(bas().player(), &player);
         QVERIFY(player.isLoaded());
-        QCOMPARE(engines().made.size(), 2);
+        QCOMPARE(engines().made(), 2);
         QCOMPARE(engines().alive(), 1);
     }
 
@@ -339,7 +339,7 @@ private Q_SLOTS:
         bas().playfile(kChime, 0, false, 0, false);
         frmdshow &player = *bas().player();
         player.mnuopen()->trigger();
-        QCOMPARE(engines().made.size(), 2);
+        QCOMPARE(engines().made(), 2);
         QCOMPARE(engines().alive(), 1);
         QCOMPARE(engines().lastRequests().opened, kChime);
     }

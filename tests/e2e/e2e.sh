@@ -86,6 +86,7 @@ step "installing into a temporary program folder"
 cmake --install "$build_dir" --prefix "$folder" >/dev/null
 [ -f "$folder/conf" ] && [ -f "$folder/als" ] && [ ! -s "$folder/als" ] || fail "conf and an empty als"
 [ "$(ls "$folder/Sounds" | wc -l)" -eq 11 ] || fail "ten sounds and the chime in Sounds/"
+[ -f "$folder/tockaro_media.so" ] || fail "the media module beside the program"
 
 step "starting Xvfb and the tray host"
 exec {display_fd}<> <(:)
@@ -111,6 +112,9 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "clock is not kept on top"
 clock_x=$X
 clock_y=$Y
+# Qt Multimedia comes with the media module on the first play, not before.
+! grep -q -e libQt6Multimedia -e tockaro_media "/proc/$first/maps" ||
+    fail "the idle clock has loaded Qt Multimedia"
 
 step "right-click on the digits opens the menu; Hide Time hides the clock"
 before=$(visible_windows "$first")

@@ -1,0 +1,78 @@
+#include "playback/mediamodule.h"
+
+#include "app/logging.h"
+
+#include <QDir>
+#include <QLibrary>
+
+#include <utility>
+
+namespace {
+
+// Stands in for an engine when there is none to make: the file fails at once.
+class NoMediaEngine final : public MediaEngine {
+public:
+    explicit NoMediaEngine(QString reason) : m_error(std::move(reason)) {}
+
+    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
+    void open(const QString &) override
+    {
+        // Said on open, as a real engine says it once it has tried the file.
+        if (m_listener && !m_told) {
+            m_told = true;
+            m_listener->statusChanged(MediaStatus::Failed);
+        }
+    }
+    void run() override {}
+    void pause() override {}
+    void setVolume(int centibels) override { m_volume = centibels; }
+    int volume() const override { return m_volume; }
+    qint64 duration() const override { return 0; }
+    qint64 position() const override { return 0; }
+    void seek(qint64) override {}
+    MediaStatus status() const override { return MediaStatus::Failed; }
+    QString errorString() const override { return m_error; }
+
+private:
+    QString m_error;
+    MediaEngineListener *m_listener = nullptr;
+    bool m_told = false;
+    int m_volume = 0;
+};
+
+} // namespace
+
+ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &modulePath)
+    : m_modulePath(modulePath)
+{}
+
+QString ModuleMediaEngineFactory::modulePath(const QString &programFolder)
+{
+    return QDir(programFolder).filePath(QStringLiteral(TOCKARO_MEDIA_MODULE));
+}
+
+std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea)
+{
+    if (!m_loadTried)
+        load();
+    if (!m_engines)
+        return std::make_unique<NoMediaEngine>(m_loadError);
+    return m_engines->create(videoArea);
+}
+
+void ModuleMediaEngineFactory::load()
+{
+    m_loadTried = true;
+    // Unloading would pull the code from under engines and Qt's own
+    // registrations, so the module stays for the rest of the process.
+    QLibrary module(m_modulePath);
+    module.setLoadHints(QLibrary::PreventUnloadHint);
+    const auto entry = reinterpret_cast<MediaModuleEntry>(module.resolve(kMediaModuleEntry));
+    if (!entry) {
+        m_loadError = QStringLiteral("No media module: %1").arg(module.errorString());
+        qCInfo(lcPlayback).noquote() << m_loadError;
+        return;
+    }
+    m_engines.reset(entry());
+    qCInfo(lcPlayback).noquote() << "media module loaded from" << module.fileName();
+}

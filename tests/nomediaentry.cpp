@@ -1,0 +1,8 @@
+// A library that loads like the media module but lacks its entry point.
+
+int tockaroNotAMediaModule();
+
+int tockaroNotAMediaModule()
+{
+    return 0;
+}
