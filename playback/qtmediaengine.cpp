@@ -2,6 +2,7 @@
 // library of its own, loaded on the first play, so that the idle program does
 // not carry Qt Multimedia, its sound server client and its codecs.
 
+#include "playback/isvideo.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"
 
@@ -15,9 +16,9 @@
 namespace {
 
 // Qt Multimedia playing one file: a QMediaPlayer with its sound on a
-// QAudioOutput and its picture in a QVideoWidget laid over the video area.
-// The player and the output are children of the video widget, named, so
-// that whoever holds the video area can see what Qt was actually given.
+// QAudioOutput and, for a video, its picture in a QVideoWidget laid over the
+// video area. The player and the outputs are children of the video area,
+// named, so that whoever holds it can see what Qt was actually given.
 class QtMediaEngine final : public MediaEngine {
 public:
     explicit QtMediaEngine(QWidget &videoArea);
@@ -46,26 +47,22 @@ private:
     bool m_running = false;
     MediaStatus m_status = MediaStatus::Loading;
     QString m_error;
+    QWidget &m_videoArea;
     // Declared so that the player goes first and leaves its outputs unused;
-    // each leaves its parent as it goes.
+    // each leaves its parent as it goes. A video widget is made only for a
+    // video: shown, it brings in the graphics stack, some 100 MB.
     std::unique_ptr<QVideoWidget> m_video;
     std::unique_ptr<QAudioOutput> m_audio;
     std::unique_ptr<QMediaPlayer> m_player;
 };
 
 QtMediaEngine::QtMediaEngine(QWidget &videoArea)
-    : m_video(std::make_unique<QVideoWidget>(&videoArea)),
-      m_audio(std::make_unique<QAudioOutput>(m_video.get())),
-      m_player(std::make_unique<QMediaPlayer>(m_video.get()))
+    : m_videoArea(videoArea), m_audio(std::make_unique<QAudioOutput>(&videoArea)),
+      m_player(std::make_unique<QMediaPlayer>(&videoArea))
 {
-    m_video->setObjectName(QStringLiteral("graphVideo"));
     m_audio->setObjectName(QStringLiteral("audioOutput"));
     m_player->setObjectName(QStringLiteral("mediaPlayer"));
-    m_video->setGeometry(videoArea.rect());
-    m_video->setCursor(Qt::BlankCursor);
-    m_video->show();
     m_player->setAudioOutput(m_audio.get());
-    m_player->setVideoOutput(m_video.get());
     m_audio->setVolume(Volume::linearFromCentibels(m_volume));
 
     // The player is the context: it goes first, and its signals with it.
@@ -87,6 +84,14 @@ void QtMediaEngine::open(const QString &file)
     if (file.isEmpty()) {
         fail(QStringLiteral("No file to play."));
         return;
+    }
+    if (isvideo(file)) {
+        m_video = std::make_unique<QVideoWidget>(&m_videoArea);
+        m_video->setObjectName(QStringLiteral("graphVideo"));
+        m_video->setGeometry(m_videoArea.rect());
+        m_video->setCursor(Qt::BlankCursor);
+        m_video->show();
+        m_player->setVideoOutput(m_video.get());
     }
     m_player->setSource(QUrl::fromLocalFile(file));
 }
