@@ -219,6 +219,11 @@ QString alarmDateText(QDate date, const QLocale &locale)
 
 std::optional<QDate> readAlarmDate(QStringView text, const QLocale &locale, int presentYear)
 {
+    // Only the years a date is written with can be read: a year the writer
+    // would not keep (such as -2026) would come back as another date.
+    const auto writable = [](QDate date) {
+        return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+    };
     const QString trimmed = text.trimmed().toString();
     if (trimmed.size() > kLongestDateText)
         return std::nullopt;
@@ -227,7 +232,7 @@ std::optional<QDate> readAlarmDate(QStringView text, const QLocale &locale, int 
     const QString twoDigits = withYearDigits(shortFormat, 2);
     for (const QString &pattern : {fourDigits, relaxed(fourDigits)}) {
         const QDate date = locale.toDate(trimmed, pattern);
-        if (date.isValid())
+        if (writable(date))
             return date;
     }
     for (const QString &pattern : {twoDigits, relaxed(twoDigits)}) {
@@ -235,11 +240,13 @@ std::optional<QDate> readAlarmDate(QStringView text, const QLocale &locale, int 
         if (date.isValid()) {
             const int lowest = presentYear - 80;
             const int year = lowest + ((date.year() % 100 - lowest % 100) % 100 + 100) % 100;
-            return QDate(year, date.month(), date.day());
+            const QDate windowed(year, date.month(), date.day());
+            if (writable(windowed))
+                return windowed;
         }
     }
     const QDate iso = QDate::fromString(trimmed, Qt::ISODate);
-    if (iso.isValid())
+    if (writable(iso))
         return iso;
     return std::nullopt;
 }

@@ -159,6 +159,8 @@ private Q_SLOTS:
         QTest::newRow("month 13") << 0 << "13/1/2026" << QVariant();
         QTest::newRow("30 February") << 0 << "2/30/2026" << QVariant();
         QTest::newRow("empty date") << 0 << "" << QVariant();
+        QTest::newRow("a year before 1") << 0 << "12/24/-2026" << QVariant();
+        QTest::newRow("a year past 9999") << 0 << "12/24/10000" << QVariant();
         QTest::newRow("date with blanks") << 0 << " 12/24/2026 " << QVariant(QDate(2026, 12, 24));
         QTest::newRow("day without its leading zero")
             << 0 << "1/5/2026" << QVariant(QDate(2026, 1, 5));

@@ -45,4 +45,7 @@ if ((stale)); then
 fi
 
 # New inputs go to the first folder; the checked-in seeds are only read.
-exec "$binary" -max_total_time="$seconds" -print_final_stats=1 "$work/corpus" "$here/corpus"
+# A finding must fail the test: libFuzzer's own error code, 77, is the test
+# suite's "skipped".
+exec "$binary" -max_total_time="$seconds" -print_final_stats=1 -error_exitcode=1 \
+    "$work/corpus" "$here/corpus"
