@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <functional>
+
 // The present date and time. Windows and timers read it through this seam so
 // that tests can run the clock, alarms and midnight with a time of their own.
 class Clock {
@@ -10,7 +12,33 @@ public:
     virtual QDateTime now() const = 0;
 };
 
+// Local time made from the UTC time and the local offset, the offset looked up
+// at most once a UTC minute. Looking it up asks the C library, which checks
+// the time-zone file on every call; the clock reads the time every second.
+// Offsets and daylight-saving changes fall on whole minutes, so a change of
+// offset shows the moment it happens; a new system time zone shows within a
+// minute.
+class LocalOffsetCache {
+public:
+    // Seconds east of UTC at a UTC time in milliseconds since the epoch.
+    using OffsetLookup = std::function<int(qint64 utcMsecs)>;
+
+    explicit LocalOffsetCache(OffsetLookup lookup) : m_lookup(std::move(lookup)) {}
+
+    QDateTime localTime(qint64 utcMsecs);
+
+private:
+    OffsetLookup m_lookup;
+    qint64 m_minuteStart = 0;
+    bool m_known = false;
+    int m_offset = 0;
+};
+
 class SystemClock final : public Clock {
 public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    SystemClock();
+    QDateTime now() const override;
+
+private:
+    mutable LocalOffsetCache m_offsets;
 };

@@ -1,7 +1,7 @@
 list(APPEND TOCKARO_CORE_SOURCES
     app/atomicfile.cpp app/atomicfile.h
     app/bigcformstate.h
-    app/clock.h
+    app/clock.cpp app/clock.h
     app/clocktext.cpp app/clocktext.h
     app/dragsnap.cpp app/dragsnap.h
     app/instanceguard.cpp app/instanceguard.h
