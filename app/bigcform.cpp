@@ -93,13 +93,7 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     buildMenu();
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setSingleShot(true);
-    m_timer1.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer1, &QTimer::timeout, this, &BigCForm::Timer1_Timer);
-    m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setSingleShot(true);
-    m_timer2.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer2, &QTimer::timeout, this, &BigCForm::Timer2_Timer);
+    connect(&m_timer1, &SecondTicker::tick, this, &BigCForm::Timer1_Timer);
 
     Sizing(state.adjustsize);
 }
@@ -142,18 +136,17 @@ bool BigCForm::load()
     addTrayIcon();
 
     // The first text is always in the 12-hour form; the first tick, within
-    // half a second, puts it in the chosen one.
+    // a second, puts it in the chosen one.
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), false, QLocale()));
-    armClockTick(now.time());
-    armDateRefresh(now.time());
+    m_timer1.start();
 
     Sizing(state.adjustsize);
     QCoreApplication::processEvents();
 
     const QRect screen = this->screen()->geometry();
     move(screen.left() + screen.width() / 2 - width() / 2, screen.top());
-    m_theDate->setText(dateLineText(now.date(), QLocale()));
+    refreshDateLine(now.date());
 
     m_bas.options()->hidecheck()->setChecked(!state.isshowing);
     // Without a notification area the clock is the only way into the program,
@@ -289,6 +282,8 @@ void BigCForm::savemainoptions()
     state.adjustsize =
         percentvalue(options.comsizepercent()->currentText()).value_or(state.adjustsize);
     Sizing(state.adjustsize);
+    // The new time format shows at once rather than at the next tick.
+    m_display->TimeIN(clockTimeText(m_bas.clock().now().time(), state.ampm != 0, QLocale()));
 }
 
 void BigCForm::Sizing(int percent)
@@ -306,33 +301,23 @@ void BigCForm::Sizing(int percent)
     update();
 }
 
-// Each handler re-arms its timer from the time it read when it started: the
-// few microseconds it ran do not matter, and reading the clock costs a system
-// call on every wake-up.
-void BigCForm::armClockTick(QTime now)
-{
-    m_timer1.start(msecsToNextHalfSecond(now));
-}
-
-void BigCForm::armDateRefresh(QTime now)
-{
-    m_timer2.start(msecsToNextSecond(now));
-}
-
+// The tick runs once a second, just after the whole second: the digits change
+// right after the real second does, and an idle clock wakes the machine once a
+// second rather than twice.
 void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
     hourlyChime(now.time());
+    refreshDateLine(now.date());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
-    armClockTick(now.time());
 }
 
 void BigCForm::hourlyChime(QTime now)
 {
     // The options dialog's controls are read on every tick, so a change there
     // counts at once, OK or not. alarmON stays set until the player closes, so
-    // the two ticks in second 0 chime once.
+    // a tick that sees second 0 again (the clock was set back) chimes no more.
     const frmoptions &options = *m_bas.options();
     if (!options.Check2()->isChecked() || state.alarmON || now.minute() != 0 || now.second() != 0)
         return;
@@ -340,13 +325,15 @@ void BigCForm::hourlyChime(QTime now)
     m_bas.playfile(options.mhcfile()->text(), 0, false, 0, false);
 }
 
-void BigCForm::Timer2_Timer()
+// The date line is refreshed by the clock tick rather than by a timer of its
+// own: one wake-up and one clock read serve both, and the date still changes
+// right after midnight. Its text is made only when the day changes.
+void BigCForm::refreshDateLine(QDate today)
 {
-    const QDateTime now = m_bas.clock().now();
-    const QString today = dateLineText(now.date(), QLocale());
-    if (m_theDate->text() != today)
-        m_theDate->setText(today);
-    armDateRefresh(now.time());
+    if (today == m_dateLineDay)
+        return;
+    m_theDate->setText(dateLineText(today, QLocale()));
+    m_dateLineDay = today;
 }
 
 void BigCForm::pointerDown(int button, double x, double y)
@@ -413,7 +400,6 @@ bool BigCForm::eventFilter(QObject *watched, QEvent *event)
 void BigCForm::closeEvent(QCloseEvent *event)
 {
     m_timer1.stop();
-    m_timer2.stop();
     removeTrayIcon();
     event->accept();
     // The clock window is the program: closing it ends the program rather than

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/bigcformstate.h"
+#include "app/secondticker.h"
 #include "app/windowsizing.h"
 
+#include <QDate>
 #include <QPoint>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 class ClockBas;
@@ -67,9 +68,7 @@ private:
 
     void Timer1_Timer();
     void hourlyChime(QTime now);
-    void Timer2_Timer();
-    void armClockTick(QTime now);
-    void armDateRefresh(QTime now);
+    void refreshDateLine(QDate today);
 
     void pointerDown(int button, double x, double y);
     void pointerMove(double x, double y);
@@ -81,8 +80,8 @@ private:
     QMenu *m_popup = nullptr;
     QAction *m_hideshow = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
-    QTimer m_timer1;
-    QTimer m_timer2;
+    SecondTicker m_timer1;
+    QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
 
     bool m_dragging = false;

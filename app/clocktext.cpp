@@ -2,33 +2,33 @@
 
 namespace {
 
-// Armed this much after the half second, a timer that wakes a little early
-// still reads the new second.
-constexpr int kTickSlackMs = 2;
-
-QString twoDigits(int value)
+void appendTwoDigits(QString &text, int value)
 {
-    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+    text += QChar(u'0' + value / 10);
+    text += QChar(u'0' + value % 10);
 }
 
 } // namespace
 
+// Made on every tick, so built in place rather than from temporary strings.
 QString clockTimeText(QTime time, bool twentyFourHour, const QLocale &locale)
 {
     const int hour = time.hour();
+    const QString amPm = twentyFourHour ? QString() : hour < 12 ? locale.amText() : locale.pmText();
     QString text;
-    if (twentyFourHour) {
-        text = twoDigits(hour) + QLatin1Char(':') + twoDigits(time.minute()) + QLatin1Char(':') +
-               twoDigits(time.second()) + QLatin1Char(' ');
-    } else {
-        const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-        text = twoDigits(hour12) + QLatin1Char(':') + twoDigits(time.minute()) + QLatin1Char(':') +
-               twoDigits(time.second()) + QLatin1Char(' ') +
-               (hour < 12 ? locale.amText() : locale.pmText());
-    }
+    text.reserve(12 + amPm.size());
+    appendTwoDigits(text, twentyFourHour ? hour : (hour % 12 == 0 ? 12 : hour % 12));
+    text += QLatin1Char(':');
+    appendTwoDigits(text, time.minute());
+    text += QLatin1Char(':');
+    appendTwoDigits(text, time.second());
+    text += QLatin1Char(' ');
+    text += amPm;
     // Tenths of the seconds since midnight, rounded as a one-decimal figure is.
     const int tenths = (time.msecsSinceStartOfDay() + 50) / 100 % 10;
-    return text + QLatin1Char('.') + QString::number(tenths);
+    text += QLatin1Char('.');
+    text += QChar(u'0' + tenths);
+    return text;
 }
 
 QString dateLineText(QDate date, const QLocale &locale)
@@ -38,12 +38,9 @@ QString dateLineText(QDate date, const QLocale &locale)
            QString::number(date.year());
 }
 
-int msecsToNextHalfSecond(QTime time)
-{
-    return 500 - time.msec() % 500 + kTickSlackMs;
-}
-
 int msecsToNextSecond(QTime time)
 {
-    return 1000 - time.msec() + kTickSlackMs;
+    // The event loop rounds a timer's wait up to the next millisecond, so a tick
+    // armed with this wakes just after the second, never before it.
+    return 1000 - time.msec();
 }

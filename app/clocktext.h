@@ -14,10 +14,6 @@ QString clockTimeText(QTime time, bool twentyFourHour, const QLocale &locale);
 // The date line: weekday, day, month name and year, two spaces apart.
 QString dateLineText(QDate date, const QLocale &locale);
 
-// Milliseconds from `time` until just after the next whole or half second, so a
-// timer armed with it lets the display change right after the real second does.
-int msecsToNextHalfSecond(QTime time);
-
-// Milliseconds from `time` until just after the next whole second. A timer armed
-// with it wakes together with the half-second tick, not on a wake-up of its own.
+// Milliseconds from `time` until the next whole second, so a timer armed with
+// it lets the display change right after the real second does.
 int msecsToNextSecond(QTime time);

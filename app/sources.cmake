@@ -7,6 +7,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     app/instanceguard.cpp app/instanceguard.h
     app/logging.cpp app/logging.h
     app/programend.cpp app/programend.h
+    app/secondticker.cpp app/secondticker.h
     app/textlines.cpp app/textlines.h
     app/traymessage.cpp app/traymessage.h
     app/windowsizing.cpp app/windowsizing.h

@@ -92,8 +92,11 @@ void LedClock::paintEvent(QPaintEvent *event)
         if (event->region().intersects(target.toAlignedRect()))
             painter.drawPixmap(target.topLeft(), glyph(m_shown[i]));
     }
-    for (const QRectF &dot : m_layout.dots)
-        painter.fillRect(twipsToPixels(dot), QColor::fromRgb(LedGlyph::Lit));
+    for (const QRectF &dot : m_layout.dots) {
+        const QRectF target = twipsToPixels(dot);
+        if (event->region().intersects(target.toAlignedRect()))
+            painter.fillRect(target, QColor::fromRgb(LedGlyph::Lit));
+    }
 }
 
 void LedClock::mousePressEvent(QMouseEvent *event)

@@ -163,7 +163,7 @@ private Q_SLOTS:
                                     "\r\n1\r\n1\r\n5\r\n";
         QCOMPARE(readAll(m_program->bas.confFilePath), expected);
         using Digits = std::array<int, LedLayout::DigitCount>;
-        QTRY_COMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 7, 0, 0}));
+        QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 7, 0, 0}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
     }
 

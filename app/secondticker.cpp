@@ -1,0 +1,107 @@
+#include "app/secondticker.h"
+
+#include "app/clocktext.h"
+
+#include <QDateTime>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
+#endif
+
+SecondTicker::SecondTicker(QObject *parent) : QObject(parent)
+{
+    m_fallback.setSingleShot(true);
+    m_fallback.setTimerType(Qt::PreciseTimer);
+    connect(&m_fallback, &QTimer::timeout, this, &SecondTicker::fallbackTimeout);
+#ifdef Q_OS_LINUX
+    m_fd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_fd >= 0) {
+        m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+        m_notifier->setEnabled(false);
+        connect(m_notifier, &QSocketNotifier::activated, this, &SecondTicker::descriptorReadable);
+    }
+#endif
+}
+
+SecondTicker::~SecondTicker()
+{
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        delete m_notifier;
+        close(m_fd);
+    }
+#endif
+}
+
+void SecondTicker::start()
+{
+    m_active = true;
+#ifdef Q_OS_LINUX
+    if (armDescriptor())
+        return;
+#endif
+    armFallback();
+}
+
+void SecondTicker::stop()
+{
+    m_active = false;
+    m_fallback.stop();
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        m_notifier->setEnabled(false);
+        const itimerspec disarmed{};
+        timerfd_settime(m_fd, 0, &disarmed, nullptr);
+    }
+#endif
+}
+
+void SecondTicker::armFallback()
+{
+    m_fallback.start(msecsToNextSecond(QTime::currentTime()));
+}
+
+void SecondTicker::fallbackTimeout()
+{
+    armFallback();
+    Q_EMIT tick();
+}
+
+#ifdef Q_OS_LINUX
+bool SecondTicker::armDescriptor()
+{
+    if (m_fd < 0)
+        return false;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    itimerspec every{};
+    every.it_value.tv_sec = now.tv_sec + 1;
+    every.it_interval.tv_sec = 1;
+    // Cancelled when the clock is set, so the first tick after a change of
+    // time comes at once and the ticks keep to the new whole seconds.
+    if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &every, nullptr) != 0)
+        return false;
+    m_notifier->setEnabled(true);
+    return true;
+}
+
+void SecondTicker::descriptorReadable()
+{
+    std::uint64_t expirations = 0;
+    if (read(m_fd, &expirations, sizeof expirations) < 0) {
+        if (errno != ECANCELED)
+            return;
+        // The wall clock was set: keep to its new seconds.
+        if (!armDescriptor()) {
+            m_notifier->setEnabled(false);
+            armFallback();
+        }
+    }
+    Q_EMIT tick();
+}
+#endif

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class QSocketNotifier;
+
+// Ticks just after each whole second of the wall clock, so a clock that reads
+// the time on the tick shows each second as it begins.
+//
+// On Linux a timer file descriptor on the real-time clock wakes the program at
+// the second itself (no rounding, no slack) and reports at once when the clock
+// is set, so the tick follows a new time straight away. Elsewhere, or when the
+// descriptor cannot be made, a precise timer is re-armed on every tick from the
+// present time; it wakes a millisecond or two after the second.
+class SecondTicker final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SecondTicker)
+
+public:
+    explicit SecondTicker(QObject *parent = nullptr);
+    ~SecondTicker() override;
+
+    void start();
+    void stop();
+    bool isActive() const { return m_active; }
+
+Q_SIGNALS:
+    void tick();
+
+private:
+    void armFallback();
+    void fallbackTimeout();
+#ifdef Q_OS_LINUX
+    bool armDescriptor();
+    void descriptorReadable();
+
+    int m_fd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+#endif
+    QTimer m_fallback;
+    bool m_active = false;
+};
