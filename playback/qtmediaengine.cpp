@@ -4,6 +4,7 @@
 
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
+#include "playback/soundonlydevices.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
@@ -176,6 +177,8 @@ void QtMediaEngine::fail(const QString &error)
 
 class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
+    QtMediaEngineFactory() { dropDeviceProvidersWithoutSoundOutput(); }
+
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {
         return std::make_unique<QtMediaEngine>(videoArea);

@@ -16,5 +16,6 @@ list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/qtmediaengine.cpp
+    playback/soundonlydevices.cpp playback/soundonlydevices.h
     playback/volume.cpp playback/volume.h
 )

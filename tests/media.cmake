@@ -60,9 +60,9 @@ add_custom_target(test_media DEPENDS ${test_media})
 # The engines come from the media module in the build tree, loaded as the
 # program loads it; Qt Multimedia is linked only to look at what the module
 # gave Qt.
-add_executable(tst_mediaengine tst_mediaengine.cpp)
+add_executable(tst_mediaengine tst_mediaengine.cpp ../playback/soundonlydevices.cpp)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::MultimediaWidgets
-    Qt6::Test)
+    PkgConfig::GStreamer Qt6::Test)
 target_compile_definitions(tst_mediaengine PRIVATE
     TOCKARO_TEST_MEDIA_DIR="${TOCKARO_TEST_MEDIA_DIR}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>")
