@@ -2,9 +2,9 @@
 // library of its own, loaded on the first play, so that the idle program does
 // not carry Qt Multimedia, its sound server client and its codecs.
 
+#include "playback/gstreamertuning.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
-#include "playback/soundonlydevices.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
@@ -177,7 +177,7 @@ void QtMediaEngine::fail(const QString &error)
 
 class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
-    QtMediaEngineFactory() { dropDeviceProvidersWithoutSoundOutput(); }
+    QtMediaEngineFactory() { keepGStreamerLight(); }
 
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {

@@ -13,9 +13,9 @@ list(APPEND TOCKARO_GUI_SOURCES
 # The module is built apart from the libraries, so the volume map it needs is
 # compiled into it rather than taken from the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+    playback/gstreamertuning.cpp playback/gstreamertuning.h
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/qtmediaengine.cpp
-    playback/soundonlydevices.cpp playback/soundonlydevices.h
     playback/volume.cpp playback/volume.h
 )

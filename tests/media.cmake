@@ -60,14 +60,22 @@ add_custom_target(test_media DEPENDS ${test_media})
 # The engines come from the media module in the build tree, loaded as the
 # program loads it; Qt Multimedia is linked only to look at what the module
 # gave Qt.
-add_executable(tst_mediaengine tst_mediaengine.cpp ../playback/soundonlydevices.cpp)
+add_executable(tst_mediaengine tst_mediaengine.cpp)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::MultimediaWidgets
-    PkgConfig::GStreamer Qt6::Test)
+    Qt6::Test)
 target_compile_definitions(tst_mediaengine PRIVATE
     TOCKARO_TEST_MEDIA_DIR="${TOCKARO_TEST_MEDIA_DIR}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>")
 add_dependencies(tst_mediaengine test_media tockaro_media)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
+# Links the tuning's source for its class test; the plays go through the module.
+add_executable(tst_mediafootprint tst_mediafootprint.cpp ../playback/gstreamertuning.cpp)
+target_link_libraries(tst_mediafootprint PRIVATE tockaro_gui PkgConfig::GStreamer Qt6::Test)
+target_compile_definitions(tst_mediafootprint PRIVATE
+    TOCKARO_TEST_MEDIA_DIR="${TOCKARO_TEST_MEDIA_DIR}"
+    TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>")
+add_dependencies(tst_mediafootprint test_media tockaro_media)
+add_test(NAME tst_mediafootprint COMMAND tst_mediafootprint)
 # The fake sink stands in for a sound card; the other backend of Qt
 # Multimedia crashes without one.
 set(media_test_environment
@@ -76,6 +84,6 @@ if(TOCKARO_SANITIZE)
     list(APPEND media_test_environment ASAN_OPTIONS=fast_unwind_on_malloc=0
         LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp)
 endif()
-set_tests_properties(tst_mediaengine PROPERTIES
+set_tests_properties(tst_mediaengine tst_mediafootprint PROPERTIES
     TIMEOUT 300
     ENVIRONMENT "${media_test_environment}")

@@ -6,11 +6,9 @@
 #include "app/bigcformstate.h"
 #include "playback/frmdshow.h"
 #include "playback/mediamodule.h"
-#include "playback/soundonlydevices.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
-#include <QFile>
 #include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QSlider>
@@ -282,42 +280,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 2, kDeadlineMs);
         QCOMPARE(frames.last().at(0).value<QVideoFrame>().size(), QSize(160, 120));
         QCOMPARE(engine.status(), Status::Ready);
-    }
-
-    void soundOutputIsTheDeviceKindKept_data()
-    {
-        QTest::addColumn<QByteArray>("klass");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("sound server") << QByteArray("Sink/Source/Audio") << true;
-        QTest::newRow("sound card") << QByteArray("Audio/Sink") << true;
-        QTest::newRow("camera") << QByteArray("Source/Video") << false;
-        QTest::newRow("camera with a microphone") << QByteArray("Video/Audio/Source") << false;
-        QTest::newRow("capture and playout card")
-            << QByteArray("Hardware/Source/Sink/Audio/Video") << true;
-        QTest::newRow("video output") << QByteArray("Video/Sink") << false;
-        QTest::newRow("no class") << QByteArray() << false;
-    }
-
-    void soundOutputIsTheDeviceKindKept()
-    {
-        QFETCH(QByteArray, klass);
-        QFETCH(bool, kept);
-        QCOMPARE(offersSoundOutput(klass.constData()), kept);
-    }
-
-    // Qt's device monitor starts with the first player. What it loads for
-    // cameras and Vulkan would stay in the process for good.
-    void onlySoundOutputDevicesAreWatched()
-    {
-        MediaEngine &engine = play(media("tone.wav"));
-        QTRY_VERIFY_WITH_TIMEOUT(engine.status() == Status::Ready, kDeadlineMs);
-        QFile maps(QStringLiteral("/proc/self/maps"));
-        QVERIFY(maps.open(QIODevice::ReadOnly));
-        const QByteArray mapped = maps.readAll();
-        QVERIFY(mapped.contains("/libgstplayback.so"));
-        for (const char *plugin :
-             {"/libgstvideo4linux2.so", "/libgstuvch264.so", "/libgstvulkan.so"})
-            QVERIFY2(!mapped.contains(plugin), plugin);
     }
 
 private:

@@ -1,0 +1,47 @@
+#include "playback/gstreamertuning.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <gst/gst.h>
+
+namespace {
+
+void dropDeviceProvidersWithoutSoundOutput(GstRegistry *registry)
+{
+    GList *providers = gst_registry_get_feature_list(registry, GST_TYPE_DEVICE_PROVIDER_FACTORY);
+    for (GList *item = providers; item != nullptr; item = item->next) {
+        auto *factory = GST_DEVICE_PROVIDER_FACTORY(item->data);
+        if (!offersSoundOutput(
+                gst_device_provider_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS)))
+            gst_registry_remove_feature(registry, GST_PLUGIN_FEATURE(factory));
+    }
+    gst_plugin_feature_list_free(providers);
+}
+
+void putMpg123First(GstRegistry *registry)
+{
+    GstPluginFeature *decoder = gst_registry_lookup_feature(registry, "mpg123audiodec");
+    if (decoder == nullptr)
+        return;
+    if (gst_plugin_feature_get_rank(decoder) < GST_RANK_PRIMARY)
+        gst_plugin_feature_set_rank(decoder, GST_RANK_PRIMARY);
+    gst_object_unref(decoder);
+}
+
+} // namespace
+
+bool offersSoundOutput(const char *klass)
+{
+    const QList<QByteArray> words = QByteArray(klass).split('/');
+    return words.contains("Audio") && words.contains("Sink");
+}
+
+void keepGStreamerLight()
+{
+    if (!gst_init_check(nullptr, nullptr, nullptr))
+        return;
+    GstRegistry *registry = gst_registry_get();
+    dropDeviceProvidersWithoutSoundOutput(registry);
+    putMpg123First(registry);
+}
