@@ -15,10 +15,9 @@ qint64 minuteStart(qint64 utcMsecs)
 QDateTime LocalOffsetCache::localTime(qint64 utcMsecs)
 {
     const qint64 minute = minuteStart(utcMsecs);
-    if (!m_known || minute != m_minuteStart) {
+    if (minute != m_minuteStart) {
         m_offset = m_lookup(utcMsecs);
         m_minuteStart = minute;
-        m_known = true;
     }
     return QDateTime::fromMSecsSinceEpoch(utcMsecs, Qt::OffsetFromUTC, m_offset);
 }

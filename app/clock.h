@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include <functional>
+#include <optional>
 
 // The present date and time. Windows and timers read it through this seam so
 // that tests can run the clock, alarms and midnight with a time of their own.
@@ -29,8 +30,7 @@ public:
 
 private:
     OffsetLookup m_lookup;
-    qint64 m_minuteStart = 0;
-    bool m_known = false;
+    std::optional<qint64> m_minuteStart; // of the offset below
     int m_offset = 0;
 };
 

@@ -40,7 +40,6 @@ SecondTicker::~SecondTicker()
 
 void SecondTicker::start()
 {
-    m_active = true;
 #ifdef Q_OS_LINUX
     if (armDescriptor())
         return;
@@ -48,9 +47,17 @@ void SecondTicker::start()
     armFallback();
 }
 
+bool SecondTicker::isActive() const
+{
+#ifdef Q_OS_LINUX
+    if (m_notifier != nullptr && m_notifier->isEnabled())
+        return true;
+#endif
+    return m_fallback.isActive();
+}
+
 void SecondTicker::stop()
 {
-    m_active = false;
     m_fallback.stop();
 #ifdef Q_OS_LINUX
     if (m_fd >= 0) {

@@ -23,7 +23,7 @@ public:
 
     void start();
     void stop();
-    bool isActive() const { return m_active; }
+    bool isActive() const;
 
 Q_SIGNALS:
     void tick();
@@ -39,5 +39,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 #endif
     QTimer m_fallback;
-    bool m_active = false;
 };

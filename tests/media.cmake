@@ -60,7 +60,7 @@ add_custom_target(test_media DEPENDS ${test_media})
 # The engines come from the media module in the build tree, loaded as the
 # program loads it; Qt Multimedia is linked only to look at what the module
 # gave Qt.
-add_executable(tst_mediaengine tst_mediaengine.cpp)
+add_executable(tst_mediaengine tst_mediaengine.cpp headlessmedia.h)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::MultimediaWidgets
     Qt6::Test)
 target_compile_definitions(tst_mediaengine PRIVATE
@@ -69,7 +69,8 @@ target_compile_definitions(tst_mediaengine PRIVATE
 add_dependencies(tst_mediaengine test_media tockaro_media)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
 # Links the tuning's source for its class test; the plays go through the module.
-add_executable(tst_mediafootprint tst_mediafootprint.cpp ../playback/gstreamertuning.cpp)
+add_executable(tst_mediafootprint tst_mediafootprint.cpp headlessmedia.h
+    ../playback/gstreamertuning.cpp)
 target_link_libraries(tst_mediafootprint PRIVATE tockaro_gui PkgConfig::GStreamer Qt6::Test)
 target_compile_definitions(tst_mediafootprint PRIVATE
     TOCKARO_TEST_MEDIA_DIR="${TOCKARO_TEST_MEDIA_DIR}"

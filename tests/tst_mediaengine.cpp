@@ -4,6 +4,7 @@
 // a condition with a deadline.
 
 #include "app/bigcformstate.h"
+#include "headlessmedia.h"
 #include "playback/frmdshow.h"
 #include "playback/mediamodule.h"
 #include "playback/volume.h"
@@ -60,12 +61,7 @@ class TestMediaEngine final : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        // Read when the first engine is made, so this is early enough for
-        // a run outside ctest, which sets them itself.
-        if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-            qputenv("QT_MEDIA_BACKEND", "gstreamer");
-        if (qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK"))
-            qputenv("GST_PLUGIN_FEATURE_RANK", "fakeaudiosink:MAX");
+        useHeadlessMedia();
         QVERIFY(m_scratch.isValid());
         m_tune = m_scratch.filePath(QStringLiteral("tune.mid"));
         QFile tune(m_tune);

@@ -3,6 +3,7 @@
 // an earlier play in the same process loaded would stay mapped.
 
 #include "app/bigcformstate.h"
+#include "headlessmedia.h"
 #include "playback/frmdshow.h"
 #include "playback/gstreamertuning.h"
 #include "playback/mediamodule.h"
@@ -28,13 +29,7 @@ class TestMediaFootprint final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-            qputenv("QT_MEDIA_BACKEND", "gstreamer");
-        if (qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK"))
-            qputenv("GST_PLUGIN_FEATURE_RANK", "fakeaudiosink:MAX");
-    }
+    void initTestCase() { useHeadlessMedia(); }
 
     void soundOutputIsTheDeviceKindKept_data()
     {
