@@ -1,5 +1,7 @@
 #include "alarms/alarmrecord.h"
 
+#include "base/rounding.h"
+
 #include <QStringConverter>
 
 #include <array>
@@ -195,15 +197,6 @@ std::optional<double> leadingNumber(QStringView text)
     if (error != std::errc())
         return std::nullopt;
     return value;
-}
-
-double roundHalfEven(double value)
-{
-    const double down = std::floor(value);
-    const double rest = value - down;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(down, 2.0) != 0.0))
-        return down + 1.0;
-    return down;
 }
 
 QString alarmDateText(QDate date, const QLocale &locale)

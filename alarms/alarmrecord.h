@@ -47,9 +47,6 @@ inline constexpr QStringView kPlaylistSeparator = u"[2*2]";
 // a number. Empty when the number is beyond what a double can hold.
 std::optional<double> leadingNumber(QStringView text);
 
-// Rounds to the nearest whole number, halves to the even neighbour.
-double roundHalfEven(double value);
-
 // The date as the alarm file writes it: the locale's short date format with a
 // four-digit year, so that no year is ever read back in the wrong century.
 QString alarmDateText(QDate date, const QLocale &locale);

@@ -1,6 +1,6 @@
 #include "alarms/alarmtable.h"
 
-#include "app/textlines.h"
+#include "base/textlines.h"
 
 #include <QByteArrayView>
 #include <QStringConverter>

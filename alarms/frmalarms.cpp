@@ -1,9 +1,9 @@
 #include "alarms/frmalarms.h"
 
 #include "alarms/alarmlistrows.h"
-#include "app/clockbas.h"
-#include "app/logging.h"
-#include "display/twips.h"
+#include "alarms/alarmstore.h"
+#include "base/logging.h"
+#include "base/twips.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,7 +29,7 @@ QPushButton *addButton(QWidget *parent, QBoxLayout *layout, const char *name,
 
 } // namespace
 
-frmalarms::frmalarms(ClockBas &bas, QWidget *parent) : QWidget(parent), m_bas(bas)
+frmalarms::frmalarms(AlarmStore &store, QWidget *parent) : QWidget(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmalarms"));
     setWindowTitle(QStringLiteral("Add"));
@@ -81,7 +81,7 @@ void frmalarms::listalarms()
     m_lv->clear();
     const QLocale locale;
     QList<QTreeWidgetItem *> rows;
-    for (const AlarmRecord &record : m_bas.alarms) {
+    for (const AlarmRecord &record : m_store.alarms()) {
         if (record.inUse)
             rows.append(new QTreeWidgetItem(listRowTexts(record, locale)));
     }
@@ -95,10 +95,8 @@ void frmalarms::Command3_Click()
     if (selected.isEmpty())
         return;
     const int slot = m_lv->indexOfTopLevelItem(selected.first()) + 1;
-    if (slot < 1 || slot > m_bas.alarmCount)
+    if (slot < 1 || slot > m_store.alarmCount())
         return;
-    m_bas.alarms[slot].inUse = false;
-    m_bas.savealarms();
-    m_bas.loadalarms();
+    m_store.deleteAlarm(slot);
     listalarms();
 }

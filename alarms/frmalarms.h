@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class ClockBas;
+class AlarmStore;
 class QTreeWidget;
 
 // The alarm list window: one row per alarm, row k showing slot k of the
@@ -14,19 +14,17 @@ class frmalarms final : public QWidget {
 
 public:
     // Made on first use, with its columns and the rows of the alarm table.
-    explicit frmalarms(ClockBas &bas, QWidget *parent = nullptr);
+    explicit frmalarms(AlarmStore &store, QWidget *parent = nullptr);
     ~frmalarms() override;
 
     // Refills the list from the alarm table.
     void listalarms();
-
-    QTreeWidget *LV() const { return m_lv; }
 
 private:
     // The four column headers, sized for the list's present width.
     void createColumns();
     void Command3_Click();
 
-    ClockBas &m_bas;
+    AlarmStore &m_store;
     QTreeWidget *m_lv = nullptr;
 };

@@ -3,6 +3,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     alarms/alarmfile.cpp alarms/alarmfile.h
     alarms/alarmlistrows.cpp alarms/alarmlistrows.h
     alarms/alarmrecord.cpp alarms/alarmrecord.h
+    alarms/alarmstore.h
     alarms/alarmtable.cpp alarms/alarmtable.h
 )
 list(APPEND TOCKARO_GUI_SOURCES

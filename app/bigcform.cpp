@@ -2,32 +2,29 @@
 
 #include "alarms/alarmfile.h"
 #include "alarms/frmalarms.h"
-#include "app/atomicfile.h"
-#include "app/clock.h"
 #include "app/clockbas.h"
 #include "app/clocktext.h"
 #include "app/dragsnap.h"
-#include "app/instanceguard.h"
-#include "app/logging.h"
-#include "app/topmost.h"
 #include "app/traymessage.h"
+#include "base/clock.h"
+#include "base/instanceguard.h"
+#include "base/logging.h"
+#include "base/ticksource.h"
+#include "base/topmost.h"
+#include "base/twips.h"
 #include "display/ledclock.h"
-#include "display/twips.h"
+#include "platform/files.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRadioButton>
 #include <QScreen>
 
 namespace {
@@ -92,8 +89,7 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
 
     buildMenu();
 
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    connect(&m_timer1, &SecondTicker::tick, this, &BigCForm::Timer1_Timer);
+    connect(&m_bas.ticks(), &TickSource::tick, this, &BigCForm::Timer1_Timer);
 
     Sizing(state.adjustsize);
 }
@@ -139,7 +135,7 @@ bool BigCForm::load()
     // a second, puts it in the chosen one.
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), false, QLocale()));
-    m_timer1.start();
+    m_bas.ticks().start();
 
     Sizing(state.adjustsize);
     QCoreApplication::processEvents();
@@ -148,7 +144,6 @@ bool BigCForm::load()
     move(screen.left() + screen.width() / 2 - width() / 2, screen.top());
     refreshDateLine(now.date());
 
-    m_bas.options()->hidecheck()->setChecked(!state.isshowing);
     // Without a notification area the clock is the only way into the program,
     // so it shows whatever the settings say and cannot be hidden.
     if (!m_tray) {
@@ -165,7 +160,6 @@ bool BigCForm::load()
 
     // The alarm list window is made, with its columns and rows, when it is
     // first opened: an idle clock need not carry it.
-    m_bas.alarmFilePath = m_bas.programFolder() + QStringLiteral("/als");
     const AlarmFileReport alarmReport = m_bas.loadalarms();
     if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
         m_bas.messg(text);
@@ -262,25 +256,18 @@ void BigCForm::exitClick()
     m_bas.endProgram();
 }
 
-void BigCForm::savemainoptions()
+void BigCForm::savemainoptions(const Settings &settings)
 {
-    const frmoptions &options = *m_bas.options();
-    state.ampm = options.hour24()->isChecked() ? 1 : 0;
-    ConfValues values;
-    values.showAtStart = !options.hidecheck()->isChecked();
-    values.chimeFile = options.mhcfile()->text();
-    values.chimesOn = options.Check2()->isChecked();
-    values.twentyFourHour = state.ampm != 0;
-    values.sizeIndex = qMax(options.comsizepercent()->currentIndex(), 0);
+    state.ampm = settings.twentyFourHour ? 1 : 0;
     // A settings file that cannot be written leaves the old one whole; the new
     // settings still apply for this run.
-    if (const auto error = saveFileAtomically(m_bas.confFilePath, formatConf(values))) {
+    const QString &path = m_bas.files().confFilePath;
+    if (const Result saved = saveFileAtomically(path, formatConf(settings)); !saved.ok()) {
         m_bas.messg(QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
                                    "They apply until the program ends.")
-                        .arg(QDir::toNativeSeparators(m_bas.confFilePath), *error));
+                        .arg(QDir::toNativeSeparators(path), saved.error()));
     }
-    state.adjustsize =
-        percentvalue(options.comsizepercent()->currentText()).value_or(state.adjustsize);
+    state.adjustsize = sizePercent(settings.sizeIndex);
     Sizing(state.adjustsize);
     // The new time format shows at once rather than at the next tick.
     m_display->TimeIN(clockTimeText(m_bas.clock().now().time(), state.ampm != 0, QLocale()));
@@ -315,14 +302,14 @@ void BigCForm::Timer1_Timer()
 
 void BigCForm::hourlyChime(QTime now)
 {
-    // The options dialog's controls are read on every tick, so a change there
+    // The settings follow the options dialog as it changes, so a change there
     // counts at once, OK or not. alarmON stays set until the player closes, so
     // a tick that sees second 0 again (the clock was set back) chimes no more.
-    const frmoptions &options = *m_bas.options();
-    if (!options.Check2()->isChecked() || state.alarmON || now.minute() != 0 || now.second() != 0)
+    const Settings &settings = m_bas.settings();
+    if (!settings.chimesOn || state.alarmON || now.minute() != 0 || now.second() != 0)
         return;
     state.alarmON = true;
-    m_bas.playfile(options.mhcfile()->text(), 0, false, 0, false);
+    m_bas.playfile(settings.chimeFile, 0, false, 0, false);
 }
 
 // The date line is refreshed by the clock tick rather than by a timer of its
@@ -399,7 +386,7 @@ bool BigCForm::eventFilter(QObject *watched, QEvent *event)
 
 void BigCForm::closeEvent(QCloseEvent *event)
 {
-    m_timer1.stop();
+    m_bas.ticks().stop();
     removeTrayIcon();
     event->accept();
     // The clock window is the program: closing it ends the program rather than

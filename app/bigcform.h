@@ -1,13 +1,14 @@
 #pragma once
 
 #include "app/bigcformstate.h"
-#include "app/secondticker.h"
 #include "app/windowsizing.h"
 
 #include <QDate>
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+struct Settings;
 
 class ClockBas;
 class LedClock;
@@ -32,9 +33,8 @@ public:
     // Makes `window` topmost where it is and, with showbig, shows the clock.
     void Showled(QWidget &window, bool showbig);
 
-    // Writes the options dialog's settings to conf and applies the time format
-    // and the display size.
-    void savemainoptions();
+    // Writes the settings to conf and applies the time format and the display size.
+    void savemainoptions(const Settings &settings);
 
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
@@ -80,7 +80,6 @@ private:
     QMenu *m_popup = nullptr;
     QAction *m_hideshow = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
-    SecondTicker m_timer1;
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
 

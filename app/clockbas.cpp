@@ -3,38 +3,39 @@
 #include "alarms/alarmfile.h"
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
-#include "app/clock.h"
-#include "app/dialogs.h"
-#include "app/programend.h"
+#include "base/clock.h"
+#include "base/dialogs.h"
+#include "base/programend.h"
+#include "platform/files.h"
 #include "playback/frmdshow.h"
-#include "playback/isvideo.h"
-#include "playback/soundtable.h"
-#include "settings/conffile.h"
+#include "playback/playrequest.h"
 #include "settings/frmoptions.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QRadioButton>
-
-ClockBas::ClockBas(const Seams &seams) : m_seams(seams) {}
+#include <QLocale>
 
 namespace {
 
 // A settings file is five short lines; anything beyond this is not one.
 constexpr qint64 kMaxConfBytes = 1 << 20;
 
+bool isFile(const QString &path)
+{
+    return QFileInfo(path).isFile();
+}
+
 } // namespace
+
+ClockBas::ClockBas(const Seams &seams) : m_seams(seams), m_files(programFiles(seams.programFolder))
+{}
 
 ClockBas::~ClockBas() = default;
 
 bool ClockBas::startprogram()
 {
-    confFilePath = m_seams.programFolder + QStringLiteral("/conf");
-    if (!QFileInfo(confFilePath).isFile()) {
+    if (!isFile(m_files.confFilePath)) {
         messg(kCorruptedMessage);
         endProgram();
         return false;
@@ -43,7 +44,16 @@ bool ClockBas::startprogram()
         return false;
 
     m_form = std::make_unique<BigCForm>(*this);
-    m_options = std::make_unique<frmoptions>(*this, *m_form);
+    m_options = std::make_unique<frmoptions>(m_seams.dialogs);
+    QObject::connect(m_options.get(), &frmoptions::edited, m_form.get(),
+                     [this](const Settings &settings) { m_settings = settings; });
+    QObject::connect(m_options.get(), &frmoptions::accepted, m_form.get(),
+                     [this](const Settings &settings) {
+                         m_settings = settings;
+                         m_form->savemainoptions(settings);
+                     });
+    QObject::connect(m_options.get(), &frmoptions::playRequested, m_form.get(),
+                     [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
     loadmainoptions();
     if (!m_form->load())
         return false;
@@ -53,9 +63,8 @@ bool ClockBas::startprogram()
 
 bool ClockBas::loadsoundlist()
 {
-    soundfiles = SoundTable::paths(m_seams.programFolder);
-    for (int k = 0; k < SoundTable::Count; ++k) {
-        if (!QFileInfo(soundfiles.at(k)).isFile()) {
+    for (const QString &sound : m_files.soundfiles) {
+        if (!isFile(sound)) {
             messg(kCorruptedMessage);
             endProgram();
             return false;
@@ -66,27 +75,13 @@ bool ClockBas::loadsoundlist()
 
 void ClockBas::loadmainoptions()
 {
-    QFile file(confFilePath);
-    const QByteArray bytes =
-        file.open(QIODevice::ReadOnly) ? file.read(kMaxConfBytes) : QByteArray();
-    const ConfLines lines = parseConf(bytes);
+    m_settings = readConf(readWholeFile(m_files.confFilePath, kMaxConfBytes).bytes,
+                          m_files.defaultChime, isFile);
     BigCFormState &state = m_form->state;
-
-    if (lines.isshowing)
-        state.isshowing = *lines.isshowing;
-    m_options->mhcfile()->setText(
-        chimeFileFrom(lines.chimeLine, SoundTable::chimePath(m_seams.programFolder),
-                      [](const QString &path) { return QFileInfo(path).isFile(); }));
-    if (lines.chimesChecked)
-        m_options->Check2()->setChecked(*lines.chimesChecked == 1);
-    if (lines.ampm) {
-        state.ampm = *lines.ampm;
-        (state.ampm != 0 ? m_options->hour24() : m_options->hourampm())->setChecked(true);
-    }
-    // Without a size of its own the clock shows at full size.
-    const int sizeIndex = lines.sizeIndex.value_or(0);
-    m_options->comsizepercent()->setCurrentIndex(sizeIndex);
-    state.adjustsize = percentvalue(sizeEntries().at(sizeIndex)).value_or(100);
+    state.isshowing = m_settings.showAtStart;
+    state.ampm = m_settings.twentyFourHour ? 1 : 0;
+    state.adjustsize = sizePercent(m_settings.sizeIndex);
+    m_options->load(m_settings);
 }
 
 void ClockBas::messg(const QString &text)
@@ -104,44 +99,71 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
 {
     if (!m_form)
         return;
-    if (!m_dshow)
-        m_dshow = std::make_unique<frmdshow>(m_form->state, m_seams.mediaEngines);
-    frmdshow &player = *m_dshow;
-    player.load();
-    player.filename = file;
-    player.vlme = volume;
-    player.bloop = repeatShown || repeatHidden;
-    player.fadein = fadeFlag;
-    player.fadeout = false;
-    if (isvideo(file) || repeatShown)
-        player.show();
-    player.mnuopen_Click();
+    if (!m_dshow) {
+        m_dshow = std::make_unique<frmdshow>(m_seams.mediaEngines);
+        BigCFormState &state = m_form->state;
+        QObject::connect(m_dshow.get(), &frmdshow::closed, m_form.get(), [&state] {
+            state.alarmON = false;
+            state.alaringnow = false;
+        });
+        QObject::connect(m_dshow.get(), &frmdshow::fadedOut, m_form.get(),
+                         [&state] { state.alarmwin = false; });
+    }
+    m_dshow->play(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
 }
 
 AlarmFileReport ClockBas::loadalarms()
 {
-    const AlarmFileContents contents =
-        loadAlarmFile(alarmFilePath, QLocale(), m_seams.clock.now().date().year());
-    fillAlarmTable(alarms, alarmCount, contents.records);
+    AlarmFileContents contents;
+    const FileContents file = readWholeFile(m_files.alarmFilePath, -1);
+    if (file.error.isEmpty())
+        contents = readAlarmLines(file.bytes, QLocale(), m_seams.clock.now().date().year());
+    else
+        contents.report.readError = file.error;
+    fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
     return contents.report;
 }
 
 bool ClockBas::savealarms()
 {
-    const std::optional<QString> error =
-        saveAlarmFile(alarmFilePath, alarmFileBytes(alarms, QLocale()), m_keepAlarmBackup);
-    if (error) {
-        messg(alarmSaveMessage(*error));
+    const QString &path = m_files.alarmFilePath;
+    QString failedPath = path;
+    Result saved = Result::success();
+    if (m_keepAlarmBackup) {
+        const FileContents old = readWholeFile(path, -1);
+        if (!old.error.isEmpty()) {
+            saved = Result::failure(old.error);
+        } else if (old.exists) {
+            failedPath = alarmBackupPath(path);
+            saved = saveFileAtomically(failedPath, old.bytes);
+        }
+    }
+    if (saved.ok()) {
+        failedPath = path;
+        saved = saveFileAtomically(path, alarmFileBytes(m_alarms, QLocale()));
+    }
+    if (!saved.ok()) {
+        messg(alarmSaveMessage(
+            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(failedPath), saved.error())));
         return false;
     }
     m_keepAlarmBackup = false;
     return true;
 }
 
+void ClockBas::deleteAlarm(int slot)
+{
+    m_alarms[slot].inUse = false;
+    savealarms();
+    loadalarms();
+}
+
 frmalarms &ClockBas::alarmList()
 {
-    if (!m_alarmList)
-        m_alarmList = std::make_unique<frmalarms>(*this);
+    if (!m_alarmList) {
+        AlarmStore &store = *this;
+        m_alarmList = std::make_unique<frmalarms>(store);
+    }
     return *m_alarmList;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "alarms/alarmstore.h"
 #include "alarms/alarmtable.h"
+#include "app/programfiles.h"
+#include "settings/conffile.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
@@ -12,14 +14,16 @@ class Clock;
 class Dialogs;
 class InstanceGuard;
 class MediaEngineFactory;
-class frmalarms;
 class ProgramEnd;
-class frmoptions;
+class TickSource;
+class frmalarms;
 class frmdshow;
+class frmoptions;
 
 // Everything the program touches in the world, handed in by main() or a test.
 struct Seams {
     const Clock &clock;
+    TickSource &ticks;
     Dialogs &dialogs;
     ProgramEnd &programEnd;
     InstanceGuard &instanceGuard;
@@ -30,30 +34,26 @@ struct Seams {
     MediaEngineFactory &mediaEngines;
 };
 
-// The program's shared module: start-up, the file paths, the built-in sound
-// table and the routines every window uses. It owns the windows.
-class ClockBas final {
-    Q_DISABLE_COPY_MOVE(ClockBas)
-
+// The program's shared module: start-up, the file paths, the settings, the
+// alarm table and the routines every window uses. It owns the windows.
+class ClockBas final : private AlarmStore {
 public:
     explicit ClockBas(const Seams &seams);
     ~ClockBas();
+    ClockBas(const ClockBas &) = delete;
+    ClockBas &operator=(const ClockBas &) = delete;
 
     // Checks the program folder, reads the settings and loads the clock window.
     // False when the program has ended instead (damaged folder, second copy).
     bool startprogram();
 
-    // Fills soundfiles and checks the ten files; ends the program and returns
-    // false when one is missing.
+    // Checks the ten built-in sounds; ends the program and returns false when
+    // one is missing.
     bool loadsoundlist();
-
-    // Reads conf into the options dialog's controls and the clock's state.
-    void loadmainoptions();
 
     void messg(const QString &text);
     void endProgram();
 
-    Dialogs &dialogs() { return m_seams.dialogs; }
     // The one way media is played: replaces whatever plays in the player.
     // Volume in hundredths of a decibel; fadeFlag 1 fades in from -40 dB. A
     // video, or repeatShown, shows the player window; repeatHidden repeats
@@ -69,37 +69,46 @@ public:
     // the file keeps what it held; the result says whether the file was written.
     bool savealarms();
 
+    const AlarmSlots &alarms() const override { return m_alarms; }
+    int alarmCount() const override { return m_alarmCount; }
+
+    // The settings in effect: what the options dialog shows.
+    const Settings &settings() const { return m_settings; }
+    const ProgramFiles &files() const { return m_files; }
+
     // The alarm list window, created hidden on first use.
     frmalarms &alarmList();
-
-    const Clock &clock() const { return m_seams.clock; }
-    InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
-    const QString &programFolder() const { return m_seams.programFolder; }
-    bool trayAvailable() const { return m_seams.trayAvailable; }
-
     // Null until startprogram has created it.
-    BigCForm *form() const { return m_form.get(); }
     frmoptions *options() const { return m_options.get(); }
+    BigCForm *form() const { return m_form.get(); }
     // Null until the first playfile.
     frmdshow *player() const { return m_dshow.get(); }
 
-    QString confFilePath;
-    QString alarmFilePath;
-    QStringList soundfiles;
+    const Clock &clock() const { return m_seams.clock; }
+    TickSource &ticks() { return m_seams.ticks; }
+    InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
+    bool trayAvailable() const { return m_seams.trayAvailable; }
+
     bool editorOpen = false;
-    AlarmSlots alarms{};
-    int alarmCount = 0;
 
 private:
+    // Reads conf into the settings, the clock's state and the options dialog.
+    void loadmainoptions();
+    void deleteAlarm(int slot) override;
+
     Seams m_seams;
+    const ProgramFiles m_files;
+    Settings m_settings;
+    AlarmSlots m_alarms{};
+    int m_alarmCount = 0;
+    // The loaded file held lines that a save would not write back, so the
+    // first save keeps it as als.bak.
+    bool m_keepAlarmBackup = false;
     // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;
     std::unique_ptr<frmdshow> m_dshow;
     std::unique_ptr<frmalarms> m_alarmList;
-    // The loaded file held lines that a save would not write back, so the
-    // first save keeps it as als.bak.
-    bool m_keepAlarmBackup = false;
 };
 
 // The message of a damaged program folder, as the program has always spelt it.

@@ -37,10 +37,3 @@ QString dateLineText(QDate date, const QLocale &locale)
            QLatin1String("  ") + locale.monthName(date.month()) + QLatin1String("  ") +
            QString::number(date.year());
 }
-
-int msecsToNextSecond(QTime time)
-{
-    // The event loop rounds a timer's wait up to the next millisecond, so a tick
-    // armed with this wakes just after the second, never before it.
-    return 1000 - time.msec();
-}

@@ -13,7 +13,3 @@ QString clockTimeText(QTime time, bool twentyFourHour, const QLocale &locale);
 
 // The date line: weekday, day, month name and year, two spaces apart.
 QString dateLineText(QDate date, const QLocale &locale);
-
-// Milliseconds from `time` until the next whole second, so a timer armed with
-// it lets the display change right after the real second does.
-int msecsToNextSecond(QTime time);

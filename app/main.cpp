@@ -1,9 +1,10 @@
-#include "app/clock.h"
 #include "app/clockbas.h"
-#include "app/dialogs.h"
-#include "app/instanceguard.h"
-#include "app/programend.h"
-#include "playback/mediamodule.h"
+#include "platform/eventloopend.h"
+#include "platform/folderlock.h"
+#include "platform/mediamodule.h"
+#include "platform/qtdialogs.h"
+#include "platform/secondticker.h"
+#include "platform/systemclock.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -26,11 +27,12 @@ int main(int argc, char *argv[])
 
     const QString programFolder = QCoreApplication::applicationDirPath();
     SystemClock clock;
+    SecondTicker ticks;
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
-    ClockBas bas({clock, dialogs, programEnd, instanceGuard, programFolder,
+    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
                   QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines});
 
     if (!bas.startprogram() || programEnd.ended())

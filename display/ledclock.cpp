@@ -1,7 +1,7 @@
 #include "display/ledclock.h"
 
+#include "base/twips.h"
 #include "display/ledglyph.h"
-#include "display/twips.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,6 +1,6 @@
 #include "display/ledlayout.h"
 
-#include <cmath>
+#include "base/rounding.h"
 
 namespace {
 
@@ -16,11 +16,6 @@ QRectF rect(float left, float top, float width, float height)
 }
 
 } // namespace
-
-qint16 roundHalfEven16(double value)
-{
-    return static_cast<qint16>(std::nearbyint(value));
-}
 
 LedLayout initialLedLayout()
 {
@@ -48,10 +43,10 @@ LedLayout ledLayout(int percent)
 
     const float hr1Left = kMargin;
     const float hr2Left = static_cast<float>(510 - (kDigitWidth - w));
-    const int colon1 = roundHalfEven16(hr2Left + w + kMargin);
+    const int colon1 = static_cast<qint16>(roundHalfEven(hr2Left + w + kMargin));
     const float m1Left = static_cast<float>(colon1 + kColonToDigit);
     const float m2Left = static_cast<float>(m1Left + w + kMargin);
-    const int colon2 = roundHalfEven16(m2Left + w + kMargin);
+    const int colon2 = static_cast<qint16>(roundHalfEven(m2Left + w + kMargin));
     const float s1Left = static_cast<float>(colon2 + kColonToDigit);
     const float s2Left = static_cast<float>(s1Left + w + kMargin);
 

@@ -22,6 +22,3 @@ LedLayout initialLedLayout();
 
 // The layout for a display size in percent of the design size (10 to 100).
 LedLayout ledLayout(int percent);
-
-// Rounds half to even into a 16-bit integer, as the layout's colon positions are.
-qint16 roundHalfEven16(double value);

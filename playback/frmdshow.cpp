@@ -1,8 +1,7 @@
 #include "playback/frmdshow.h"
 
-#include "app/bigcformstate.h"
-#include "app/topmost.h"
-#include "display/twips.h"
+#include "base/topmost.h"
+#include "base/twips.h"
 #include "playback/playerlogic.h"
 
 #include <QAction>
@@ -53,10 +52,10 @@ QIcon pauseImage()
 
 } // namespace
 
-frmdshow::frmdshow(BigCFormState &mainState, MediaEngineFactory &engines, QWidget *parent)
+frmdshow::frmdshow(MediaEngineFactory &engines, QWidget *parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainState(mainState), m_engines(engines), m_timer2(this), m_timer3(this), m_timer4(this)
+      m_engines(engines), m_timer2(this), m_timer3(this), m_timer4(this)
 {
     setObjectName(QStringLiteral("frmdshow"));
     setWindowTitle(QStringLiteral("Play"));
@@ -126,15 +125,30 @@ void frmdshow::load()
     m_timer4.start();
 }
 
+void frmdshow::play(const PlayRequest &request)
+{
+    load();
+    m_request = request;
+    m_fadein = request.fadeIn ? 1 : 0;
+    m_fadeout = false;
+    if (request.showWindow)
+        show();
+    mnuopen_Click();
+}
+
+void frmdshow::fadeOut()
+{
+    m_fadeout = true;
+}
+
 void frmdshow::mnuopen_Click()
 {
     // The old engine goes first, so two files never hold memory or sound at once.
     m_engine.reset();
     m_engine = m_engines.create(*m_picVideoWindow);
     m_engine->setListener(this);
-    m_engine->open(filename);
-    vlme = PlayerLogic::openVolume(vlme, fadein);
-    m_engine->setVolume(vlme);
+    m_engine->open(m_request.file);
+    m_engine->setVolume(PlayerLogic::openVolume(m_request.volume, m_fadein));
     durationChanged(m_engine->duration());
     tlbControlBar_ButtonClick(*m_play);
     m_timer3.start();
@@ -142,7 +156,7 @@ void frmdshow::mnuopen_Click()
 
 void frmdshow::durationChanged(qint64 ms)
 {
-    txtlength = PlayerLogic::wholeSeconds(ms);
+    m_txtlength = PlayerLogic::wholeSeconds(ms);
     m_slider1->setMaximum(PlayerLogic::nearestSecond(ms));
 }
 
@@ -171,12 +185,12 @@ void frmdshow::Timer3_Timer()
         return;
     showPosition();
     const PlayerLogic::FadeStepResult step =
-        PlayerLogic::fadeTick(m_engine->volume(), fadein, fadeout);
-    fadein = step.fadein;
+        PlayerLogic::fadeTick(m_engine->volume(), m_fadein, m_fadeout);
+    m_fadein = step.fadein;
     if (step.volume != m_engine->volume())
         m_engine->setVolume(step.volume);
     if (step.fadeoutDone) {
-        m_mainState.alarmwin = false;
+        Q_EMIT fadedOut();
         close();
     }
 }
@@ -187,8 +201,8 @@ void frmdshow::Timer2_Timer()
         close();
         return;
     }
-    switch (PlayerLogic::endCheck(m_engine->status(), m_engine->duration(), txtlength,
-                                  m_engine->position(), bloop)) {
+    switch (PlayerLogic::endCheck(m_engine->status(), m_engine->duration(), m_txtlength,
+                                  m_engine->position(), m_request.repeat)) {
     case PlayerLogic::EndAction::None:
         break;
     case PlayerLogic::EndAction::Restart:
@@ -240,6 +254,5 @@ void frmdshow::unload()
     m_timer4.stop();
     m_engine.reset();
     m_loaded = false;
-    m_mainState.alarmON = false;
-    m_mainState.alaringnow = false;
+    Q_EMIT closed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/mediaengine.h"
+#include "playback/playrequest.h"
 
 #include <QString>
 #include <QTimer>
@@ -8,7 +9,6 @@
 
 #include <memory>
 
-struct BigCFormState;
 class QAction;
 class QMenu;
 class QSlider;
@@ -16,63 +16,62 @@ class QToolBar;
 
 // The program's one media player: a video area, Play and Pause buttons and a
 // seek bar over an engine made for each file. It repeats, fades in and out,
-// and closes at the end of a file; closing tells the clock window the player
-// is free. The window object lives for the whole run and keeps its variables
-// while closed; "loaded" is the time between the first play and the close.
+// and closes at the end of a file; closing says the player is free. The window
+// object lives for the whole run; "loaded" is the time between a play and the
+// close.
 class frmdshow final : public QWidget, private MediaEngineListener {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmdshow)
 
 public:
-    frmdshow(BigCFormState &mainState, MediaEngineFactory &engines, QWidget *parent = nullptr);
+    explicit frmdshow(MediaEngineFactory &engines, QWidget *parent = nullptr);
     ~frmdshow() override;
 
-    // Starts the end check and the placement unless the player is loaded.
-    void load();
+    // Plays the request on a new engine, replacing whatever plays.
+    void play(const PlayRequest &request);
+    // Lowers the volume of what plays step by step and closes the player once
+    // it is silent.
+    void fadeOut();
     bool isLoaded() const { return m_loaded; }
-
-    // Opens `filename` on a new engine, replacing the old one, and plays it.
-    void mnuopen_Click();
-    // "Play" runs the file; any other button pauses it.
-    void tlbControlBar_ButtonClick(const QAction &button);
-
-    // End check: repeat or close at the end of the file.
-    void Timer2_Timer();
-    // Position and fade tick.
-    void Timer3_Timer();
-    // Placement, once after loading.
-    void Timer4_Timer();
-
-    int txtlength = 0; // length of the open file in whole seconds
-    QString filename;
-    int vlme = 0; // hundredths of a decibel
-    bool bloop = false;
-    int fadein = 0; // 1 while a fade-in is wanted and not finished
-    bool fadeout = false;
 
     // Null while the player is closed.
     MediaEngine *engine() const { return m_engine.get(); }
-    QWidget *picVideoWindow() const { return m_picVideoWindow; }
-    QToolBar *tlbControlBar() const { return m_tlbControlBar; }
-    QSlider *Slider1() const { return m_slider1; }
-    QAction *playButton() const { return m_play; }
-    QAction *pauseButton() const { return m_pause; }
-    QAction *mnuopen() const { return m_mnuopen; }
+
+Q_SIGNALS:
+    // Whatever the player played has ended: at its end, by the user or by the program.
+    void closed();
+    // A fade-out has reached silence; closed() follows.
+    void fadedOut();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Starts the end check and the placement unless the player is loaded.
+    void load();
     void unload();
+    // Opens the requested file on a new engine, replacing the old one, and plays it.
+    void mnuopen_Click();
+    // "Play" runs the file; any other button pauses it.
+    void tlbControlBar_ButtonClick(const QAction &button);
+    // End check: repeat or close at the end of the file.
+    void Timer2_Timer();
+    // Position and fade tick.
+    void Timer3_Timer();
+    // Placement, once after loading.
+    void Timer4_Timer();
     void durationChanged(qint64 ms) override;
     // The end check reads the status on its own ticks.
     void statusChanged(PlayerLogic::MediaStatus) override {}
     void Slider1_Scroll(int action);
     void showPosition();
 
-    BigCFormState &m_mainState;
     MediaEngineFactory &m_engines;
+    PlayRequest m_request;
+    int m_txtlength = 0; // length of the open file in whole seconds
+    int m_fadein = 0;    // 1 while a fade-in is wanted and not finished
+    bool m_fadeout = false;
     std::unique_ptr<MediaEngine> m_engine;
     bool m_loaded = false;
     bool m_centreWhenShown = false;

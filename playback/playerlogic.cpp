@@ -1,35 +1,18 @@
 #include "playback/playerlogic.h"
 
+#include "base/rounding.h"
 #include "playback/volume.h"
 
 #include <algorithm>
 
-namespace {
-
-// n / d rounded to the nearest whole number, a half to the even one; d > 0.
-qint64 divideHalfEven(qint64 n, qint64 d)
-{
-    qint64 q = n / d;
-    qint64 r = n % d;
-    if (r < 0) {
-        --q;
-        r += d;
-    }
-    if (2 * r > d || (2 * r == d && q % 2 != 0))
-        ++q;
-    return q;
-}
-
-} // namespace
-
 int PlayerLogic::wholeSeconds(qint64 ms)
 {
-    return static_cast<int>(divideHalfEven(divideHalfEven(ms, 10), 100));
+    return static_cast<int>(roundHalfEven(roundHalfEven(ms / 10.0) / 100.0));
 }
 
 int PlayerLogic::nearestSecond(qint64 ms)
 {
-    return static_cast<int>(divideHalfEven(ms, 1000));
+    return static_cast<int>(roundHalfEven(ms / 1000.0));
 }
 
 int PlayerLogic::openVolume(int vlme, int fadein)

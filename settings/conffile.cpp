@@ -1,6 +1,7 @@
 #include "settings/conffile.h"
 
-#include "app/textlines.h"
+#include "base/rounding.h"
+#include "base/textlines.h"
 
 #include <QLocale>
 #include <QStringDecoder>
@@ -46,7 +47,7 @@ std::optional<int> toInteger16(const QString &text)
     const std::optional<double> value = toNumber(text);
     if (!value)
         return std::nullopt;
-    const double rounded = std::nearbyint(*value);
+    const double rounded = roundHalfEven(*value);
     if (rounded < std::numeric_limits<qint16>::min() ||
         rounded > std::numeric_limits<qint16>::max())
         return std::nullopt;
@@ -74,53 +75,55 @@ std::optional<int> percentvalue(const QString &text)
     return toInteger16(text.left(percent));
 }
 
-ConfLines parseConf(const QByteArray &bytes)
+Settings readConf(const QByteArray &bytes, const QString &defaultChime,
+                  const std::function<bool(const QString &)> &exists)
 {
     const QStringList l = lines(bytes);
+    // A missing or empty line, or one that does not convert, leaves the default.
     const auto line = [&l](int number) -> std::optional<QString> {
         if (number > l.size() || l.at(number - 1).isEmpty())
             return std::nullopt;
         return l.at(number - 1);
     };
 
-    ConfLines result;
+    Settings settings;
+    settings.chimeFile = defaultChime;
     if (const auto text = line(1))
-        result.isshowing = toBoolean(*text);
-    if (l.size() >= 2)
-        result.chimeLine = l.at(1);
+        settings.showAtStart = toBoolean(*text).value_or(settings.showAtStart);
+    if (l.size() >= 2) {
+        const QString path = l.at(1).trimmed();
+        if (!path.isEmpty() && exists(path))
+            settings.chimeFile = path;
+    }
     if (const auto text = line(3)) {
         const std::optional<int> value = toInteger16(*text);
         if (value == 0 || value == 1)
-            result.chimesChecked = value;
+            settings.chimesOn = *value == 1;
     }
-    if (const auto text = line(4))
-        result.ampm = toInteger16(*text);
+    if (const auto text = line(4)) {
+        if (const std::optional<int> value = toInteger16(*text))
+            settings.twentyFourHour = *value != 0;
+    }
     if (const auto text = line(5)) {
         const std::optional<int> value = toInteger16(*text);
         if (value && *value >= 0 && *value < sizeEntries().size())
-            result.sizeIndex = value;
+            settings.sizeIndex = *value;
     }
-    return result;
+    return settings;
 }
 
-QString chimeFileFrom(const std::optional<QString> &chimeLine, const QString &defaultChime,
-                      const std::function<bool(const QString &)> &exists)
+QByteArray formatConf(const Settings &settings)
 {
-    if (!chimeLine)
-        return defaultChime;
-    const QString path = chimeLine->trimmed();
-    if (path.isEmpty() || !exists(path))
-        return defaultChime;
-    return path;
-}
-
-QByteArray formatConf(const ConfValues &values)
-{
-    const QString text = (values.showAtStart ? QStringLiteral("True") : QStringLiteral("False")) +
-                         QStringLiteral("\r\n") + values.chimeFile + QStringLiteral("\r\n") +
-                         QString::number(values.chimesOn ? 1 : 0) + QStringLiteral("\r\n") +
-                         QString::number(values.twentyFourHour ? 1 : 0) + QStringLiteral("\r\n") +
-                         QString::number(values.sizeIndex) + QStringLiteral("\r\n");
+    const QString text = (settings.showAtStart ? QStringLiteral("True") : QStringLiteral("False")) +
+                         QStringLiteral("\r\n") + settings.chimeFile + QStringLiteral("\r\n") +
+                         QString::number(settings.chimesOn ? 1 : 0) + QStringLiteral("\r\n") +
+                         QString::number(settings.twentyFourHour ? 1 : 0) + QStringLiteral("\r\n") +
+                         QString::number(settings.sizeIndex) + QStringLiteral("\r\n");
     QStringEncoder encode(QStringConverter::System);
     return encode(text);
+}
+
+int sizePercent(int sizeIndex)
+{
+    return percentvalue(sizeEntries().value(sizeIndex)).value_or(100);
 }

@@ -18,31 +18,28 @@ const QStringList &sizeEntries();
 // the text has no "%" or no 16-bit number before it.
 std::optional<int> percentvalue(const QString &text);
 
-// What the lines of a settings file say; an empty optional leaves a setting alone.
-struct ConfLines {
-    std::optional<bool> isshowing;    // line 1
-    std::optional<QString> chimeLine; // line 2, as written
-    std::optional<int> chimesChecked; // line 3: 0 or 1
-    std::optional<int> ampm;          // line 4: nonzero is the 24-hour format
-    std::optional<int> sizeIndex;     // line 5: an entry of the size list
+// The five settings of the options dialog, one a line of the file.
+struct Settings {
+    bool showAtStart = false;    // line 1; the dialog's auto-hide box says the opposite
+    QString chimeFile;           // line 2
+    bool chimesOn = false;       // line 3
+    bool twentyFourHour = false; // line 4
+    int sizeIndex =
+        0; // line 5: an entry of sizeEntries(); without one the clock shows at full size
+
+    friend bool operator==(const Settings &, const Settings &) = default;
 };
 
-ConfLines parseConf(const QByteArray &bytes);
+// The settings a file's bytes give, over the defaults. The chime file is line 2
+// trimmed when it names an existing file (`exists` answers for a path), else
+// `defaultChime`.
+Settings readConf(const QByteArray &bytes, const QString &defaultChime,
+                  const std::function<bool(const QString &)> &exists);
 
-// The chime file named by line 2, or the default when the line names no
-// existing file (`exists` answers for a path).
-QString chimeFileFrom(const std::optional<QString> &chimeLine, const QString &defaultChime,
-                      const std::function<bool(const QString &)> &exists);
+QByteArray formatConf(const Settings &settings);
 
-struct ConfValues {
-    bool showAtStart = false; // line 1 is "True" when the auto-hide box is clear
-    QString chimeFile;
-    bool chimesOn = false;
-    bool twentyFourHour = false;
-    int sizeIndex = 0;
-};
-
-QByteArray formatConf(const ConfValues &values);
+// The display size in percent that a size entry stands for.
+int sizePercent(int sizeIndex);
 
 // Whole-number conversions the settings and alarm files share: spaces around
 // the number are ignored, a fraction rounds half to even, and a text that is

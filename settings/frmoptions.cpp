@@ -1,11 +1,9 @@
 #include "settings/frmoptions.h"
 
-#include "app/bigcform.h"
-#include "app/clockbas.h"
-#include "app/dialogs.h"
-#include "display/twips.h"
+#include "base/dialogs.h"
+#include "base/topmost.h"
+#include "base/twips.h"
 #include "playback/mediafilter.h"
-#include "settings/conffile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -46,9 +45,9 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &title)
 
 } // namespace
 
-frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
+frmoptions::frmoptions(Dialogs &dialogs)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_bas(bas), m_form(form)
+      m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmoptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -67,22 +66,22 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     auto *label1 = new QLabel(QStringLiteral("Select a sound file as chimes:"), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
     placeCaption(label1, 120, 240, 2175, 255);
-    m_command1 = new QPushButton(QStringLiteral("..."), frame1);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    place(m_command1, 4320, 480, 615, 375);
-    m_command2 = new QPushButton(QStringLiteral("Play"), frame1);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    place(m_command2, 5040, 480, 615, 375);
+    auto *command1 = new QPushButton(QStringLiteral("..."), frame1);
+    command1->setObjectName(QStringLiteral("Command1"));
+    place(command1, 4320, 480, 615, 375);
+    auto *command2 = new QPushButton(QStringLiteral("Play"), frame1);
+    command2->setObjectName(QStringLiteral("Command2"));
+    place(command2, 5040, 480, 615, 375);
     m_check2 = new QCheckBox(QStringLiteral("Enable hourly chimes"), frame1);
     m_check2->setObjectName(QStringLiteral("Check2"));
     placeCaption(m_check2, 120, 960, 1935, 255);
 
-    m_command3 = new QPushButton(QStringLiteral("OK"), this);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    place(m_command3, 3840, 4200, 975, 495);
-    m_command4 = new QPushButton(QStringLiteral("Cancel"), this);
-    m_command4->setObjectName(QStringLiteral("Command4"));
-    place(m_command4, 4920, 4200, 975, 495);
+    auto *command3 = new QPushButton(QStringLiteral("OK"), this);
+    command3->setObjectName(QStringLiteral("Command3"));
+    place(command3, 3840, 4200, 975, 495);
+    auto *command4 = new QPushButton(QStringLiteral("Cancel"), this);
+    command4->setObjectName(QStringLiteral("Command4"));
+    place(command4, 4920, 4200, 975, 495);
 
     QGroupBox *frame2 =
         place(frame(this, "Frame2", QStringLiteral("Time format")), 120, 2040, 5775, 1095);
@@ -103,31 +102,66 @@ frmoptions::frmoptions(ClockBas &bas, BigCForm &form)
     place(m_comsizepercent, 120, 360, 2055, 315);
 
     setTabOrder(m_hidecheck, m_mhcfile);
-    setTabOrder(m_mhcfile, m_command1);
-    setTabOrder(m_command1, m_command2);
-    setTabOrder(m_command2, m_check2);
-    setTabOrder(m_check2, m_command3);
-    setTabOrder(m_command3, m_command4);
-    setTabOrder(m_command4, m_hourampm);
+    setTabOrder(m_mhcfile, command1);
+    setTabOrder(command1, command2);
+    setTabOrder(command2, m_check2);
+    setTabOrder(m_check2, command3);
+    setTabOrder(command3, command4);
+    setTabOrder(command4, m_hourampm);
     setTabOrder(m_hourampm, m_hour24);
     setTabOrder(m_hour24, m_comsizepercent);
 
-    connect(m_command1, &QPushButton::clicked, this, &frmoptions::browseClick);
-    connect(m_command2, &QPushButton::clicked, this,
-            [this] { m_bas.playfile(m_mhcfile->text(), 0, true, 0, false); });
-    connect(m_command3, &QPushButton::clicked, this, &frmoptions::okClick);
-    connect(m_command4, &QPushButton::clicked, this, &QWidget::hide);
+    connect(command1, &QPushButton::clicked, this, &frmoptions::browseClick);
+    connect(command2, &QPushButton::clicked, this,
+            [this] { Q_EMIT playRequested(m_mhcfile->text()); });
+    connect(command3, &QPushButton::clicked, this, [this] {
+        hide();
+        Q_EMIT accepted(settings());
+    });
+    connect(command4, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_hidecheck, &QCheckBox::toggled, this, &frmoptions::tellEdited);
+    connect(m_mhcfile, &QLineEdit::textChanged, this, &frmoptions::tellEdited);
+    connect(m_check2, &QCheckBox::toggled, this, &frmoptions::tellEdited);
+    connect(m_hour24, &QRadioButton::toggled, this, &frmoptions::tellEdited);
+    connect(m_comsizepercent, &QComboBox::currentIndexChanged, this, &frmoptions::tellEdited);
 
-    m_form.Showled(*this, false);
+    settopmost(*this);
 }
 
 frmoptions::~frmoptions() = default;
+
+void frmoptions::load(const Settings &settings)
+{
+    // One report for the whole load rather than one per control.
+    const QSignalBlocker quiet(this);
+    m_hidecheck->setChecked(!settings.showAtStart);
+    m_mhcfile->setText(settings.chimeFile);
+    m_check2->setChecked(settings.chimesOn);
+    (settings.twentyFourHour ? m_hour24 : m_hourampm)->setChecked(true);
+    m_comsizepercent->setCurrentIndex(settings.sizeIndex);
+}
+
+Settings frmoptions::settings() const
+{
+    Settings settings;
+    settings.showAtStart = !m_hidecheck->isChecked();
+    settings.chimeFile = m_mhcfile->text();
+    settings.chimesOn = m_check2->isChecked();
+    settings.twentyFourHour = m_hour24->isChecked();
+    settings.sizeIndex = qMax(m_comsizepercent->currentIndex(), 0);
+    return settings;
+}
+
+void frmoptions::tellEdited()
+{
+    Q_EMIT edited(settings());
+}
 
 void frmoptions::showOptions()
 {
     if (!m_placed) {
         m_placed = true;
-        const QRect screen = m_form.screen()->availableGeometry();
+        const QRect screen = this->screen()->availableGeometry();
         move(screen.center() - rect().center());
     }
     show();
@@ -137,15 +171,9 @@ void frmoptions::showOptions()
 
 void frmoptions::browseClick()
 {
-    const QString file = m_bas.dialogs().openFileName(this, kMediaFileFilter);
+    const QString file = m_dialogs.openFileName(this, kMediaFileFilter);
     if (!file.isEmpty())
         m_mhcfile->setText(file);
-}
-
-void frmoptions::okClick()
-{
-    hide();
-    m_form.savemainoptions();
 }
 
 void frmoptions::closeEvent(QCloseEvent *event)

@@ -1,50 +1,51 @@
 #pragma once
 
+#include "settings/conffile.h"
+
 #include <QWidget>
 
-class BigCForm;
-class ClockBas;
+class Dialogs;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
-// The options dialog. Its controls are the live store of the settings for the
-// whole run: the clock tick and the alarm editor read them directly, OK writes
-// them to conf, and Cancel or the close box only hide the dialog, so whatever
-// is left in it stays in effect.
+// The options dialog, a view over the settings. Cancel and the close box only
+// hide it: what is left in it stays, and the next OK saves it. The chime
+// settings count from the moment they change (the clock chimes by what the
+// dialog shows); the others when OK is pressed.
 class frmoptions final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmoptions)
 
 public:
-    frmoptions(ClockBas &bas, BigCForm &form);
+    explicit frmoptions(Dialogs &dialogs);
     ~frmoptions() override;
+
+    // Shows these settings in the controls.
+    void load(const Settings &settings);
+    // The settings the controls show.
+    Settings settings() const;
 
     // Shows the dialog where it was, centred on the screen the first time.
     void showOptions();
 
-    QCheckBox *hidecheck() const { return m_hidecheck; }
-    QLineEdit *mhcfile() const { return m_mhcfile; }
-    QCheckBox *Check2() const { return m_check2; }
-    QRadioButton *hourampm() const { return m_hourampm; }
-    QRadioButton *hour24() const { return m_hour24; }
-    QComboBox *comsizepercent() const { return m_comsizepercent; }
-    QPushButton *Command1() const { return m_command1; }
-    QPushButton *Command2() const { return m_command2; }
-    QPushButton *Command3() const { return m_command3; }
-    QPushButton *Command4() const { return m_command4; }
+Q_SIGNALS:
+    // A control changed; the settings now shown.
+    void edited(const Settings &settings);
+    // OK was pressed; the dialog is hidden.
+    void accepted(const Settings &settings);
+    // Play was pressed for this chime file.
+    void playRequested(const QString &chimeFile);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void browseClick();
-    void okClick();
+    void tellEdited();
 
-    ClockBas &m_bas;
-    BigCForm &m_form;
+    Dialogs &m_dialogs;
     bool m_placed = false;
 
     QCheckBox *m_hidecheck = nullptr;
@@ -53,8 +54,4 @@ private:
     QRadioButton *m_hourampm = nullptr;
     QRadioButton *m_hour24 = nullptr;
     QComboBox *m_comsizepercent = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
-    QPushButton *m_command3 = nullptr;
-    QPushButton *m_command4 = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "platform/systemclock.h"
 
 namespace {
 

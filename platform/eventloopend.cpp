@@ -1,4 +1,4 @@
-#include "app/programend.h"
+#include "platform/eventloopend.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "platform/qtdialogs.h"
 
 #include "playback/mediafilter.h"
 

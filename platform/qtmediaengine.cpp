@@ -2,7 +2,7 @@
 // library of its own, loaded on the first play, so that the idle program does
 // not carry Qt Multimedia, its sound server client and its codecs.
 
-#include "playback/gstreamertuning.h"
+#include "platform/gstreamertuning.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"

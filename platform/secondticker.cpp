@@ -1,6 +1,4 @@
-#include "app/secondticker.h"
-
-#include "app/clocktext.h"
+#include "platform/secondticker.h"
 
 #include <QDateTime>
 #include <QSocketNotifier>
@@ -13,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-SecondTicker::SecondTicker(QObject *parent) : QObject(parent)
+SecondTicker::SecondTicker(QObject *parent) : TickSource(parent)
 {
     m_fallback.setSingleShot(true);
     m_fallback.setTimerType(Qt::PreciseTimer);
@@ -47,15 +45,6 @@ void SecondTicker::start()
     armFallback();
 }
 
-bool SecondTicker::isActive() const
-{
-#ifdef Q_OS_LINUX
-    if (m_notifier != nullptr && m_notifier->isEnabled())
-        return true;
-#endif
-    return m_fallback.isActive();
-}
-
 void SecondTicker::stop()
 {
     m_fallback.stop();
@@ -70,7 +59,9 @@ void SecondTicker::stop()
 
 void SecondTicker::armFallback()
 {
-    m_fallback.start(msecsToNextSecond(QTime::currentTime()));
+    // The event loop rounds a timer's wait up to the next millisecond, so the
+    // tick comes just after the second, never before it.
+    m_fallback.start(1000 - QTime::currentTime().msec());
 }
 
 void SecondTicker::fallbackTimeout()

@@ -1,6 +1,6 @@
-#include "playback/mediamodule.h"
+#include "platform/mediamodule.h"
 
-#include "app/logging.h"
+#include "base/logging.h"
 
 #include <QDir>
 #include <QLibrary>

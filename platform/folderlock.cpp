@@ -1,4 +1,4 @@
-#include "app/instanceguard.h"
+#include "platform/folderlock.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/textlines.h"
+#include "base/textlines.h"
 
 QList<QByteArrayView> textLines(QByteArrayView bytes)
 {

@@ -1,4 +1,4 @@
-#include "playback/gstreamertuning.h"
+#include "platform/gstreamertuning.h"
 
 #include <QByteArray>
 #include <QList>

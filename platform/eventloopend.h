@@ -1,11 +1,6 @@
 #pragma once
 
-// Ends the program. Tests pass a double that records the request instead.
-class ProgramEnd {
-public:
-    virtual ~ProgramEnd() = default;
-    virtual void endProgram() = 0;
-};
+#include "base/programend.h"
 
 // Leaves every running event loop; before the main loop starts, the caller
 // sees ended() and returns from main.

@@ -1,17 +1,9 @@
 #pragma once
 
-#include <QDateTime>
+#include "base/clock.h"
 
 #include <functional>
 #include <optional>
-
-// The present date and time. Windows and timers read it through this seam so
-// that tests can run the clock, alarms and midnight with a time of their own.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual QDateTime now() const = 0;
-};
 
 // Local time made from the UTC time and the local offset, the offset looked up
 // at most once a UTC minute. Looking it up asks the C library, which checks
@@ -19,7 +11,7 @@ public:
 // Offsets and daylight-saving changes fall on whole minutes, so a change of
 // offset shows the moment it happens; a new system time zone shows within a
 // minute.
-class LocalOffsetCache {
+class LocalOffsetCache final {
 public:
     // Seconds east of UTC at a UTC time in milliseconds since the epoch.
     using OffsetLookup = std::function<int(qint64 utcMsecs)>;

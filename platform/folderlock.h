@@ -1,15 +1,9 @@
 #pragma once
 
+#include "base/instanceguard.h"
+
 #include <QLockFile>
 #include <QString>
-
-// Refuses a second running copy of the program.
-class InstanceGuard {
-public:
-    virtual ~InstanceGuard() = default;
-    // True when this copy may run; the claim lasts as long as the guard.
-    virtual bool tryAcquire() = 0;
-};
 
 // One copy per program folder: a lock file in the temporary folder, named after
 // the folder. A copy that crashed leaves a stale lock, which the next start

@@ -1,4 +1,4 @@
-#include "app/logging.h"
+#include "base/logging.h"
 
 Q_LOGGING_CATEGORY(lcClock, "tockaro.clock", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcAlarms, "tockaro.alarms", QtWarningMsg)

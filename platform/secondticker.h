@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "base/ticksource.h"
+
 #include <QTimer>
 
 class QSocketNotifier;
@@ -13,7 +14,7 @@ class QSocketNotifier;
 // is set, so the tick follows a new time straight away. Elsewhere, or when the
 // descriptor cannot be made, a precise timer is re-armed on every tick from the
 // present time; it wakes a millisecond or two after the second.
-class SecondTicker final : public QObject {
+class SecondTicker final : public TickSource {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SecondTicker)
 
@@ -21,12 +22,8 @@ public:
     explicit SecondTicker(QObject *parent = nullptr);
     ~SecondTicker() override;
 
-    void start();
-    void stop();
-    bool isActive() const;
-
-Q_SIGNALS:
-    void tick();
+    void start() override;
+    void stop() override;
 
 private:
     void armFallback();

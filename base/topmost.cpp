@@ -1,4 +1,4 @@
-#include "app/topmost.h"
+#include "base/topmost.h"
 
 #include <QWidget>
 

@@ -17,9 +17,3 @@ public:
     // Returns the chosen file's full path, or an empty text when cancelled.
     virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
 };
-
-class QtDialogs final : public Dialogs {
-public:
-    void messg(const QString &text) override;
-    QString openFileName(QWidget *parent, const QString &filter) override;
-};

@@ -1,0 +1,17 @@
+# What every folder uses. The pure helpers and the seams' interfaces go with the
+# logic; topmost, a window helper, goes with the windows.
+list(APPEND TOCKARO_CORE_SOURCES
+    base/clock.h
+    base/dialogs.h
+    base/instanceguard.h
+    base/logging.cpp base/logging.h
+    base/programend.h
+    base/result.h
+    base/rounding.cpp base/rounding.h
+    base/textlines.cpp base/textlines.h
+    base/ticksource.h
+    base/twips.h
+)
+list(APPEND TOCKARO_GUI_SOURCES
+    base/topmost.cpp base/topmost.h
+)

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "base/result.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Replaces the file at `path` with `bytes` in one step: the old file stays whole
+// until the new one is completely on disk, whatever happens meanwhile.
+Result saveFileAtomically(const QString &path, const QByteArray &bytes);
+
+// A whole file as read from disk.
+struct FileContents {
+    bool exists = false;
+    QByteArray bytes;
+    QString error; // why a file that exists could not be read; empty when it was
+};
+
+// Reads at most `maxBytes` of the file at `path`; all of it when maxBytes is
+// negative.
+FileContents readWholeFile(const QString &path, qint64 maxBytes);

@@ -1,0 +1,22 @@
+# The adapters to the world behind the seams: the real clock and ticker, the
+# folder lock, the end of the event loop, the file writer, the dialogs and the
+# loader of the media module.
+list(APPEND TOCKARO_PLATFORM_SOURCES
+    platform/eventloopend.cpp platform/eventloopend.h
+    platform/files.cpp platform/files.h
+    platform/folderlock.cpp platform/folderlock.h
+    platform/mediamodule.cpp platform/mediamodule.h
+    platform/qtdialogs.cpp platform/qtdialogs.h
+    platform/secondticker.cpp platform/secondticker.h
+    platform/systemclock.cpp platform/systemclock.h
+)
+# The media module: Qt Multimedia behind the media engine interface. It is
+# built apart from the libraries, so the pure helpers it needs are compiled
+# into it rather than taken from the program.
+list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+    platform/gstreamertuning.cpp platform/gstreamertuning.h
+    platform/qtmediaengine.cpp
+    playback/isvideo.cpp playback/isvideo.h
+    playback/mediaengine.h
+    playback/volume.cpp playback/volume.h
+)
