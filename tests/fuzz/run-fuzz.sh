@@ -25,7 +25,7 @@ if ! pkg-config --exists Qt6Core; then
 fi
 
 sources=("$here/fuzz_alarmline.cpp" "$source_dir/alarms/alarmrecord.cpp"
-         "$source_dir/alarms/alarmtable.cpp" "$source_dir/app/textlines.cpp")
+         "$source_dir/alarms/alarmtable.cpp" "$source_dir/base/textlines.cpp" "$source_dir/base/rounding.cpp")
 headers=("$source_dir/alarms/alarmrecord.h" "$source_dir/alarms/alarmtable.h")
 binary=$work/fuzz_alarmline
 mkdir -p "$work/corpus"
