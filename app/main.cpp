@@ -5,6 +5,7 @@
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
 #include "platform/systemclock.h"
+#include "platform/systempoweroff.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -32,8 +33,9 @@ int main(int argc, char *argv[])
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
+    SystemPowerOff powerOff;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines});
+                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff});
 
     if (!bas.startprogram() || programEnd.ended())
         return 0;

@@ -6,6 +6,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     app/windowsizing.cpp app/windowsizing.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
+    app/alarminprogress.cpp app/alarminprogress.h
     app/bigcform.cpp app/bigcform.h
     app/bigcformstate.h
     app/clockbas.cpp app/clockbas.h

@@ -5,6 +5,7 @@
 #include "alarms/alarmtable.h"
 #include "alarms/frmalarms.h"
 #include "app/clockbas.h"
+#include "base/poweroff.h"
 #include "platform/eventloopend.h"
 #include "platform/files.h"
 #include "platform/folderlock.h"
@@ -23,6 +24,12 @@
 #include <vector>
 
 namespace {
+
+// A benchmark never turns the machine off.
+class NoPowerOff final : public PowerOff {
+public:
+    Result powerOff() override { return Result::failure(QStringLiteral("not in a benchmark")); }
+};
 
 constexpr int kRounds = 200;
 
@@ -79,8 +86,9 @@ int main(int argc, char *argv[])
     FolderLockGuard instanceGuard(folder.path());
     // Nothing plays here, so the media module is never looked for.
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(folder.path()));
-    ClockBas bas(
-        {clock, ticks, dialogs, programEnd, instanceGuard, folder.path(), false, mediaEngines});
+    NoPowerOff powerOff;
+    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, folder.path(), false,
+                  mediaEngines, powerOff});
     AlarmSlots alarms{};
     for (int slot = 1; slot <= kMaxAlarms; ++slot)
         alarms[slot] = sampleAlarm(slot);

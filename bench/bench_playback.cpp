@@ -12,6 +12,7 @@
 
 #include "app/clockbas.h"
 #include "base/dialogs.h"
+#include "base/poweroff.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
 #include "platform/mediamodule.h"
@@ -35,6 +36,12 @@
 #include <utility>
 
 namespace {
+
+// A benchmark never turns the machine off.
+class NoPowerOff final : public PowerOff {
+public:
+    Result powerOff() override { return Result::failure(QStringLiteral("not in a benchmark")); }
+};
 
 class PrintedDialogs final : public Dialogs {
 public:
@@ -213,7 +220,8 @@ int run(const QString &soundsDir, const QString &modulePath)
     EventLoopEnd end;
     FolderLockGuard guard(folder.path());
     WatchedEngines engines(modulePath);
-    ClockBas bas({clock, ticks, dialogs, end, guard, folder.path(), false, engines});
+    NoPowerOff powerOff;
+    ClockBas bas({clock, ticks, dialogs, end, guard, folder.path(), false, engines, powerOff});
     if (!bas.startprogram())
         return 1;
 

@@ -9,6 +9,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
     platform/systemclock.cpp platform/systemclock.h
+    platform/systempoweroff.cpp platform/systempoweroff.h
 )
 # The media module: Qt Multimedia behind the media engine interface. It is
 # built apart from the libraries, so the pure helpers it needs are compiled
