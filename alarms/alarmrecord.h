@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,9 @@ struct AlarmRecord {
     QString snoozeMinutes;
     bool inUse = false;   // not stored in the file
     bool snoozed = false; // not stored in the file
+    // Not stored in the file: the local date and time its schedule last rang
+    // at, held as UTC fields so that a repeated hour compares equal to the first.
+    QDateTime scheduleRang;
     qint16 playMedia = 0;
     qint16 soundIndex = 0;
 

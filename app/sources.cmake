@@ -1,4 +1,5 @@
 list(APPEND TOCKARO_CORE_SOURCES
+    app/alarmscan.cpp app/alarmscan.h
     app/clocktext.cpp app/clocktext.h
     app/dragsnap.cpp app/dragsnap.h
     app/programfiles.cpp app/programfiles.h
