@@ -160,8 +160,6 @@ struct AlarmScan::TickContext {
 void AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, int snnhin, const Hooks &hooks)
 {
     const qint64 nowSecond = now.toSecsSinceEpoch();
-    if (m_lastSecond == nowSecond)
-        return;
     TickContext context{alarms, snnhin, hooks};
     for (int slot = 1; slot < kAlarmSlots; ++slot) {
         if (alarms[slot].inUse)
@@ -169,7 +167,8 @@ void AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, int snnhin, const
     }
 
     const qint64 nowLocal = localSecondOf(now.date(), now.time());
-    // The first tick and a clock set back have nothing to catch up.
+    // The first tick, a second tick in the same second and a clock set back
+    // have nothing to catch up.
     qint64 second = nowSecond;
     qint64 previousLocal = nowLocal - 1;
     if (m_lastSecond && *m_lastSecond < nowSecond) {

@@ -81,6 +81,8 @@ void TestAlarmScan::schedule_data()
         true);
     row("yearly 29 Feb not on 28 Feb", alarm(Yearly, "08:00:00", leapDay), "2027-02-28 08:00:00",
         false);
+    row("yearly 29 Feb not on 29 March", alarm(Yearly, "08:00:00", leapDay), "2028-03-29 08:00:00",
+        false);
     row("yearly 29 Feb not on 1 March", alarm(Yearly, "08:00:00", leapDay), "2027-03-01 08:00:00",
         false);
     const QDate fixedDay(2026, 12, 6);
@@ -173,6 +175,17 @@ void TestAlarmScan::ticks_data()
                        "2026-12-07T07:29:59+01:00", "2026-12-07T07:30:00+01:00",
                        "2026-12-07T07:30:01+01:00"}
         << QStringList{"07:30:00+01:00 slot 1"};
+    QTest::newRow("clock set 1 h back: an hourly alarm rings no time twice")
+        << berlin << QList{alarm(AlarmFrequency::Hourly, "00:30:00")} << 0
+        << QStringList{"2026-12-07T06:29:59+01:00", "2026-12-07T06:30:00+01:00",
+                       "2026-12-07T07:30:00+01:00", "2026-12-07T06:29:59+01:00",
+                       "2026-12-07T06:30:00+01:00"}
+        << QStringList{"06:30:00+01:00 slot 1", "07:30:00+01:00 slot 1"};
+    QTest::newRow("clock a year ahead, then put right: the alarm rings again")
+        << berlin << QList{daily("07:30:00")} << 0
+        << QStringList{"2027-12-07T07:30:00+01:00", "2026-12-07T07:29:59+01:00",
+                       "2026-12-07T07:30:00+01:00"}
+        << QStringList{"07:30:00+01:00 slot 1", "07:30:00+01:00 slot 1"};
     QTest::newRow("Berlin spring forward: the skipped 02:30 and 02:00 come at the jump")
         << berlin << QList{daily("02:30:00")} << 0
         << QStringList{"2026-03-29T01:59:59+01:00", "2026-03-29T03:00:00+02:00"}
