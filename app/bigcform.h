@@ -94,6 +94,7 @@ private:
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
     AlarmScan m_scan;
+    AlarmScan::Hooks m_scanHooks;
     AlarmInProgress m_alarm;
 
     bool m_dragging = false;

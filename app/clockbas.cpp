@@ -158,8 +158,7 @@ void ClockBas::deleteAlarm(int slot)
     const AlarmSlots before = m_alarms;
     std::move(m_alarms.begin() + slot + 1, m_alarms.begin() + m_alarmCount + 1,
               m_alarms.begin() + slot);
-    m_alarms[m_alarmCount].inUse = false;
-    m_alarms[m_alarmCount].snoozed = false;
+    m_alarms[m_alarmCount] = AlarmRecord();
     --m_alarmCount;
     if (!savealarms()) {
         m_alarms = before;

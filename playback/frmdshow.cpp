@@ -150,6 +150,7 @@ void frmdshow::mnuopen_Click()
     m_engine.reset();
     m_engine = m_engines.create(*m_picVideoWindow);
     m_engine->setListener(this);
+    qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
     m_engine->open(m_request.file);
     m_engine->setVolume(PlayerLogic::openVolume(m_request.volume, m_fadein));
     durationChanged(m_engine->duration());
