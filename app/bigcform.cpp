@@ -91,6 +91,15 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     buildMenu();
 
     connect(&m_bas.ticks(), &TickSource::tick, this, &BigCForm::Timer1_Timer);
+    m_scanHooks.alarmInProgress = [this] {
+        return state.alarmwin;
+    };
+    m_scanHooks.startAlarm = [this](int slot) {
+        startalm(slot);
+    };
+    m_scanHooks.fullHour = [this] {
+        hourlyChime();
+    };
 
     Sizing(state.adjustsize);
 }
@@ -296,17 +305,7 @@ void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
-    AlarmScan::Hooks hooks;
-    hooks.alarmInProgress = [this] {
-        return state.alarmwin;
-    };
-    hooks.startAlarm = [this](int slot) {
-        startalm(slot);
-    };
-    hooks.fullHour = [this] {
-        hourlyChime();
-    };
-    m_scan.tick(now, m_bas.alarmSlots(), state.snnhin, hooks);
+    m_scan.tick(now, m_bas.alarmSlots(), state.snnhin, m_scanHooks);
     m_alarm.checkFadeOut(now);
     refreshDateLine(now.date());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
