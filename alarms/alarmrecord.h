@@ -26,11 +26,11 @@ struct AlarmRecord {
     QString snoozeMinutes;
     bool inUse = false;   // not stored in the file
     bool snoozed = false; // not stored in the file
+    qint16 playMedia = 0;
+    qint16 soundIndex = 0;
     // Not stored in the file: the local date and time its schedule last rang
     // at, held as UTC fields so that a repeated hour compares equal to the first.
     QDateTime scheduleRang;
-    qint16 playMedia = 0;
-    qint16 soundIndex = 0;
 
     friend bool operator==(const AlarmRecord &, const AlarmRecord &) = default;
 };
