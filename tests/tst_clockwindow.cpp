@@ -1,0 +1,283 @@
+// The clock window and the windows it opens, on a test folder with a fake clock
+// and ticks fired by hand.
+
+#include "alarms/frmalarms.h"
+#include "app/bigcform.h"
+#include "app/clocktext.h"
+#include "base/twips.h"
+#include "display/ledclock.h"
+#include "filesizelimit.h"
+#include "playback/mediafilter.h"
+#include "settings/frmoptions.h"
+#include "testseams.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace {
+
+QByteArray conf(bool show, const QByteArray &chime, bool chimes, bool h24)
+{
+    return (show ? "True\r\n" : "False\r\n") + chime + (chimes ? "\r\n1" : "\r\n0") +
+           (h24 ? "\r\n1" : "\r\n0") + "\r\n0\r\n";
+}
+
+template <typename T> T *control(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QLatin1String(name));
+}
+
+struct PaintRecorder final : QObject {
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+} // namespace
+
+class TestClockWindow final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_folder.emplace(); }
+    void cleanup()
+    {
+        m_program.reset();
+        m_folder.reset();
+    }
+
+    void damagedFolderOrSecondCopyEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<bool>("otherCopy");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no conf") << "conf" << false << kCorruptedMessage;
+        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << kCorruptedMessage;
+        QTest::newRow("folder read first") << "conf" << true << kCorruptedMessage;
+        QTest::newRow("second copy") << "" << true << "Another copy of Tockaro Program is running";
+    }
+    void damagedFolderOrSecondCopyEndsTheProgram()
+    {
+        QFETCH(QString, missing);
+        QFETCH(bool, otherCopy);
+        QFETCH(QString, message);
+        FolderLockGuard other(m_folder->dir.path());
+        QVERIFY(!otherCopy || other.tryAcquire());
+        QVERIFY(missing.isEmpty() || QFile::remove(m_folder->file(missing)));
+        m_program.emplace(*m_folder);
+        QVERIFY(!m_program->bas.startprogram());
+        QCOMPARE(m_program->dialogs.messages, QStringList{message});
+        QCOMPARE(m_program->end.requests, 1);
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!window->isVisible());
+    }
+
+    void hiddenClockNeedsATray_data()
+    {
+        QTest::addColumn<bool>("showAtStart");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("hidden") << false << true << "Show Time";
+        QTest::newRow("shown") << true << true << "Hide Time";
+        QTest::newRow("no tray: shown") << false << false << "Hide Time";
+    }
+    void hiddenClockNeedsATray()
+    {
+        QFETCH(bool, showAtStart);
+        QFETCH(bool, tray);
+        QFETCH(QString, menu);
+        m_folder->write(QStringLiteral("conf"), conf(showAtStart, "", false, false));
+        m_program.emplace(*m_folder, tray);
+        QVERIFY(m_program->bas.startprogram());
+        QCOMPARE(form()->isVisible(), menu == "Hide Time");
+        QCOMPARE(form()->hideshow()->text(), menu);
+        QCOMPARE(form()->hideshow()->isEnabled(), tray);
+    }
+
+    void tickShowsTimeAndDate_data()
+    {
+        QTest::addColumn<bool>("h24");
+        QTest::addColumn<QDateTime>("at");
+        QTest::addColumn<QList<int>>("digits");
+        const QDate day(2026, 12, 7);
+        QTest::newRow("24 hours") << true << QDateTime(day, QTime(13, 5, 9))
+                                  << QList{1, 3, 0, 5, 0, 9};
+        QTest::newRow("12 hours") << false << QDateTime(day, QTime(13, 5, 9))
+                                  << QList{0, 1, 0, 5, 0, 9};
+        QTest::newRow("midnight") << true << QDateTime(day.addDays(1), QTime(0, 0))
+                                  << QList{0, 0, 0, 0, 0, 0};
+    }
+    void tickShowsTimeAndDate()
+    {
+        QFETCH(bool, h24);
+        QFETCH(QDateTime, at);
+        QFETCH(QList<int>, digits);
+        m_folder->write(QStringLiteral("conf"), conf(true, "", false, h24));
+        start();
+        tickAt(QTime(23, 59, 59));
+        tickAt(at.time(), at.date());
+        QCOMPARE(shownDigits(), digits);
+        QCOMPARE(form()->TheDate()->text(), dateLineText(at.date(), QLocale()));
+    }
+
+    void chimeOnTheHour_data()
+    {
+        QTest::addColumn<bool>("chimesOn");
+        QTest::addColumn<bool>("boxTicked"); // in the dialog, without OK
+        QTest::addColumn<QList<QTime>>("ticks");
+        QTest::addColumn<int>("chimes");
+        QTest::newRow("on the hour") << true << false << QList{QTime(7, 0)} << 1;
+        QTest::newRow("off") << false << false << QList{QTime(7, 0)} << 0;
+        QTest::newRow("box ticked counts") << false << true << QList{QTime(7, 0)} << 1;
+        QTest::newRow("a second later") << true << false << QList{QTime(7, 0, 1)} << 0;
+        QTest::newRow("a minute later") << true << false << QList{QTime(7, 1)} << 0;
+        QTest::newRow("not over itself") << true << false << QList{QTime(7, 0), QTime(7, 0)} << 1;
+    }
+    void chimeOnTheHour()
+    {
+        QFETCH(bool, chimesOn);
+        QFETCH(bool, boxTicked);
+        QFETCH(QList<QTime>, ticks);
+        QFETCH(int, chimes);
+        m_folder->write(QStringLiteral("conf"), conf(true, chime().toLocal8Bit(), chimesOn, false));
+        start();
+        control<QCheckBox>(options(), "Check2")->setChecked(chimesOn || boxTicked);
+        for (QTime time : ticks)
+            tickAt(time);
+        QCOMPARE(int(m_program->engines.requests.size()), chimes);
+        for (const EngineRequests &played : m_program->engines.requests)
+            QCOMPARE(played.opened, chime());
+    }
+
+    // Cancel keeps what the dialog shows for the next OK, which saves it and
+    // applies the size and the time format at once.
+    void optionsCancelThenOk()
+    {
+        start();
+        m_program->clock.set(QTime(13, 5, 9));
+        options()->showOptions();
+        control<QRadioButton>(options(), "hour24")->setChecked(true);
+        control<QComboBox>(options(), "comsizepercent")->setCurrentIndex(5);
+        control<QPushButton>(options(), "Command4")->click();
+        QVERIFY(!options()->isVisible());
+        QCOMPARE(m_folder->read(QStringLiteral("conf")), conf(true, "", false, false));
+        control<QPushButton>(options(), "Command3")->click();
+        QVERIFY(m_folder->read(QStringLiteral("conf")).endsWith("\r\n1\r\n5\r\n"));
+        QCOMPARE(form()->display()->layout().width, ledLayout(50).width);
+        QCOMPARE(shownDigits(), (QList{1, 3, 0, 5, 0, 9}));
+        QVERIFY(m_program->dialogs.messages.isEmpty());
+    }
+
+    void unwritableConfIsToldAndKept_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("conf is a folder") << false;
+        QTest::newRow("disk full") << true;
+    }
+    void unwritableConfIsToldAndKept()
+    {
+        QFETCH(bool, fullDisk);
+        start();
+        const QByteArray old = m_folder->read(QStringLiteral("conf"));
+        const QString conf = m_folder->file(QStringLiteral("conf"));
+        QVERIFY(fullDisk || (QFile::remove(conf) && QDir().mkdir(conf)));
+        control<QLineEdit>(options(), "mhcfile")->setText(chime());
+        {
+            std::optional<FileSizeLimit> limit;
+            QVERIFY(!fullDisk || limit.emplace(old.size()).active());
+            control<QPushButton>(options(), "Command3")->click();
+        }
+        QCOMPARE(m_program->dialogs.messages.size(), 1);
+        QVERIFY(m_program->dialogs.messages[0].startsWith("The settings could not be saved"));
+        QVERIFY(fullDisk ? m_folder->read(QStringLiteral("conf")) == old : QFileInfo(conf).isDir());
+    }
+
+    void browseSetsTheChimeFile()
+    {
+        start();
+        m_program->dialogs.fileAnswers = QStringList{QStringLiteral("/music/gong.mp3")};
+        control<QPushButton>(options(), "Command1")->click();
+        QCOMPARE(m_program->dialogs.fileFilters, QStringList{kMediaFileFilter});
+        QCOMPARE(m_program->bas.settings().chimeFile, "/music/gong.mp3");
+    }
+
+    void deleteRenumbersAndRewritesTheAlarmFile()
+    {
+        const QByteArray a = alarmLine("a", "07:00:00"), b = alarmLine("b", "08:00:00"),
+                         c = alarmLine("c", "09:00:00");
+        m_folder->write(QStringLiteral("als"), a + b + c);
+        start();
+        frmalarms &window = m_program->bas.alarmList();
+        auto *list = control<QTreeWidget>(&window, "LV");
+        QCOMPARE(list->topLevelItemCount(), 3);
+        list->setCurrentItem(list->topLevelItem(0));
+        control<QPushButton>(&window, "Command3")->click();
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(0)->text(0), "b");
+        QCOMPARE(m_folder->read(QStringLiteral("als")), b + c);
+    }
+
+    void displayRepaintsOnlyChangedDigits_data()
+    {
+        QTest::addColumn<QTime>("to");
+        QTest::addColumn<QList<int>>("changed");
+        QTest::newRow("a second") << QTime(6, 59, 56) << QList{int(LedLayout::S2)};
+        QTest::newRow("an hour") << QTime(7, 0) << QList{1, 2, 3, 4, 5};
+    }
+    void displayRepaintsOnlyChangedDigits()
+    {
+        QFETCH(QTime, to);
+        QFETCH(QList<int>, changed);
+        start();
+        tickAt(to.addSecs(-1));
+        PaintRecorder recorder;
+        form()->display()->installEventFilter(&recorder);
+        tickAt(to);
+        QRegion expected;
+        for (int digit : changed)
+            expected += twipsToPixels(form()->display()->layout().digits[digit]).toAlignedRect();
+        QCOMPARE(recorder.painted, expected);
+    }
+
+private:
+    void start()
+    {
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->bas.startprogram());
+        QVERIFY(QTest::qWaitForWindowExposed(form()));
+    }
+    void tickAt(QTime time, QDate date = QDate(2026, 12, 7))
+    {
+        m_program->clock.set(time, date);
+        m_program->ticks.fire();
+    }
+    QList<int> shownDigits() const
+    {
+        const auto digits = form()->display()->shownDigits();
+        return QList<int>(digits.begin(), digits.end());
+    }
+    QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
+    BigCForm *form() const { return m_program->bas.form(); }
+    frmoptions *options() const { return m_program->bas.options(); }
+
+    std::optional<ProgramFolder> m_folder;
+    std::optional<TestProgram> m_program;
+};
+
+QTEST_MAIN(TestClockWindow)
+#include "tst_clockwindow.moc"
