@@ -8,71 +8,54 @@
 #include <algorithm>
 #include <deque>
 
-// What the player asked of one engine, kept by the factory after the engine goes.
-struct EngineRequests {
+// One file on a scripted engine: what the player asked of it, and what the
+// test makes it report. Kept by the factory after the engine goes.
+struct EngineScript {
+    static constexpr qint64 kDuration = 10'000;
     QString opened;
     QList<int> volumes;
     QList<qint64> seeks;
+    qint64 position = 0;
+    MediaEngine::MediaStatus status = MediaEngine::MediaStatus::Ready;
     bool alive = true;
+    void reachEnd() { position = kDuration, status = MediaEngine::MediaStatus::Ended; }
 };
 
-// An engine whose file the test plays by hand.
 class ScriptedEngine final : public MediaEngine {
 public:
-    explicit ScriptedEngine(EngineRequests &requests) : m_requests(requests) {}
-    ~ScriptedEngine() override { m_requests.alive = false; }
+    explicit ScriptedEngine(EngineScript &script) : m_script(script) {}
+    ~ScriptedEngine() override { m_script.alive = false; }
 
-    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
-    void open(const QString &file) override { m_requests.opened = file; }
+    void setListener(MediaEngineListener *) override {}
+    void open(const QString &file) override { m_script.opened = file; }
     void run() override {}
     void pause() override {}
-    void setVolume(int centibels) override { m_requests.volumes.append(m_volume = centibels); }
-    int volume() const override { return m_volume; }
-    qint64 duration() const override { return m_duration; }
-    qint64 position() const override { return m_position; }
+    void setVolume(int centibels) override { m_script.volumes.append(centibels); }
+    int volume() const override { return m_script.volumes.value(m_script.volumes.size() - 1); }
+    qint64 duration() const override { return EngineScript::kDuration; }
+    qint64 position() const override { return m_script.position; }
     void seek(qint64 ms) override
     {
-        m_requests.seeks.append(m_position = ms);
-        m_status = MediaStatus::Ready;
+        m_script.seeks.append(m_script.position = ms);
+        m_script.status = MediaStatus::Ready;
     }
-    MediaStatus status() const override { return m_status; }
+    MediaStatus status() const override { return m_script.status; }
     QString errorString() const override { return {}; }
 
-    void loaded(qint64 ms)
-    {
-        m_status = MediaStatus::Ready;
-        m_listener->durationChanged(m_duration = ms);
-    }
-    void playTo(qint64 ms) { m_position = ms; }
-    void reachEnd()
-    {
-        m_position = m_duration;
-        m_status = MediaStatus::Ended;
-    }
-
 private:
-    EngineRequests &m_requests;
-    MediaEngineListener *m_listener = nullptr;
-    int m_volume = 0;
-    qint64 m_duration = 0, m_position = 0;
-    MediaStatus m_status = MediaStatus::Loading;
+    EngineScript &m_script;
 };
 
 struct ScriptedEngineFactory final : MediaEngineFactory {
     std::unique_ptr<MediaEngine> create(QWidget &) override
     {
-        auto engine = std::make_unique<ScriptedEngine>(requests.emplace_back());
-        last = engine.get();
-        return engine;
+        return std::make_unique<ScriptedEngine>(scripts.emplace_back());
     }
     int alive() const
     {
-        return int(
-            std::count_if(requests.begin(), requests.end(), [](auto &r) { return r.alive; }));
+        return int(std::count_if(scripts.begin(), scripts.end(), [](auto &s) { return s.alive; }));
     }
-
-    std::deque<EngineRequests> requests; // a deque keeps each in place as more come
-    ScriptedEngine *last = nullptr;      // the newest; dangles once released
+    std::deque<EngineScript> scripts; // a deque keeps each in place as more come
 };
 
 // An alarm file line: a daily alarm with this message at this time.
@@ -83,6 +66,5 @@ inline QByteArray alarmLine(const QString &message, const QString &time)
     record.frequency = AlarmFrequency::Daily;
     record.timeText = time;
     record.alarmDate = QDate(2026, 12, 7);
-    record.dayFlags = QStringLiteral("1111111");
     return formatAlarmLine(record, QLocale()).toLocal8Bit() + "\r\n";
 }
