@@ -1,6 +1,5 @@
-# Short media files of every format the player takes, made at build time so the
-# real engine is tested on real files without shipping any (the MIDI file is
-# written by the test itself). Needs gst-launch-1.0 with all five plugin sets.
+# Media files of every format the player takes, made at build time so the real
+# engine is tested on real files without shipping any (the test writes the MIDI).
 find_program(GST_LAUNCH_EXECUTABLE gst-launch-1.0)
 find_program(SOX_EXECUTABLE sox)
 find_program(LAME_EXECUTABLE lame)
@@ -34,10 +33,9 @@ tockaro_media(clip.flv ${gst} ${video} ! avenc_flv ! flvmux name=m ! filesink lo
     ${audio} ! lamemp3enc ! mpegaudioparse ! m.)
 add_custom_target(test_media DEPENDS ${test_media})
 
-# A library that loads like the media module but lacks its entry point.
+# The engines come from the media module as the program loads it; Qt Multimedia
+# is linked only to look at what the module gave Qt.
 add_library(tst_nomediaentry MODULE nomediaentry.cpp)
-# The engines come from the media module in the build tree, loaded as the
-# program loads it; Qt Multimedia is linked only to look at what it was given.
 add_executable(tst_mediaengine tst_mediaengine.cpp)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test)
 target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_TEST_MEDIA_DIR="${media_dir}"
@@ -45,10 +43,9 @@ target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_TEST_MEDIA_DIR="${med
     TOCKARO_NO_ENTRY_MODULE_FILE="$<TARGET_FILE:tst_nomediaentry>")
 add_dependencies(tst_mediaengine test_media tockaro_media tst_nomediaentry)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
-set(media_test_environment QT_QPA_PLATFORM=offscreen)
+set(environment QT_QPA_PLATFORM=offscreen)
 if(TOCKARO_SANITIZE)
-    list(APPEND media_test_environment ASAN_OPTIONS=fast_unwind_on_malloc=0
+    list(APPEND environment ASAN_OPTIONS=fast_unwind_on_malloc=0
         LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp)
 endif()
-set_tests_properties(tst_mediaengine PROPERTIES TIMEOUT 300
-    ENVIRONMENT "${media_test_environment}")
+set_tests_properties(tst_mediaengine PROPERTIES TIMEOUT 300 ENVIRONMENT "${environment}")

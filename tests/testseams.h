@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
 
 struct FakeClock final : Clock {

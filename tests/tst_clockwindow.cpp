@@ -23,6 +23,8 @@
 
 #include <optional>
 
+using Digits = std::array<int, LedLayout::DigitCount>;
+
 namespace {
 
 QByteArray conf(bool show, const QByteArray &chime, bool chimes, bool h24)
@@ -58,52 +60,44 @@ private Q_SLOTS:
         m_folder.emplace();
     }
 
-    void damagedFolderOrSecondCopyEndsTheProgram_data()
+    // A damaged folder or a second copy ends the program with no window; a
+    // hidden clock needs a tray icon to be reached.
+    void startUp_data()
     {
         QTest::addColumn<QString>("missing");
         QTest::addColumn<bool>("otherCopy");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no conf") << "conf" << false << kCorruptedMessage;
-        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << kCorruptedMessage;
-        QTest::newRow("folder read first") << "conf" << true << kCorruptedMessage;
-        QTest::newRow("second copy") << "" << true << "Another copy of Tockaro Program is running";
+        QTest::addColumn<bool>("showAtStart");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<QString>("outcome"); // the message, else the menu item
+        const QString corrupted = kCorruptedMessage;
+        QTest::newRow("no conf") << "conf" << false << true << true << corrupted;
+        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << true << true << corrupted;
+        QTest::newRow("folder read first") << "conf" << true << true << true << corrupted;
+        QTest::newRow("second copy")
+            << "" << true << true << true << "Another copy of Tockaro Program is running";
+        QTest::newRow("hidden") << "" << false << false << true << "Show Time";
+        QTest::newRow("shown") << "" << false << true << true << "Hide Time";
+        QTest::newRow("no tray: shown") << "" << false << false << false << "Hide Time";
     }
-    void damagedFolderOrSecondCopyEndsTheProgram()
+    void startUp()
     {
         QFETCH(QString, missing);
         QFETCH(bool, otherCopy);
-        QFETCH(QString, message);
-        FolderLockGuard other(m_folder->dir.path());
-        QVERIFY(!otherCopy || other.tryAcquire());
-        QVERIFY(missing.isEmpty() || QFile::remove(m_folder->file(missing)));
-        m_program.emplace(*m_folder);
-        QVERIFY(!m_program->bas.startprogram());
-        QCOMPARE(m_program->dialogs.messages, QStringList{message});
-        QCOMPARE(m_program->end.requests, 1);
-        for (const QWidget *window : QApplication::topLevelWidgets())
-            QVERIFY(!window->isVisible());
-    }
-
-    void hiddenClockNeedsATray_data()
-    {
-        QTest::addColumn<bool>("showAtStart");
-        QTest::addColumn<bool>("tray");
-        QTest::addColumn<QString>("menu");
-        QTest::newRow("hidden") << false << true << "Show Time";
-        QTest::newRow("shown") << true << true << "Hide Time";
-        QTest::newRow("no tray: shown") << false << false << "Hide Time";
-    }
-    void hiddenClockNeedsATray()
-    {
         QFETCH(bool, showAtStart);
         QFETCH(bool, tray);
-        QFETCH(QString, menu);
+        QFETCH(QString, outcome);
+        FolderLockGuard other(m_folder->dir.path());
+        QVERIFY(!otherCopy || other.tryAcquire());
         m_folder->write(QStringLiteral("conf"), conf(showAtStart, "", false, false));
+        QVERIFY(missing.isEmpty() || QFile::remove(m_folder->file(missing)));
         m_program.emplace(*m_folder, tray);
-        QVERIFY(m_program->bas.startprogram());
-        QCOMPARE(form()->isVisible(), menu == "Hide Time");
-        QCOMPARE(form()->hideshow()->text(), menu);
-        QCOMPARE(form()->hideshow()->isEnabled(), tray);
+        const bool started = m_program->bas.startprogram();
+        QCOMPARE(m_program->dialogs.messages, started ? QStringList{} : QStringList{outcome});
+        QCOMPARE(m_program->end.requests, started ? 0 : 1);
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            QCOMPARE(window->isVisible(), window == form() && outcome == "Hide Time");
+        QVERIFY(!started || form()->hideshow()->text() == outcome);
+        QVERIFY(!started || form()->hideshow()->isEnabled() == tray);
     }
 
     // The date line changes at midnight; the display repaints only the digits that changed.
@@ -111,35 +105,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("h24");
         QTest::addColumn<QTime>("from");
-        QTest::addColumn<QDateTime>("to");
-        QTest::addColumn<QString>("digits");
+        QTest::addColumn<QTime>("to"); // the next day when earlier
+        QTest::addColumn<Digits>("digits");
         QTest::addColumn<QList<int>>("changed");
-        const QDate day(2026, 12, 7);
-        QTest::newRow("24 hours") << true << QTime(13, 5, 8) << QDateTime(day, QTime(13, 5, 9))
-                                  << "130509" << QList{5};
-        QTest::newRow("12 hours") << false << QTime(13, 5, 8) << QDateTime(day, QTime(13, 5, 9))
-                                  << "010509" << QList{5};
-        QTest::newRow("an hour") << true << QTime(6, 59, 59) << QDateTime(day, QTime(7, 0))
-                                 << "070000" << QList{1, 2, 3, 4, 5};
-        QTest::newRow("midnight") << true << QTime(23, 59, 59)
-                                  << QDateTime(day.addDays(1), QTime(0, 0)) << "000000"
+        QTest::newRow("24 hours") << true << QTime(13, 5, 8) << QTime(13, 5, 9)
+                                  << Digits{1, 3, 0, 5, 0, 9} << QList{5};
+        QTest::newRow("12 hours") << false << QTime(13, 5, 8) << QTime(13, 5, 9)
+                                  << Digits{0, 1, 0, 5, 0, 9} << QList{5};
+        QTest::newRow("an hour") << true << QTime(6, 59, 59) << QTime(7, 0)
+                                 << Digits{0, 7, 0, 0, 0, 0} << QList{1, 2, 3, 4, 5};
+        QTest::newRow("midnight") << true << QTime(23, 59, 59) << QTime(0, 0) << Digits{}
                                   << QList{0, 1, 2, 3, 4, 5};
     }
     void tickShowsTimeAndDate()
     {
         QFETCH(bool, h24);
         QFETCH(QTime, from);
-        QFETCH(QDateTime, to);
-        QFETCH(QString, digits);
+        QFETCH(QTime, to);
+        QFETCH(Digits, digits);
         QFETCH(QList<int>, changed);
         m_folder->write(QStringLiteral("conf"), conf(true, "", false, h24));
         start();
         tickAt(from);
         PaintRecorder recorder;
         form()->display()->installEventFilter(&recorder);
-        tickAt(to.time(), to.date());
-        QCOMPARE(shownDigits(), digits);
-        QCOMPARE(form()->TheDate()->text(), dateLineText(to.date(), QLocale()));
+        const QDate day = QDate(2026, 12, 7).addDays(to < from ? 1 : 0);
+        tickAt(to, day);
+        QCOMPARE(form()->display()->shownDigits(), digits);
+        QCOMPARE(form()->TheDate()->text(), dateLineText(day, QLocale()));
         QRegion expected;
         for (int digit : changed)
             expected += twipsToPixels(form()->display()->layout().digits[digit]).toAlignedRect();
@@ -148,26 +141,25 @@ private Q_SLOTS:
 
     void chimeOnTheHour_data()
     {
-        QTest::addColumn<bool>("chimesOn");
-        QTest::addColumn<bool>("boxTicked"); // in the dialog, without OK
+        QTest::addColumn<QString>("on"); // by conf, or by the dialog's box without OK
         QTest::addColumn<QList<QTime>>("ticks");
         QTest::addColumn<int>("chimes");
-        QTest::newRow("on the hour") << true << false << QList{QTime(7, 0)} << 1;
-        QTest::newRow("off") << false << false << QList{QTime(7, 0)} << 0;
-        QTest::newRow("box ticked counts") << false << true << QList{QTime(7, 0)} << 1;
-        QTest::newRow("a second later") << true << false << QList{QTime(7, 0, 1)} << 0;
-        QTest::newRow("a minute later") << true << false << QList{QTime(7, 1)} << 0;
-        QTest::newRow("not over itself") << true << false << QList{QTime(7, 0), QTime(7, 0)} << 1;
+        QTest::newRow("on the hour") << "conf" << QList{QTime(7, 0)} << 1;
+        QTest::newRow("off") << "" << QList{QTime(7, 0)} << 0;
+        QTest::newRow("box ticked counts") << "box" << QList{QTime(7, 0)} << 1;
+        QTest::newRow("a second later") << "conf" << QList{QTime(7, 0, 1)} << 0;
+        QTest::newRow("a minute later") << "conf" << QList{QTime(7, 1)} << 0;
+        QTest::newRow("not over itself") << "conf" << QList{QTime(7, 0), QTime(7, 0)} << 1;
     }
     void chimeOnTheHour()
     {
-        QFETCH(bool, chimesOn);
-        QFETCH(bool, boxTicked);
+        QFETCH(QString, on);
         QFETCH(QList<QTime>, ticks);
         QFETCH(int, chimes);
-        m_folder->write(QStringLiteral("conf"), conf(true, chime().toLocal8Bit(), chimesOn, false));
+        m_folder->write(QStringLiteral("conf"),
+                        conf(true, chime().toLocal8Bit(), on == "conf", false));
         start();
-        control<QAbstractButton>(options(), "Check2")->setChecked(chimesOn || boxTicked);
+        control<QAbstractButton>(options(), "Check2")->setChecked(!on.isEmpty());
         for (QTime time : ticks)
             tickAt(time);
         QCOMPARE(int(m_program->engines.scripts.size()), chimes);
@@ -195,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(m_folder->read(QStringLiteral("conf")),
                  "True\r\n/music/gong.mp3\r\n0\r\n1\r\n5\r\n");
         QCOMPARE(form()->display()->layout().width, ledLayout(50).width);
-        QCOMPARE(shownDigits(), "130509");
+        QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
     }
 
@@ -250,13 +242,6 @@ private:
     {
         m_program->clock.set(time, date);
         m_program->ticks.fire();
-    }
-    QString shownDigits() const
-    {
-        QString text;
-        for (int digit : form()->display()->shownDigits())
-            text += QString::number(digit);
-        return text;
     }
     QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
     BigCForm *form() const { return m_program->bas.form(); }
