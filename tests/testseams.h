@@ -3,6 +3,7 @@
 #include "app/clockbas.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
+#include "base/poweroff.h"
 #include "base/programend.h"
 #include "base/ticksource.h"
 #include "platform/folderlock.h"
@@ -36,9 +37,10 @@ struct RecordingDialogs final : Dialogs {
     QStringList messages, fileAnswers, fileFilters;
 };
 
-struct RecordingEnd final : ProgramEnd {
+struct RecordingEnd final : ProgramEnd, PowerOff {
     void endProgram() override { ++requests; }
-    int requests = 0;
+    Result powerOff() override { return ++powerOffs, Result::success(); }
+    int requests = 0, powerOffs = 0;
 };
 
 // A program folder as installed: conf, an empty als and the ten sounds.
@@ -70,7 +72,7 @@ struct ProgramFolder final {
 struct TestProgram final {
     explicit TestProgram(const ProgramFolder &folder, bool tray = true)
         : guard(folder.dir.path()),
-          bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines})
+          bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines, end})
     {}
     FakeClock clock;
     ManualTicks ticks;
