@@ -149,7 +149,7 @@ private Q_SLOTS:
         QTest::newRow("box ticked counts") << "box" << QList{QTime(7, 0)} << 1;
         QTest::newRow("a second later") << "conf" << QList{QTime(7, 0, 1)} << 0;
         QTest::newRow("a minute later") << "conf" << QList{QTime(7, 1)} << 0;
-        QTest::newRow("not over itself") << "conf" << QList{QTime(7, 0), QTime(7, 0)} << 1;
+        QTest::newRow("not over the last") << "conf" << QList{QTime(7, 0), QTime(8, 0)} << 1;
     }
     void chimeOnTheHour()
     {
