@@ -30,7 +30,7 @@ struct AlarmRecord {
     qint16 soundIndex = 0;
     // Not stored in the file: the local date and time its schedule last rang
     // at, held as UTC fields so that a repeated hour compares equal to the first.
-    QDateTime scheduleRang;
+    QDateTime scheduleRang = {};
 
     friend bool operator==(const AlarmRecord &, const AlarmRecord &) = default;
 };
