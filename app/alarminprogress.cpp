@@ -96,7 +96,7 @@ void AlarmInProgress::Timer3_Timer()
 void AlarmInProgress::playerClosed()
 {
     // Started from the event loop, not from inside the player's close.
-    if (m_playingList && m_state.alarmwin)
+    if (m_playingList)
         m_timer3.start();
 }
 
