@@ -1,5 +1,6 @@
 # The alarm record, the alarm file and the alarm windows.
 list(APPEND TOCKARO_CORE_SOURCES
+    alarms/alarmeditorlogic.cpp alarms/alarmeditorlogic.h
     alarms/alarmfile.cpp alarms/alarmfile.h
     alarms/alarmlistrows.cpp alarms/alarmlistrows.h
     alarms/alarmrecord.cpp alarms/alarmrecord.h
