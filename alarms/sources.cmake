@@ -8,5 +8,6 @@ list(APPEND TOCKARO_CORE_SOURCES
     alarms/alarmtable.cpp alarms/alarmtable.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
+    alarms/frmaaddalarm.cpp alarms/frmaaddalarm.h
     alarms/frmalarms.cpp alarms/frmalarms.h
 )
