@@ -248,7 +248,7 @@ void frmaaddalarm::openNew()
     gct_Click();
     m_updown1->setValue(kDefaultFadeMinutes);
     m_updown2->setValue(kDefaultSnoozeMinutes);
-    show();
+    showWithMessageFocused();
 }
 
 void frmaaddalarm::openExisting(int slot, const AlarmRecord &record)
@@ -276,6 +276,14 @@ void frmaaddalarm::openExisting(int slot, const AlarmRecord &record)
     for (qsizetype day = 0; day < std::min<qsizetype>(record.dayFlags.size(), 7); ++day)
         m_weekdays[day]->setChecked(leadingNumber(record.dayFlags.mid(day, 1)).value_or(0) != 0);
     m_playlist->setPlaylist(record.playlist);
+    showWithMessageFocused();
+}
+
+void frmaaddalarm::showWithMessageFocused()
+{
+    // The message is what a user changes first; typing replaces it whole.
+    m_text1->setFocus();
+    m_text1->selectAll();
     show();
 }
 

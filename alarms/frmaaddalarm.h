@@ -57,6 +57,7 @@ private:
     QWidget *createGeneralTab();
     QWidget *createSoundTab();
     QWidget *createEffectsTab();
+    void showWithMessageFocused();
     void combofreq_Click(int frequency);
     void gct_Click();
     QString daysofwek() const;

@@ -239,6 +239,42 @@ wait_for "two rows" 5 logged alarms "alarm list rows: 2"
 [ "$(grep -c $'\r$' "$folder/als")" -eq 2 ] || fail "als does not hold two lines"
 grep -q Stretch "$folder/als" && grep -q Presents "$folder/als" || fail "the wrong alarm went"
 grep -q "Wake up" "$folder/als" && fail "the deleted alarm is still in als"
+
+step "Add in the list, a new message and OK: als gains exactly that line"
+list_window=$(xdotool search --onlyvisible --name '^Add$')
+xdotool mousemove $((X + 60)) $((Y + 36)) click 1
+xdotool windowfocus "$list_window"
+xdotool key Tab space
+editor_window() { xdotool search --onlyvisible --name '^Alarm options$' | head -n 1; }
+editor_shown() { [ -n "$(editor_window)" ]; }
+editor_gone() { [ -z "$(editor_window)" ]; }
+wait_for "the alarm editor" 5 editor_shown
+xdotool windowfocus "$(editor_window)"
+xdotool type "Buy milk"
+# Tab leaves the message for the frequency list, where Return is OK.
+xdotool key Tab Return
+wait_for "the editor to close" 5 editor_gone
+wait_for "three rows" 5 logged alarms "alarm list rows: 3"
+new_line() {
+    printf '^[^[]+\\[1\\*1\\]0111110\\[1\\*1\\]0\\[1\\*1\\]0\\[1\\*1\\]30\\[1\\*1\\]%s' "$1"
+    printf '\\[1\\*1\\]Buy milk\\[1\\*1\\]\\[1\\*1\\]0\\[1\\*1\\]15\\[1\\*1\\][0-9:]{8}( [AP]M)?'
+    printf '\\[1\\*1\\]0\\[1\\*1\\]1\\[1\\*1\\]0\r$'
+}
+[ "$(grep -c $'\r$' "$folder/als")" -eq 3 ] || fail "als does not hold three lines"
+head -n 2 "$folder/als" | grep -q Stretch && head -n 2 "$folder/als" | grep -q Presents ||
+    fail "the first two alarms changed"
+tail -n 1 "$folder/als" | grep -Eq "$(new_line 3)" || fail "the new line is not a weekly Buy milk"
+
+step "Edit the new alarm, Daily, OK: its line changes to match"
+xdotool mousemove $((X + 60)) $((Y + 36)) click 1
+xdotool windowfocus "$list_window"
+xdotool key End Tab Tab space
+wait_for "the alarm editor" 5 editor_shown
+xdotool windowfocus "$(editor_window)"
+xdotool key Tab Up Return
+wait_for "the editor to close" 5 editor_gone
+wait_for "als to say Daily" 5 sh -c "tail -n 1 '$folder/als' | grep -Eq '$(new_line 2)'"
+[ "$(grep -c $'\r$' "$folder/als")" -eq 3 ] || fail "als does not hold three lines after Edit"
 kill "$alarms"
 wait_for "the program to end" 5 ended "$alarms"
 
