@@ -125,7 +125,6 @@ QWidget *frmaaddalarm::createGeneralTab()
     m_timepicker = named(new QTimeEdit(m_frame1), "timepicker");
     m_dtpicker1 = named(new QDateEdit(m_frame1), "DTPicker1");
     m_dtpicker1->setCalendarPopup(true);
-    auto *gct = button(QStringLiteral("Get Current Time"), m_frame1, "gct");
     auto *frameLayout = new QGridLayout(m_frame1);
     frameLayout->addWidget(label(QStringLiteral("Time:"), m_frame1, "tlabel"), 0, 0);
     frameLayout->addWidget(m_timepicker, 0, 1);
@@ -140,6 +139,7 @@ QWidget *frmaaddalarm::createGeneralTab()
         days->addWidget(m_weekdays[day]);
     }
     frameLayout->addLayout(days, 2, 0, 1, 4);
+    auto *gct = button(QStringLiteral("Get Current Time"), m_frame1, "gct");
     frameLayout->addWidget(gct, 3, 3);
 
     m_sleepcheck1 =
