@@ -1,12 +1,13 @@
-// The alarm editor and its play list panel, driven through the alarm list as a
-// user drives them, over an alarm table in memory.
+// The alarm editor and its play list panel, driven through the alarm list over a
+// table in memory; and the alarm file they save to, as a hostile user leaves it.
 
+#include "alarms/alarmfile.h"
 #include "alarms/alarmstore.h"
 #include "alarms/frmaaddalarm.h"
 #include "alarms/frmalarms.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
-#include "playback/mediafilter.h"
+#include "platform/alarmfilestore.h"
 #include "playback/playlistpanel.h"
 #include "playback/playlisttext.h"
 #include "settings/conffile.h"
@@ -14,24 +15,24 @@
 #include <QTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(7, 30, 15));
 
 class FixedClock final : public Clock {
-public:
     QDateTime now() const override { return kNow; }
 };
 
 class AnsweringDialogs final : public Dialogs {
 public:
     void messg(const QString &text) override { messages.append(text); }
-    QString openFileName(QWidget *, const QString &filter) override
+    QString openFileName(QWidget *, const QString &) override
     {
-        filters.append(filter);
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    QStringList messages, answers, filters;
+    QStringList messages, answers;
 };
 
 class MemoryStore final : public AlarmStore {
@@ -39,9 +40,9 @@ public:
     const AlarmSlots &alarms() const override { return table; }
     int alarmCount() const override { return count; }
     void deleteAlarm(int) override { ++deletes; }
-    void storeAlarm(int slot, const AlarmRecord &record) override
+    void storeAlarm(int slot, const AlarmRecord &r) override
     {
-        storeAlarmRecord(table, count, slot, record);
+        storeAlarmRecord(table, count, slot, r);
     }
     bool savealarms() override { return ++saves; }
     bool isEditorOpen() const override { return open; }
@@ -58,6 +59,11 @@ AlarmRecord everyField()
                            u"[1*1]/m/a.mp3[2*2]C:\\m\\b.wav[2*2][1*1]1[1*1]9[1*1]07:05:09 PM"
                            u"[1*1]42[1*1]0[1*1]7",
                            QLocale::c(), 2026);
+}
+
+QStringList entries(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -77,14 +83,13 @@ class TestEditor : public QObject {
     }
     void click(QWidget *parent, const char *name)
     {
-        QTest::mouseClick(parent->findChild<QPushButton *>(QString::fromLatin1(name)),
-                          Qt::LeftButton);
+        QTest::mouseClick(parent->findChild<QPushButton *>(name), Qt::LeftButton);
     }
     void editFirstRow()
     {
         storeAlarmRecord(m_store.table, m_store.count, 1, everyField());
         m_list->listalarms();
-        auto *lv = m_list->findChild<QTreeWidget *>(QStringLiteral("LV"));
+        auto *lv = m_list->findChild<QTreeWidget *>("LV");
         lv->setCurrentItem(lv->topLevelItem(0));
         click(m_list.get(), "Command2");
     }
@@ -95,86 +100,65 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_store = MemoryStore{};
         m_dialogs = AnsweringDialogs{};
-        m_settings.twentyFourHour = true;
         m_list = std::make_unique<frmalarms>(m_store, m_dialogs, m_clock, m_settings);
     }
 
     void addAndOk_data()
     {
+        // The frame: caption | day boxes usable | date picker usable | date, time patterns.
+        // Typed and stored: the message | the snooze box.
         QTest::addColumn<int>("frequency");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("snooze");
-        QTest::addColumn<QString>("storedMessage");
-        QTest::addColumn<QString>("storedSnooze");
-        const QString none, unchanged = "Alarm message...";
-        QTest::newRow("new alarm accepted unchanged") << 3 << none << none << unchanged << "15";
-        QTest::newRow("hourly stores the full time") << 1 << none << none << unchanged << "15";
-        QTest::newRow("monthly stores the full date") << 4 << none << none << unchanged << "15";
-        QTest::newRow("three lines stored on one") << 3 << "a\nb\r\nc" << none << "a b c"
-                                                   << "15";
-        QTest::newRow("cleared snooze gives 1") << 3 << none << "-" << unchanged << "1";
-        QTest::newRow("typed 7 moves the up-down") << 3 << none << "7" << unchanged << "7";
-        QTest::newRow("typed 75 is held to 59") << 3 << none << "75" << unchanged << "59";
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        const QString weekly = "Time, days of week|1|0|M/d/yyyy|hh:mm:ss AP", none = "|";
+        const QString message = "Alarm message...|", same = message + "15";
+        QTest::newRow("fixed") << 0 << "Time, date:|0|1|M/d/yyyy|hh:mm:ss AP" << none << same;
+        QTest::newRow("hourly") << 1 << "Minute, second:|0|0|M/d/yyyy|mm:ss" << none << same;
+        QTest::newRow("daily") << 2 << "Time:|0|0|M/d/yyyy|hh:mm:ss AP" << none << same;
+        QTest::newRow("new alarm accepted unchanged") << 3 << weekly << none << same;
+        QTest::newRow("monthly") << 4 << "Time, day:|0|1|dd|hh:mm:ss AP" << none << same;
+        QTest::newRow("yearly") << 5 << "Time, month and day:|0|1|MMMM - dd|hh:mm:ss AP" << none
+                                << same;
+        QTest::newRow("three lines stored on one") << 3 << weekly << "a\nb\r\nc|"
+                                                   << "a b c|15";
+        QTest::newRow("cleared snooze gives 1") << 3 << weekly << "|\b" << message + "1";
+        QTest::newRow("typed 7 moves the up-down") << 3 << weekly << "|7" << message + "7";
+        QTest::newRow("typed 75 is held to 59") << 3 << weekly << "|75" << message + "59";
     }
 
     void addAndOk()
     {
         QFETCH(int, frequency);
-        QFETCH(QString, message);
-        QFETCH(QString, snooze);
-        QFETCH(QString, storedSnooze);
+        QFETCH(QString, typed);
+        const QString message = typed.section(u'|', 0, 0), snooze = typed.section(u'|', 1);
+        m_settings.twentyFourHour = false;
         click(m_list.get(), "Cmdadd");
         QVERIFY(m_store.open && m_list->editor()->isVisible());
-        Q_EMIT in<QComboBox>("combofreq")->activated(frequency);
         in<QComboBox>("combofreq")->setCurrentIndex(frequency);
+        Q_EMIT in<QComboBox>("combofreq")->activated(frequency);
+        const QStringList frame = {in<QGroupBox>("Frame1")->title(),
+                                   QString::number(in<QCheckBox>("weekdays2")->isEnabled()),
+                                   QString::number(in<QDateEdit>("DTPicker1")->isEnabled()),
+                                   in<QDateEdit>("DTPicker1")->displayFormat(),
+                                   in<QTimeEdit>("timepicker")->displayFormat()};
+        QTEST(frame.join(u'|'), "frame");
         if (!message.isEmpty())
             in<QPlainTextEdit>("Text1")->setPlainText(message);
         auto *snoozeText = in<QLineEdit>("txtsnoozetimer");
         snoozeText->selectAll();
-        if (snooze == "-")
-            QTest::keyClick(snoozeText, Qt::Key_Backspace);
-        QTest::keyClicks(snoozeText, snooze == "-" ? "" : snooze);
-        QCOMPARE(QString::number(in<QScrollBar>("UpDown2")->value()), storedSnooze);
+        QTest::keyClicks(snoozeText, snooze);
+        const QString upDown = QString::number(in<QScrollBar>("UpDown2")->value());
         QTest::keyClick(in<QComboBox>("combofreq"), Qt::Key_Return);
         QTRY_VERIFY(!m_list->editor());
-        QVERIFY(!m_store.open);
-        QCOMPARE(m_store.count + m_store.saves, 2);
+        QVERIFY(!m_store.open && m_store.count == 1 && m_store.saves == 1);
         const AlarmRecord &r = m_store.table[1];
-        QCOMPARE(r.frequency, frequency);
-        QCOMPARE(r.timeText, "07:30:15");
-        QCOMPARE(r.alarmDate, kNow.date());
-        QCOMPARE(r.dayFlags, "0111110");
-        QTEST(r.message, "storedMessage");
-        QCOMPARE(r.snoozeMinutes, storedSnooze);
+        QTEST(QString(r.message + '|' + r.snoozeMinutes), "stored");
+        QVERIFY(r.snoozeMinutes == upDown && r.frequency == frequency);
+        QVERIFY(r.timeText == "07:30:15 AM" && r.alarmDate == kNow.date() &&
+                r.dayFlags == "0111110");
         QVERIFY(r.fadeMinutes == 30 && r.playMedia == 1 && r.playlist.isEmpty() &&
                 r.soundIndex == 0 && r.spare == 0);
-    }
-
-    void frequencyTable_data()
-    {
-        // Frame caption | day boxes usable | date picker usable | date and time patterns.
-        QTest::addColumn<int>("frequency");
-        QTest::addColumn<QString>("look");
-        QTest::newRow("fixed") << 0 << "Time, date:|0|1|M/d/yyyy|hh:mm:ss AP";
-        QTest::newRow("hourly") << 1 << "Minute, second:|0|0|M/d/yyyy|mm:ss";
-        QTest::newRow("daily") << 2 << "Time:|0|0|M/d/yyyy|hh:mm:ss AP";
-        QTest::newRow("weekly") << 3 << "Time, days of week|1|0|M/d/yyyy|hh:mm:ss AP";
-        QTest::newRow("monthly") << 4 << "Time, day:|0|1|dd|hh:mm:ss AP";
-        QTest::newRow("yearly") << 5 << "Time, month and day:|0|1|MMMM - dd|hh:mm:ss AP";
-    }
-
-    void frequencyTable()
-    {
-        QFETCH(int, frequency);
-        m_settings.twentyFourHour = false;
-        click(m_list.get(), "Cmdadd");
-        Q_EMIT in<QComboBox>("combofreq")->activated(frequency);
-        const QStringList look = {in<QGroupBox>("Frame1")->title(),
-                                  QString::number(in<QCheckBox>("weekdays2")->isEnabled()),
-                                  QString::number(in<QDateEdit>("DTPicker1")->isEnabled()),
-                                  in<QDateEdit>("DTPicker1")->displayFormat(),
-                                  in<QTimeEdit>("timepicker")->displayFormat()};
-        QTEST(look.join(u'|'), "look");
     }
 
     void editRoundTrip_data()
@@ -188,13 +172,13 @@ private Q_SLOTS:
     void editRoundTrip()
     {
         QFETCH(bool, twentyFourHour);
+        QFETCH(QString, timeText);
         m_settings.twentyFourHour = twentyFourHour;
         editFirstRow();
         // A snooze while the editor is open stays with the alarm.
         m_store.table[1].snoozed = true;
         click(m_list->editor(), "Command1");
         AlarmRecord expected = everyField();
-        QFETCH(QString, timeText);
         expected.timeText = timeText;
         expected.snoozed = true;
         QCOMPARE(m_store.table[1], expected);
@@ -208,8 +192,7 @@ private Q_SLOTS:
         QCOMPARE(m_list->editor(), first.data());
         QTest::keyClick(first, Qt::Key_Escape);
         QTRY_VERIFY(!first);
-        QVERIFY(!m_store.open);
-        QCOMPARE(m_store.count + m_store.saves, 0);
+        QVERIFY(!m_store.open && m_store.count + m_store.saves == 0);
 
         editFirstRow();
         click(m_list.get(), "Command3");
@@ -220,9 +203,8 @@ private Q_SLOTS:
         for (int slot = 2; slot <= kMaxAlarms; ++slot)
             storeAlarmRecord(m_store.table, m_store.count, slot, everyField());
         click(m_list.get(), "Cmdadd");
-        QVERIFY(!m_list->editor() && !m_store.open);
+        QVERIFY(!m_list->editor() && !m_store.open && m_store.saves == 0);
         QVERIFY(m_dialogs.messages.size() == 1 && m_dialogs.messages[0].contains("full"));
-        QCOMPARE(m_store.saves, 0);
     }
 
     void playlist_data()
@@ -256,9 +238,8 @@ private Q_SLOTS:
         m_dialogs.answers = answers;
         for (qsizetype n = answers.size(); n > 0; --n)
             click(&panel, "Command3");
-        QCOMPARE(m_dialogs.filters.first(), kMediaFileFilter);
         QCOMPARE(m_dialogs.messages.size(), answers.first().contains("[2*2]") ? 1 : 0);
-        auto *lv2 = panel.findChild<QTreeWidget *>(QStringLiteral("LV2"));
+        auto *lv2 = panel.findChild<QTreeWidget *>("LV2");
         if (row >= 0)
             lv2->setCurrentItem(lv2->topLevelItem(row));
         if (!button.isEmpty())
@@ -268,6 +249,55 @@ private Q_SLOTS:
             names.append(lv2->topLevelItem(n)->text(0));
         QTEST(names, "names");
         QTEST(createplaylist(panel.paths()), "playlist");
+    }
+
+    void unreadableFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"pipe", "link to /dev/zero", "folder", "dangling link", "huge"})
+            QTest::newRow(kind) << kind;
+    }
+
+    void unreadableFileIsNeverReplaced()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString als = dir.filePath("als");
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(als).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("als"));
+        else if (kind != "huge")
+            QVERIFY(QFile::link(kind == "dangling link" ? dir.filePath("gone") : "/dev/zero", als));
+        else
+            QVERIFY(QFile(als).open(QIODevice::WriteOnly) &&
+                    QFile(als).resize(kMaxAlarmFileBytes + 1));
+        const AlarmFileContents read = loadAlarmFile(als, QLocale::c(), 2026);
+        QVERIFY(read.records.isEmpty() && !read.report.readError.isEmpty());
+        QVERIFY(!alarmLoadMessage(read.report).contains(".bak"));
+        const Result saved = saveAlarmFile(als, "x\r\n", !read.report.isClean(), kNow);
+        QVERIFY(saved.error().contains(read.report.readError));
+        QCOMPARE(entries(dir), QStringList{"als"});
+        QCOMPARE(loadAlarmFile(als, QLocale::c(), 2026).report.readError, read.report.readError);
+    }
+
+    void everyBackupIsKept()
+    {
+        const QByteArray line = formatAlarmLine(everyField(), QLocale::c()).toUtf8() + "\r\n";
+        const QByteArray first = line.repeated(kMaxAlarms + 2) + "not an alarm\r\n";
+        const AlarmFileReport report = readAlarmLines(first, QLocale::c(), 2026).report;
+        QVERIFY(report.overflowAlarms == 2 && report.skippedLines == 1);
+        QTemporaryDir dir;
+        QFile als(dir.filePath("als"));
+        for (const QByteArray &bytes : {first, QByteArray("by hand\r\n")}) {
+            QVERIFY(als.open(QIODevice::WriteOnly) && als.write(bytes) == bytes.size());
+            als.close();
+            QVERIFY(saveAlarmFile(als.fileName(), line, true, kNow).ok());
+        }
+        QCOMPARE(entries(dir),
+                 (QStringList{"als", "als-20261207-073015-2.bak", "als-20261207-073015.bak"}));
+        QFile oldest(dir.filePath("als-20261207-073015.bak"));
+        QVERIFY(oldest.open(QIODevice::ReadOnly) && oldest.readAll() == first);
     }
 };
 
