@@ -242,7 +242,6 @@ QString frmaaddalarm::daysofwek() const
 void frmaaddalarm::openNew()
 {
     m_xtab1->setCurrentIndex(0);
-    m_addclicked = true;
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);
     gct_Click();
@@ -251,11 +250,9 @@ void frmaaddalarm::openNew()
     showWithMessageFocused();
 }
 
-void frmaaddalarm::openExisting(int slot, const AlarmRecord &record)
+void frmaaddalarm::openExisting(const AlarmRecord &record)
 {
-    m_addclicked = false;
     m_xtab1->setCurrentIndex(0);
-    m_editindex = slot;
     // A number beyond the lists (a hand-made file) leaves the list as it was.
     if (record.frequency >= 0 && record.frequency < m_combofreq->count())
         m_combofreq->setCurrentIndex(record.frequency);
@@ -309,7 +306,6 @@ AlarmEditorValues frmaaddalarm::values() const
 void frmaaddalarm::Command1_Click()
 {
     Q_EMIT alarmAccepted(values());
-    m_addclicked = false;
     accept();
 }
 

@@ -36,18 +36,14 @@ public:
 
     // Fills the editor for a new alarm and shows it.
     void openNew();
-    // Fills the editor from the record in `slot` and shows it.
-    void openExisting(int slot, const AlarmRecord &record);
-
-    bool addclicked() const { return m_addclicked; }
-    int editindex() const { return m_editindex; }
-    AlarmEditorValues values() const;
+    // Fills the editor from an alarm's record and shows it.
+    void openExisting(const AlarmRecord &record);
 
     void done(int result) override;
 
 Q_SIGNALS:
-    // OK: store these values as the alarm being edited (editindex), or as a
-    // new alarm when addclicked.
+    // OK: store these values as the alarm the editor was opened on (whoever
+    // opened it knows which slot that is, or that it is a new alarm).
     void alarmAccepted(const AlarmEditorValues &values);
     // Preview of a built-in sound (its index) or of a playlist file.
     void soundPlayRequested(int soundIndex);
@@ -61,12 +57,11 @@ private:
     void combofreq_Click(int frequency);
     void gct_Click();
     QString daysofwek() const;
+    AlarmEditorValues values() const;
     void Command1_Click();
 
     const Clock &m_clock;
     const bool m_twentyFourHour;
-    bool m_addclicked = false;
-    int m_editindex = 0;
 
     QTabWidget *m_xtab1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;

@@ -104,11 +104,6 @@ void frmalarms::listalarms()
     qCInfo(lcAlarms) << "alarm list rows:" << rows.size();
 }
 
-frmaaddalarm *frmalarms::editor() const
-{
-    return m_editor;
-}
-
 frmaaddalarm *frmalarms::createEditor()
 {
     auto *editor = new frmaaddalarm(m_dialogs, m_clock, m_settings.twentyFourHour);
@@ -157,7 +152,7 @@ void frmalarms::Command2_Click()
     frmaaddalarm *editor = createEditor();
     connect(editor, &frmaaddalarm::alarmAccepted, this,
             [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
-    editor->openExisting(slot, m_store.alarms()[slot]);
+    editor->openExisting(m_store.alarms()[slot]);
     setEditorOpen(true);
 }
 

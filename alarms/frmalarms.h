@@ -29,9 +29,6 @@ public:
     // Refills the list from the alarm table.
     void listalarms();
 
-    // The editor while it is open, else null.
-    frmaaddalarm *editor() const;
-
 Q_SIGNALS:
     // The editor's previews: a built-in sound by its index, or a file.
     void soundPlayRequested(int soundIndex);

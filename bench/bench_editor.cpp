@@ -53,12 +53,16 @@ protected:
 };
 
 // Milliseconds from the press of Add to the editor's first paint.
-double pressAdd(frmalarms &list, QPushButton &add)
+double pressAdd(QPushButton &add)
 {
     QElapsedTimer timer;
     timer.start();
     add.click();
-    frmaaddalarm *editor = list.editor();
+    frmaaddalarm *editor = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<frmaaddalarm *>(window))
+            editor = found;
+    }
     PaintWatch watch;
     editor->installEventFilter(&watch);
     const QDeadlineTimer deadline(5000);
@@ -88,10 +92,10 @@ int main(int argc, char *argv[])
     auto *add = list.findChild<QPushButton *>(QStringLiteral("Cmdadd"));
 
     std::printf("platform %s\n", qPrintable(QGuiApplication::platformName()));
-    std::printf("Add to editor shown, first time   %8.3f ms\n", pressAdd(list, *add));
+    std::printf("Add to editor shown, first time   %8.3f ms\n", pressAdd(*add));
     std::vector<double> later;
     for (int round = 0; round < kLaterRounds; ++round)
-        later.push_back(pressAdd(list, *add));
+        later.push_back(pressAdd(*add));
     std::sort(later.begin(), later.end());
     std::printf(
         "Add to editor shown, later        median %7.3f ms   slowest %7.3f ms   (%d rounds)\n",

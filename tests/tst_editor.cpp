@@ -77,9 +77,18 @@ class TestEditor : public QObject {
     Settings m_settings;
     std::unique_ptr<frmalarms> m_list;
 
+    // The editor until it is destroyed, else null.
+    static frmaaddalarm *editor()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<frmaaddalarm *>(window))
+                return found;
+        }
+        return nullptr;
+    }
     template <typename T> T *in(const char *name)
     {
-        return m_list->editor()->findChild<T *>(QString::fromLatin1(name));
+        return editor()->findChild<T *>(QString::fromLatin1(name));
     }
     void click(QWidget *parent, const char *name)
     {
@@ -134,7 +143,7 @@ private Q_SLOTS:
         const QString message = typed.section(u'|', 0, 0), snooze = typed.section(u'|', 1);
         m_settings.twentyFourHour = false;
         click(m_list.get(), "Cmdadd");
-        QVERIFY(m_store.open && m_list->editor()->isVisible());
+        QVERIFY(m_store.open && editor()->isVisible());
         in<QComboBox>("combofreq")->setCurrentIndex(frequency);
         Q_EMIT in<QComboBox>("combofreq")->activated(frequency);
         const QStringList frame = {in<QGroupBox>("Frame1")->title(),
@@ -150,7 +159,7 @@ private Q_SLOTS:
         QTest::keyClicks(snoozeText, snooze);
         const QString upDown = QString::number(in<QScrollBar>("UpDown2")->value());
         QTest::keyClick(in<QComboBox>("combofreq"), Qt::Key_Return);
-        QTRY_VERIFY(!m_list->editor());
+        QTRY_VERIFY(!editor());
         QVERIFY(!m_store.open && m_store.count == 1 && m_store.saves == 1);
         const AlarmRecord &r = m_store.table[1];
         QTEST(QString(r.message + '|' + r.snoozeMinutes), "stored");
@@ -177,7 +186,7 @@ private Q_SLOTS:
         editFirstRow();
         // A snooze while the editor is open stays with the alarm.
         m_store.table[1].snoozed = true;
-        click(m_list->editor(), "Command1");
+        click(editor(), "Command1");
         AlarmRecord expected = everyField();
         expected.timeText = timeText;
         expected.snoozed = true;
@@ -187,9 +196,9 @@ private Q_SLOTS:
     void refusals()
     {
         click(m_list.get(), "Cmdadd");
-        QPointer<frmaaddalarm> first = m_list->editor();
+        QPointer<frmaaddalarm> first = editor();
         click(m_list.get(), "Cmdadd");
-        QCOMPARE(m_list->editor(), first.data());
+        QCOMPARE(editor(), first.data());
         QTest::keyClick(first, Qt::Key_Escape);
         QTRY_VERIFY(!first);
         QVERIFY(!m_store.open && m_store.count + m_store.saves == 0);
@@ -197,13 +206,13 @@ private Q_SLOTS:
         editFirstRow();
         click(m_list.get(), "Command3");
         QCOMPARE(m_store.deletes, 0);
-        click(m_list->editor(), "Command2");
-        QTRY_VERIFY(!m_list->editor());
+        click(editor(), "Command2");
+        QTRY_VERIFY(!editor());
 
         for (int slot = 2; slot <= kMaxAlarms; ++slot)
             storeAlarmRecord(m_store.table, m_store.count, slot, everyField());
         click(m_list.get(), "Cmdadd");
-        QVERIFY(!m_list->editor() && !m_store.open && m_store.saves == 0);
+        QVERIFY(!editor() && !m_store.open && m_store.saves == 0);
         QVERIFY(m_dialogs.messages.size() == 1 && m_dialogs.messages[0].contains("full"));
     }
 
