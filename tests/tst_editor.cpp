@@ -15,7 +15,9 @@
 #include <QTest>
 #include <QtWidgets>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -199,15 +201,16 @@ private Q_SLOTS:
         QPointer<frmaaddalarm> first = editor();
         click(m_list.get(), "Cmdadd");
         QCOMPARE(editor(), first.data());
-        QTest::keyClick(first, Qt::Key_Escape);
+        click(first, "Command2");
         QTRY_VERIFY(!first);
         QVERIFY(!m_store.open && m_store.count + m_store.saves == 0);
 
         editFirstRow();
         click(m_list.get(), "Command3");
         QCOMPARE(m_store.deletes, 0);
-        click(editor(), "Command2");
+        QTest::keyClick(editor(), Qt::Key_Escape);
         QTRY_VERIFY(!editor());
+        QVERIFY(!m_store.open && m_store.saves == 0);
 
         for (int slot = 2; slot <= kMaxAlarms; ++slot)
             storeAlarmRecord(m_store.table, m_store.count, slot, everyField());
@@ -260,6 +263,7 @@ private Q_SLOTS:
         QTEST(createplaylist(panel.paths()), "playlist");
     }
 
+#ifdef Q_OS_UNIX // pipes, devices and links as the file system has them here
     void unreadableFileIsNeverReplaced_data()
     {
         QTest::addColumn<QString>("kind");
@@ -289,6 +293,7 @@ private Q_SLOTS:
         QCOMPARE(entries(dir), QStringList{"als"});
         QCOMPARE(loadAlarmFile(als, QLocale::c(), 2026).report.readError, read.report.readError);
     }
+#endif
 
     void everyBackupIsKept()
     {
