@@ -85,7 +85,7 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
-    m_playlist = new playlistpanel(dialogs);
+    m_playlist = new PlaylistPanel(dialogs);
     m_xtab1 = named(new QTabWidget(this), "XTab1");
     m_xtab1->addTab(createGeneralTab(), QStringLiteral("General"));
     m_xtab1->addTab(createSoundTab(), QStringLiteral("Alarm sound"));
@@ -104,7 +104,7 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
 
     connect(ok, &QPushButton::clicked, this, &frmaaddalarm::Command1_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_playlist, &playlistpanel::playRequested, this, &frmaaddalarm::filePlayRequested);
+    connect(m_playlist, &PlaylistPanel::playRequested, this, &frmaaddalarm::filePlayRequested);
 
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);

@@ -18,7 +18,7 @@ class QRadioButton;
 class QScrollBar;
 class QTabWidget;
 class QTimeEdit;
-class playlistpanel;
+class PlaylistPanel;
 
 // The alarm editor: a new alarm or one of the table's, in three tabs. It is
 // made for one opening and destroyed when it closes, so every opening starts
@@ -74,7 +74,7 @@ private:
     QComboBox *m_cmbsoundlist = nullptr;
     QRadioButton *m_optaudvid = nullptr;
     QRadioButton *m_option2 = nullptr;
-    playlistpanel *m_playlist = nullptr;
+    PlaylistPanel *m_playlist = nullptr;
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
     QLineEdit *m_txtfademin = nullptr;

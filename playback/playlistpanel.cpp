@@ -18,7 +18,7 @@ constexpr int kListWidth = 400;
 
 } // namespace
 
-playlistpanel::playlistpanel(Dialogs &dialogs, QWidget *parent)
+PlaylistPanel::PlaylistPanel(Dialogs &dialogs, QWidget *parent)
     : QGroupBox(QStringLiteral("Play List:"), parent), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Frame2"));
@@ -37,13 +37,13 @@ playlistpanel::playlistpanel(Dialogs &dialogs, QWidget *parent)
     const struct {
         const char *name;
         const char *caption;
-        void (playlistpanel::*action)();
+        void (PlaylistPanel::*action)();
     } buttons[] = {
-        {"Command3", "Add", &playlistpanel::Command3_Click},
-        {"Command4", "Delete", &playlistpanel::Command4_Click},
-        {"Command5", "Up", &playlistpanel::Command5_Click},
-        {"Command6", "Down", &playlistpanel::Command6_Click},
-        {"Command7", "Play", &playlistpanel::Command7_Click},
+        {"Command3", "Add", &PlaylistPanel::Command3_Click},
+        {"Command4", "Delete", &PlaylistPanel::Command4_Click},
+        {"Command5", "Up", &PlaylistPanel::Command5_Click},
+        {"Command6", "Down", &PlaylistPanel::Command6_Click},
+        {"Command7", "Play", &PlaylistPanel::Command7_Click},
     };
     int column = 0;
     for (const auto &spec : buttons) {
@@ -57,16 +57,16 @@ playlistpanel::playlistpanel(Dialogs &dialogs, QWidget *parent)
     m_lv2->setColumnWidth(0, kListWidth / 2);
 }
 
-playlistpanel::~playlistpanel() = default;
+PlaylistPanel::~PlaylistPanel() = default;
 
-void playlistpanel::setPlaylist(const QString &playlist)
+void PlaylistPanel::setPlaylist(const QString &playlist)
 {
     m_lv2->clear();
     for (const QString &path : splitPlaylist(playlist))
         appendRow(path);
 }
 
-QStringList playlistpanel::paths() const
+QStringList PlaylistPanel::paths() const
 {
     QStringList result;
     for (int row = 0; row < m_lv2->topLevelItemCount(); ++row)
@@ -74,12 +74,12 @@ QStringList playlistpanel::paths() const
     return result;
 }
 
-void playlistpanel::appendRow(const QString &path)
+void PlaylistPanel::appendRow(const QString &path)
 {
     m_lv2->addTopLevelItem(new QTreeWidgetItem(QStringList{getfname(path), path}));
 }
 
-void playlistpanel::Command3_Click()
+void PlaylistPanel::Command3_Click()
 {
     const QString chosen = QDir::toNativeSeparators(m_dialogs.openFileName(this, kMediaFileFilter));
     if (chosen.isEmpty())
@@ -91,23 +91,23 @@ void playlistpanel::Command3_Click()
     appendRow(chosen);
 }
 
-void playlistpanel::Command4_Click()
+void PlaylistPanel::Command4_Click()
 {
     if (const int row = selectedRow(); row >= 0)
         delete m_lv2->takeTopLevelItem(row);
 }
 
-void playlistpanel::Command5_Click()
+void PlaylistPanel::Command5_Click()
 {
     moveSelected(-1);
 }
 
-void playlistpanel::Command6_Click()
+void PlaylistPanel::Command6_Click()
 {
     moveSelected(1);
 }
 
-void playlistpanel::moveSelected(int step)
+void PlaylistPanel::moveSelected(int step)
 {
     const int row = selectedRow();
     const int other = row + step;
@@ -123,13 +123,13 @@ void playlistpanel::moveSelected(int step)
     there->setText(kLocationColumn, herePath);
 }
 
-void playlistpanel::Command7_Click()
+void PlaylistPanel::Command7_Click()
 {
     if (const int row = selectedRow(); row >= 0)
         Q_EMIT playRequested(m_lv2->topLevelItem(row)->text(kLocationColumn));
 }
 
-int playlistpanel::selectedRow() const
+int PlaylistPanel::selectedRow() const
 {
     const QList<QTreeWidgetItem *> selected = m_lv2->selectedItems();
     return selected.isEmpty() ? -1 : m_lv2->indexOfTopLevelItem(selected.first());

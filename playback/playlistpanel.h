@@ -9,13 +9,13 @@ class QTreeWidget;
 // The alarm editor's frame "Play List:": the alarm's own media files in play
 // order, each shown by its file name and its full path, with the buttons that
 // add, remove, move and preview them.
-class playlistpanel final : public QGroupBox {
+class PlaylistPanel final : public QGroupBox {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(playlistpanel)
+    Q_DISABLE_COPY_MOVE(PlaylistPanel)
 
 public:
-    explicit playlistpanel(Dialogs &dialogs, QWidget *parent = nullptr);
-    ~playlistpanel() override;
+    explicit PlaylistPanel(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~PlaylistPanel() override;
 
     // Replaces the rows with the items of a stored playlist text.
     void setPlaylist(const QString &playlist);

@@ -246,7 +246,7 @@ private Q_SLOTS:
         QFETCH(QStringList, answers);
         QFETCH(int, row);
         QFETCH(QString, button);
-        playlistpanel panel(m_dialogs);
+        PlaylistPanel panel(m_dialogs);
         m_dialogs.answers = answers;
         for (qsizetype n = answers.size(); n > 0; --n)
             click(&panel, "Command3");
