@@ -62,6 +62,8 @@ void pairMinuteField(QWidget *context, QLineEdit *text, QScrollBar *updown)
     updown->setInvertedControls(true);
     updown->setFocusPolicy(Qt::NoFocus);
     updown->setFixedHeight(text->sizeHint().height());
+    // Minutes have two digits; the box need not be wider than a few.
+    text->setFixedWidth(text->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     QObject::connect(updown, &QScrollBar::valueChanged, context,
                      [text](int value) { text->setText(QString::number(value)); });
     QObject::connect(text, &QLineEdit::textChanged, context, [text, updown](const QString &now) {
@@ -146,7 +148,7 @@ QWidget *frmaaddalarm::createGeneralTab()
         named(new QCheckBox(QStringLiteral("Sleep (will turn off computer)"), tab), "sleepcheck1");
 
     auto *layout = new QGridLayout(tab);
-    layout->addWidget(label(QStringLiteral("Alarm text:"), tab, "Label1"), 0, 0);
+    layout->addWidget(label(QStringLiteral("Alarm text:"), tab, "Label1"), 0, 0, Qt::AlignTop);
     layout->addWidget(m_text1, 0, 1);
     layout->addWidget(label(QStringLiteral("Frequency:"), tab, "Label3"), 1, 0);
     layout->addWidget(m_combofreq, 1, 1);
@@ -210,6 +212,7 @@ QWidget *frmaaddalarm::createEffectsTab()
     layout->addWidget(m_updown2, 3, 2);
     layout->addWidget(label(QStringLiteral("minutes"), tab), 3, 3);
     layout->setRowStretch(4, 1);
+    layout->setColumnStretch(4, 1);
     return tab;
 }
 
