@@ -65,8 +65,8 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         contents.error = QStringLiteral("it is not an ordinary file");
         return contents;
     }
-    const QString tooLarge = QStringLiteral("it is larger than %1, more than an alarm file holds")
-                                 .arg(QLocale::c().formattedDataSize(maxBytes));
+    const QString tooLarge =
+        QStringLiteral("it is larger than %1").arg(QLocale::c().formattedDataSize(maxBytes));
     if (info.size() > maxBytes) {
         contents.error = tooLarge;
         return contents;
