@@ -87,10 +87,9 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
-    m_playlist = new PlaylistPanel(dialogs);
     m_xtab1 = named(new QTabWidget(this), "XTab1");
     m_xtab1->addTab(createGeneralTab(), QStringLiteral("General"));
-    m_xtab1->addTab(createSoundTab(), QStringLiteral("Alarm sound"));
+    m_xtab1->addTab(createSoundTab(dialogs), QStringLiteral("Alarm sound"));
     m_xtab1->addTab(createEffectsTab(), QStringLiteral("V.effects && Snooze"));
 
     auto *ok = button(QStringLiteral("OK"), this, "Command1");
@@ -160,7 +159,7 @@ QWidget *frmaaddalarm::createGeneralTab()
     return tab;
 }
 
-QWidget *frmaaddalarm::createSoundTab()
+QWidget *frmaaddalarm::createSoundTab(Dialogs &dialogs)
 {
     auto *tab = new QWidget;
     m_cmbsoundlist = named(new QComboBox(tab), "cmbsoundlist");
@@ -170,7 +169,7 @@ QWidget *frmaaddalarm::createSoundTab()
     m_option2 = named(new QRadioButton(QStringLiteral("Play sound"), tab), "Option2");
     m_optaudvid = named(new QRadioButton(QStringLiteral("Play audio && video"), tab), "optaudvid");
     m_optaudvid->setChecked(true);
-    m_playlist->setParent(tab);
+    m_playlist = new PlaylistPanel(dialogs, tab);
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7"), 0, 0);

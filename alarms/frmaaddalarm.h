@@ -51,7 +51,7 @@ Q_SIGNALS:
 
 private:
     QWidget *createGeneralTab();
-    QWidget *createSoundTab();
+    QWidget *createSoundTab(Dialogs &dialogs);
     QWidget *createEffectsTab();
     void showWithMessageFocused();
     void combofreq_Click(int frequency);
