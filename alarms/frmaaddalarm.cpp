@@ -15,9 +15,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,31 +49,35 @@ QPushButton *button(const QString &caption, QWidget *parent, const char *name)
     return result;
 }
 
-// A minute text box with its up-down control: the text is repaired as it
+// The up-down arrows beside a minute text box. The text is repaired as it
 // changes (empty or 0 gives 1, above 59 gives 59, the leading number of
-// anything else), the up-down follows the text and the text the up-down.
-void pairMinuteField(QWidget *context, QLineEdit *text, QScrollBar *updown)
+// anything else); the arrows step it by one within the same range.
+QWidget *minuteUpDown(QLineEdit *text, const char *name)
 {
-    updown->setRange(1, 59);
-    updown->setSingleStep(1);
-    updown->setPageStep(1);
-    // The upper arrow counts up, as on an up-down control.
-    updown->setInvertedAppearance(true);
-    updown->setInvertedControls(true);
-    updown->setFocusPolicy(Qt::NoFocus);
-    updown->setFixedHeight(text->sizeHint().height());
+    auto *updown = named(new QWidget(text->parentWidget()), name);
+    auto *layout = new QVBoxLayout(updown);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (const int step : {1, -1}) {
+        auto *arrow = new QToolButton(updown);
+        arrow->setObjectName(step > 0 ? QStringLiteral("up") : QStringLiteral("down"));
+        arrow->setArrowType(step > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setFixedSize(text->sizeHint().height(), text->sizeHint().height() / 2);
+        layout->addWidget(arrow);
+        QObject::connect(arrow, &QToolButton::clicked, text, [text, step] {
+            const int next = minuteValue(text->text()) + step;
+            text->setText(QString::number(minuteValue(QString::number(next))));
+        });
+    }
+    QObject::connect(text, &QLineEdit::textChanged, text, [text](const QString &now) {
+        if (const QString repaired = QString::number(minuteValue(now)); now != repaired)
+            text->setText(repaired);
+    });
     // Minutes have two digits; the box need not be wider than a few.
     text->setFixedWidth(text->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-    QObject::connect(updown, &QScrollBar::valueChanged, context,
-                     [text](int value) { text->setText(QString::number(value)); });
-    QObject::connect(text, &QLineEdit::textChanged, context, [text, updown](const QString &now) {
-        const int minutes = minuteValue(now);
-        if (now != QString::number(minutes)) {
-            text->setText(QString::number(minutes));
-            return;
-        }
-        updown->setValue(minutes);
-    });
+    return updown;
 }
 
 } // namespace
@@ -194,21 +198,17 @@ QWidget *frmaaddalarm::createEffectsTab()
     m_fadeoutcheck = named(
         new QCheckBox(QStringLiteral("Enable fade out effect after playing"), tab), "fadeoutcheck");
     m_txtfademin = named(new QLineEdit(tab), "txtfademin");
-    m_updown1 = named(new QScrollBar(Qt::Vertical, tab), "UpDown1");
     m_txtsnoozetimer = named(new QLineEdit(tab), "txtsnoozetimer");
-    m_updown2 = named(new QScrollBar(Qt::Vertical, tab), "UpDown2");
-    pairMinuteField(this, m_txtfademin, m_updown1);
-    pairMinuteField(this, m_txtsnoozetimer, m_updown2);
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(m_fadeincheck, 0, 0, 1, 4);
     layout->addWidget(m_fadeoutcheck, 1, 0, 1, 4);
     layout->addWidget(m_txtfademin, 2, 1);
-    layout->addWidget(m_updown1, 2, 2);
+    layout->addWidget(minuteUpDown(m_txtfademin, "UpDown1"), 2, 2);
     layout->addWidget(label(QStringLiteral("minutes"), tab), 2, 3);
     layout->addWidget(label(QStringLiteral("Snooze time:"), tab, "Label4"), 3, 0);
     layout->addWidget(m_txtsnoozetimer, 3, 1);
-    layout->addWidget(m_updown2, 3, 2);
+    layout->addWidget(minuteUpDown(m_txtsnoozetimer, "UpDown2"), 3, 2);
     layout->addWidget(label(QStringLiteral("minutes"), tab), 3, 3);
     layout->setRowStretch(4, 1);
     layout->setColumnStretch(4, 1);
@@ -247,8 +247,8 @@ void frmaaddalarm::openNew()
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);
     gct_Click();
-    m_updown1->setValue(kDefaultFadeMinutes);
-    m_updown2->setValue(kDefaultSnoozeMinutes);
+    m_txtfademin->setText(QString::number(kDefaultFadeMinutes));
+    m_txtsnoozetimer->setText(QString::number(kDefaultSnoozeMinutes));
     showWithMessageFocused();
 }
 

@@ -15,7 +15,6 @@ class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
-class QScrollBar;
 class QTabWidget;
 class QTimeEdit;
 class PlaylistPanel;
@@ -78,7 +77,5 @@ private:
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
     QLineEdit *m_txtfademin = nullptr;
-    QScrollBar *m_updown1 = nullptr;
     QLineEdit *m_txtsnoozetimer = nullptr;
-    QScrollBar *m_updown2 = nullptr;
 };
