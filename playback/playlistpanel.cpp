@@ -46,12 +46,12 @@ PlaylistPanel::PlaylistPanel(Dialogs &dialogs, QWidget *parent)
         {"Command7", "Play", &PlaylistPanel::Command7_Click},
     };
     int column = 0;
-    for (const auto &spec : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(spec.caption), this);
-        button->setObjectName(QString::fromLatin1(spec.name));
+    for (const auto &entry : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(entry.caption), this);
+        button->setObjectName(QString::fromLatin1(entry.name));
         button->setAutoDefault(false);
         layout->addWidget(button, 1, column++);
-        connect(button, &QPushButton::clicked, this, spec.action);
+        connect(button, &QPushButton::clicked, this, entry.action);
     }
     m_lv2->setMinimumWidth(kListWidth);
     m_lv2->setColumnWidth(0, kListWidth / 2);
