@@ -38,6 +38,13 @@ QString shortDatePattern(const QLocale &locale)
     return pattern;
 }
 
+// The time text the editor stores: 24-hour "HH:mm:ss", or "hh:mm:ss AM/PM"
+// with a 12-hour hour.
+QString alarmTimeText(QTime time, bool twentyFourHour)
+{
+    return time.toString(twentyFourHour ? u"HH:mm:ss" : u"hh:mm:ss AP");
+}
+
 } // namespace
 
 FrequencyLayout frequencyLayout(int frequency, bool twentyFourHour, const QLocale &locale)
@@ -75,11 +82,6 @@ std::optional<QTime> alarmTime(QStringView timeText)
             return time;
     }
     return std::nullopt;
-}
-
-QString alarmTimeText(QTime time, bool twentyFourHour)
-{
-    return time.toString(twentyFourHour ? u"HH:mm:ss" : u"hh:mm:ss AP");
 }
 
 AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,

@@ -18,8 +18,6 @@ struct FrequencyLayout {
     bool datePickerUsable = false;
     QString datePattern; // in QDateTimeEdit's display letters
     QString timePattern;
-
-    friend bool operator==(const FrequencyLayout &, const FrequencyLayout &) = default;
 };
 
 FrequencyLayout frequencyLayout(int frequency, bool twentyFourHour, const QLocale &locale);
@@ -32,10 +30,6 @@ int minuteValue(QStringView text);
 // The time of day an alarm's time text holds, in either of the forms the
 // editor writes ("19:30:00" or "07:30:00 PM"); empty when it holds none.
 std::optional<QTime> alarmTime(QStringView timeText);
-
-// The time text the editor stores for `time`: 24-hour "HH:mm:ss", or
-// "hh:mm:ss AM/PM" with a 12-hour hour.
-QString alarmTimeText(QTime time, bool twentyFourHour);
 
 // What the editor holds when OK is pressed.
 struct AlarmEditorValues {
