@@ -3,6 +3,7 @@
 # loader of the media module.
 list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/eventloopend.cpp platform/eventloopend.h
+    platform/alarmfilestore.cpp platform/alarmfilestore.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
