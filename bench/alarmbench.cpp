@@ -173,8 +173,8 @@ pid_t launch(const std::vector<std::string> &command, const std::string &log)
     return pid;
 }
 
-// Records the sink's monitor with a short latency into a pipe that never blocks the reader.
-pid_t recordMonitor(int &fd)
+// Starts a command whose output is read through a pipe that never blocks the reader.
+pid_t readFrom(const std::vector<std::string> &command, int &fd)
 {
     int ends[2];
     if (pipe(ends) != 0)
@@ -184,10 +184,11 @@ pid_t recordMonitor(int &fd)
         dup2(ends[1], STDOUT_FILENO);
         close(ends[0]);
         close(ends[1]);
-        const std::string rate = "--rate=" + std::to_string(kRate);
-        const std::string channels = "--channels=" + std::to_string(kChannels);
-        execlp("parec", "parec", "--device=nullsink.monitor", "--raw", "--format=s16le",
-               rate.c_str(), channels.c_str(), "--latency-msec=5", static_cast<char *>(nullptr));
+        std::vector<char *> argv;
+        for (const std::string &word : command)
+            argv.push_back(const_cast<char *>(word.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(ends[1]);
@@ -202,10 +203,12 @@ void stop(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
-// The X server and the sink's monitor, read together.
+// The X server, the sink's monitor and the sound server's events, read together.
 class Watch final {
 public:
-    Watch(Display *display, int monitorFd) : m_display(display), m_monitor(monitorFd) {}
+    Watch(Display *display, int monitorFd, int eventsFd)
+        : m_display(display), m_monitor(monitorFd), m_events(eventsFd)
+    {}
 
     // Runs until `done` holds or the wall clock passes `until`.
     template <typename Done> bool pumpUntil(double until, Done done)
@@ -227,11 +230,14 @@ public:
     void arm()
     {
         m_alarmMapped.reset();
+        m_streamOpened.reset();
         m_firstSound.reset();
         m_armedFrame = m_frames;
     }
 
     std::optional<double> alarmMapped() const { return m_alarmMapped; }
+    // When the sound server saw the program's stream, before any of it played.
+    std::optional<double> streamOpened() const { return m_streamOpened; }
 
     // A program just stopped leaves the sound it had sent to the sink playing
     // for a moment; it must not pass for the next run's.
@@ -265,10 +271,11 @@ private:
         FD_ZERO(&fds);
         FD_SET(xfd, &fds);
         FD_SET(m_monitor, &fds);
+        FD_SET(m_events, &fds);
         timeval tv{0, 2000};
         if (!XPending(m_display))
-            select(std::max(xfd, m_monitor) + 1, &fds, nullptr, nullptr, &tv);
-        // The monitor is read whether or not select ran: a read that finds
+            select(std::max({xfd, m_monitor, m_events}) + 1, &fds, nullptr, nullptr, &tv);
+        // Both pipes are read whether or not select ran: a read that finds
         // nothing returns at once.
         const double now = wallSeconds();
         while (XPending(m_display)) {
@@ -278,13 +285,28 @@ private:
                 windowName(m_display, event.xmap.window) == "Alarm")
                 m_alarmMapped = now;
         }
-        readMonitor(now);
+        readEvents(now);
+        readMonitor();
     }
 
-    void readMonitor(double now)
+    void readEvents(double now)
+    {
+        std::array<char, 4096> buffer{};
+        const ssize_t got = read(m_events, buffer.data(), buffer.size());
+        if (got <= 0)
+            return;
+        m_eventText.append(buffer.data(), static_cast<size_t>(got));
+        if (!m_streamOpened && m_eventText.find("'new' on sink-input") != std::string::npos)
+            m_streamOpened = now;
+        m_eventText.erase(0, m_eventText.rfind('\n') + 1);
+    }
+
+    void readMonitor()
     {
         std::array<char, 65536> buffer{};
         const ssize_t got = read(m_monitor, buffer.data(), buffer.size());
+        // Dated as soon as read: a late date here would shift every sample early.
+        const double now = wallSeconds();
         if (got <= 0)
             return;
         m_pending.append(buffer.data(), static_cast<size_t>(got));
@@ -315,12 +337,15 @@ private:
 
     Display *m_display;
     int m_monitor;
+    int m_events;
     std::string m_pending;
+    std::string m_eventText;
     int64_t m_frames = 0;
     double m_frameZero = INFINITY;
     int64_t m_armedFrame = 0;
     int64_t m_lastLoudFrame = 0;
     std::optional<double> m_alarmMapped;
+    std::optional<double> m_streamOpened;
     std::optional<int64_t> m_firstSound;
     bool m_blockLoud = false;
     int m_blocks = 0;
@@ -389,17 +414,24 @@ int main(int argc, char *argv[])
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
 
     int monitor = -1;
-    const pid_t recorder = recordMonitor(monitor);
-    if (recorder < 0) {
-        std::fprintf(stderr, "cannot record the sink's monitor\n");
+    const pid_t recorder = readFrom({"parec", "--device=nullsink.monitor", "--raw",
+                                     "--format=s16le", "--rate=" + std::to_string(kRate),
+                                     "--channels=" + std::to_string(kChannels), "--latency-msec=5"},
+                                    monitor);
+    // Line-buffered, or the events would wait in pactl's buffer.
+    int events = -1;
+    const pid_t subscriber = readFrom({"stdbuf", "-oL", "pactl", "subscribe"}, events);
+    if (recorder < 0 || subscriber < 0) {
+        std::fprintf(stderr, "cannot watch the sound server\n");
         return 1;
     }
-    Watch watch(display, monitor);
+    Watch watch(display, monitor, events);
     // Settles the monitor's clock before anything is timed against it.
     watch.pumpFor(1);
 
     const double silentStartMs = leadingSilenceMs(setup.folder + "/Sounds/bells.wav");
     std::vector<double> mapped;
+    std::vector<double> opened;
     std::vector<double> sounded;
     for (int run = 0; run <= setup.runs; ++run) {
         watch.waitForSilence();
@@ -412,12 +444,15 @@ int main(int argc, char *argv[])
         watch.pumpUntil(due + 10, [&watch] { return watch.alarmMapped() && watch.firstSound(); });
         stop(pid);
         const double mapMs = watch.alarmMapped() ? (*watch.alarmMapped() - due) * 1000 : NAN;
+        const double openMs = watch.streamOpened() ? (*watch.streamOpened() - due) * 1000 : NAN;
         const double soundMs =
             watch.firstSound() ? (*watch.firstSound() - due) * 1000 - silentStartMs : NAN;
-        std::printf("%s %d: window mapped %+.1f ms, sound at the sink %+.1f ms\n",
-                    run == 0 ? "warm-up" : "run", run, mapMs, soundMs);
+        std::printf("%s %d: window mapped %+.1f ms, stream opened %+.1f ms, sound at the sink "
+                    "%+.1f ms\n",
+                    run == 0 ? "warm-up" : "run", run, mapMs, openMs, soundMs);
         if (run > 0) {
             mapped.push_back(mapMs);
+            opened.push_back(openMs);
             sounded.push_back(soundMs);
         }
     }
@@ -446,14 +481,16 @@ int main(int argc, char *argv[])
     const Ringing player = measureRinging(watch, alone, setup.seconds);
 
     stop(recorder);
+    stop(subscriber);
     XCloseDisplay(display);
 
     std::printf("\ndue second to the \"Alarm\" window mapped: median %.1f ms, worst %.1f ms "
                 "(%d runs)\n",
                 median(mapped), worst(mapped), setup.runs);
     std::printf("due second to the first sound at the sink: median %.1f ms, worst %.1f ms "
-                "(%d runs; less the %.1f ms of silence the sound file opens with)\n",
-                median(sounded), worst(sounded), setup.runs, silentStartMs);
+                "(%d runs; less the %.1f ms of silence the sound file opens with); the stream "
+                "opened at the sound server at %.1f ms (median)\n",
+                median(sounded), worst(sounded), setup.runs, silentStartMs, median(opened));
     std::printf("CPU per 60 s while Bells repeats (measured over %d s): alarm ringing %.0f ms "
                 "(sound in %.0f%% of the span), player alone %.0f ms (sound in %.0f%%), "
                 "difference %+.2f%% of one core\n",
