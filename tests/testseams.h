@@ -50,11 +50,12 @@ struct RecordingEnd final : ProgramEnd, PowerOff {
     QString powerOffError;
 };
 
-// Each arming, as "yyyy-MM-ddThh:mm:ssZ" or "off"; signals are fired by hand.
+// Each arming as local "d hh:mm:ss", or "off"; its signals are emitted by hand.
 struct RecordingWake final : WakeTimer {
     void arm(const QDateTime &at) override
     {
-        armings << (at.isValid() ? at.toUTC().toString(Qt::ISODate) : QStringLiteral("off"));
+        armings << (at.isValid() ? at.toLocalTime().toString(u"d hh:mm:ss")
+                                 : QStringLiteral("off"));
     }
     QStringList armings;
 };
