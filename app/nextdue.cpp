@@ -165,14 +165,6 @@ qint64 localSecondOf(const QDateTime &time)
 
 } // namespace
 
-std::optional<QDateTime> nextDue(const AlarmRecord &alarm, const DueContext &context)
-{
-    const std::optional<qint64> due = nextLocalDue(alarm, context, localSecondOf(context.after));
-    if (!due)
-        return std::nullopt;
-    return instantOf(*due, context.after.toSecsSinceEpoch());
-}
-
 std::optional<QDateTime> nextWakeUp(const AlarmSlots &alarms, const DueContext &context)
 {
     // Later local seconds never fall at earlier instants, so only the

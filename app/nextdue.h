@@ -8,9 +8,9 @@
 
 #include <optional>
 
-// How long before an alarm the computer is woken: resume, the sound server
-// and the scan's catch-up window all need their time, and an alarm that rings
-// from the catch-up is still on time to the second it was due.
+// How long before an alarm the computer is woken: resume and the sound server
+// need their time, and a resume slower than that still rings the alarm
+// through the scan's catch-up window.
 inline constexpr int kWakeLeadSeconds = 60;
 
 // What the alarm scan needs besides the table to say when an alarm comes due.
@@ -24,14 +24,11 @@ struct DueContext {
 };
 
 // The first moment after context.after at which the tick's scan would start
-// this alarm, as a UTC instant: its schedule by the scan's rules (a time in
-// the hour skipped when daylight saving starts is due at the jump, one in the
-// repeated hour at its first occurrence still to come, a local time that has
-// already rung is not due again) or its snooze running out. Empty when it is
-// never due: not in use, a passed fixed date, no weekday ticked, a time text
-// that cannot be read and no snooze.
-std::optional<QDateTime> nextDue(const AlarmRecord &alarm, const DueContext &context);
-
-// The earliest nextDue of the table: the moment the program must be awake for.
-// The hourly chime is not an alarm and never counts.
+// an alarm of the table, as a UTC instant: the moment the program must be
+// awake for. Each alarm comes due by its schedule, by the scan's rules (a time
+// in the hour skipped when daylight saving starts is due at the jump, one in
+// the repeated hour at its first occurrence still to come, a local time that
+// has already rung is not due again), or by its snooze running out. Never due:
+// not in use, a passed fixed date, no weekday ticked, a time text that cannot
+// be read and no snooze. The hourly chime is not an alarm and never counts.
 std::optional<QDateTime> nextWakeUp(const AlarmSlots &alarms, const DueContext &context);

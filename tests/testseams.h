@@ -50,13 +50,9 @@ struct RecordingEnd final : ProgramEnd, PowerOff {
     QString powerOffError;
 };
 
-// Each arming as local "d hh:mm:ss", or "off"; its signals are emitted by hand.
+// Each arming as local "d hh:mm:ss", empty to disarm; its signals are emitted by hand.
 struct RecordingWake final : WakeTimer {
-    void arm(const QDateTime &at) override
-    {
-        armings << (at.isValid() ? at.toLocalTime().toString(u"d hh:mm:ss")
-                                 : QStringLiteral("off"));
-    }
+    void arm(const QDateTime &at) override { armings << at.toLocalTime().toString(u"d hh:mm:ss"); }
     QStringList armings;
 };
 
