@@ -3,9 +3,11 @@
 #include "alarms/alarmfile.h"
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
+#include "app/nextdue.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/programend.h"
+#include "base/waketimer.h"
 #include "platform/alarmfilestore.h"
 #include "platform/files.h"
 #include "playback/frmdshow.h"
@@ -56,6 +58,12 @@ bool ClockBas::startprogram()
                      });
     QObject::connect(m_options.get(), &frmoptions::playRequested, m_form.get(),
                      [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
+    QObject::connect(&m_seams.wake, &WakeTimer::fired, m_form.get(), [this] {
+        // Whatever falls due within the lead is rung by the awake clock's tick.
+        const QDateTime now = m_seams.clock.now();
+        armWakeUpAfter(m_wakeDue.isValid() ? std::max(now, m_wakeDue.toLocalTime()) : now);
+    });
+    QObject::connect(&m_seams.wake, &WakeTimer::clockSet, m_form.get(), [this] { armWakeUp(); });
     loadmainoptions();
     if (!m_form->load())
         return false;
@@ -116,6 +124,7 @@ AlarmFileReport ClockBas::loadalarms()
         loadAlarmFile(m_files.alarmFilePath, QLocale(), m_seams.clock.now().date().year());
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
+    armWakeUp();
     return contents.report;
 }
 
@@ -148,11 +157,29 @@ void ClockBas::deleteAlarm(int slot)
     }
     if (m_form)
         m_form->alarmDeleted(slot);
+    armWakeUp();
 }
 
 void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
 {
     storeAlarmRecord(m_alarms, m_alarmCount, slot, record);
+    armWakeUp();
+}
+
+void ClockBas::armWakeUp()
+{
+    armWakeUpAfter(m_seams.clock.now());
+}
+
+void ClockBas::armWakeUpAfter(const QDateTime &after)
+{
+    const bool inProgress = m_form && m_form->state.alarmwin;
+    const DueContext context{after, m_form ? m_form->state.snnhin : 0, inProgress, QLocale()};
+    const std::optional<QDateTime> due = nextWakeUp(m_alarms, context);
+    m_wakeDue = due.value_or(QDateTime());
+    // Never a moment already passed: it would fire at once, and again.
+    const QDateTime earliest = m_seams.clock.now().addSecs(1);
+    m_seams.wake.arm(due ? std::max(due->addSecs(-kWakeLeadSeconds), earliest) : QDateTime());
 }
 
 frmalarms &ClockBas::alarmList()

@@ -6,6 +6,8 @@
 #include "platform/secondticker.h"
 #include "platform/systemclock.h"
 #include "platform/systempoweroff.h"
+#include "platform/systemsleepinhibitor.h"
+#include "platform/systemwaketimer.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -34,8 +36,11 @@ int main(int argc, char *argv[])
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
     SystemPowerOff powerOff;
+    SystemWakeTimer wake;
+    SystemSleepInhibitor sleepInhibitor;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff});
+                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff, wake,
+                  sleepInhibitor});
 
     if (!bas.startprogram() || programEnd.ended())
         return 0;

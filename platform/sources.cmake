@@ -11,7 +11,17 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/secondticker.cpp platform/secondticker.h
     platform/systemclock.cpp platform/systemclock.h
     platform/systempoweroff.cpp platform/systempoweroff.h
+    platform/systemsleepinhibitor.h
+    platform/systemwaketimer.h
 )
+# The wake timer and the lock against sleep, one file per platform.
+if(WIN32)
+    list(APPEND TOCKARO_PLATFORM_SOURCES
+        platform/systemsleepinhibitor_win.cpp platform/systemwaketimer_win.cpp)
+else()
+    list(APPEND TOCKARO_PLATFORM_SOURCES
+        platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
+endif()
 # The media module: Qt Multimedia behind the media engine interface. It is
 # built apart from the libraries, so the pure helpers it needs are compiled
 # into it rather than taken from the program.

@@ -7,6 +7,8 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgstreamer1.0-dev lame)
+# setcap, for an install that lets alarms wake the computer (run.sh --wake).
+build+=(libcap2-bin)
 # Qt Multimedia plays through GStreamer: WMA needs ugly and libav, MIDI needs
 # bad (with its General MIDI soundfont), FLV and MPEG-4 video need libav.
 playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
