@@ -12,6 +12,8 @@
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
 #include "platform/systemclock.h"
+#include "platform/systemsleepinhibitor.h"
+#include "platform/systemwaketimer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,8 +58,11 @@ int main(int argc, char *argv[])
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
     NoPowerOff powerOff;
+    SystemWakeTimer wake;
+    SystemSleepInhibitor sleepInhibitor;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff});
+                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff, wake,
+                  sleepInhibitor});
     if (!bas.startprogram() || programEnd.ended())
         return 1;
     bas.playfile(sound, 0, false, 0, true);
