@@ -39,6 +39,15 @@ public:
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
 
+    // A notification area appeared or went away after start: the icon follows
+    // it, and the clock shows whenever there is no icon to bring it back.
+    void setTrayAvailable(bool available);
+    // Another start of the program: the user is looking for the clock.
+    void showOnRequest();
+    // Ends the program as Exit does, for a request from outside (a signal, the
+    // session's end); a ringing alarm falls silent first.
+    void endOnRequest();
+
     BigCFormState state;
 
     LedClock *display() const { return m_display; }
@@ -58,6 +67,7 @@ private:
     // The tray icon's mouse message, in the platform's numbering.
     void trayMessage(int mouseMessage);
     void addTrayIcon();
+    void showTrayIcon();
     void removeTrayIcon();
     void setHideshowCaption(const QString &caption);
     void showClock();
@@ -83,6 +93,8 @@ private:
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
 
+    // Hidden by the settings, but shown because no tray icon could bring it back.
+    bool m_shownForLackOfTray = false;
     bool m_dragging = false;
     QPoint m_grab; // twips on the pressed control
 };

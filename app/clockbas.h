@@ -95,6 +95,9 @@ private:
     // Reads conf into the settings, the clock's state and the options dialog.
     void loadmainoptions();
     void deleteAlarm(int slot) override;
+    // Writes or removes the autostart entry when the options dialog's box
+    // differs from it; a failure is told to the user.
+    void applyAutostart(bool on);
 
     Seams m_seams;
     const ProgramFiles m_files;

@@ -1,5 +1,6 @@
 list(APPEND TOCKARO_CORE_SOURCES
     app/clocktext.cpp app/clocktext.h
+    app/commandline.cpp app/commandline.h
     app/dragsnap.cpp app/dragsnap.h
     app/programfiles.cpp app/programfiles.h
     app/traymessage.cpp app/traymessage.h

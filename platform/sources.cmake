@@ -2,13 +2,17 @@
 # folder lock, the end of the event loop, the file writer, the dialogs and the
 # loader of the media module.
 list(APPEND TOCKARO_PLATFORM_SOURCES
+    platform/autostart.cpp platform/autostart.h
+    platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
+    platform/showrequests.cpp platform/showrequests.h
     platform/systemclock.cpp platform/systemclock.h
+    platform/traywatch.cpp platform/traywatch.h
 )
 # The media module: Qt Multimedia behind the media engine interface. It is
 # built apart from the libraries, so the pure helpers it needs are compiled
