@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# What an install puts on the desktop validates (menu entry, metainfo, icons at
-# every size), and uninstalling removes exactly what installing wrote: a
-# program folder holding the user's conf and als is left as it was, for a
-# prefix in the home folder (entry in the XDG data folder) and outside it.
+# What an install puts on the desktop validates, and the uninstall leaves a
+# program folder holding the user's conf and als as it was, for a prefix in
+# the home folder (entries in the XDG data folder) and outside it.
 #
 # usage: desktop-install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -13,7 +12,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 id=example.tockaro.Tockaro
-# Every folder and every file with its contents, under $1.
 snapshot() { (cd "$1" && find . -type d | LC_ALL=C sort && find . -type f -exec md5sum {} + | LC_ALL=C sort); }
 
 export HOME=$work/home
@@ -27,7 +25,6 @@ for folder in "$work/opt/my \$clock" "$HOME/my \$clock"; do
     printf 'False\r\n\r\n0\r\n0\r\n0\r\n' >"$folder/conf"
     printf 'my alarms\r\n' >"$folder/als"
     before=$(snapshot "$work")
-
     cmake --install "$build" --prefix "$folder" >/dev/null
     entry=$data/applications/$id.desktop
     desktop-file-validate "$entry" || fail "the menu entry does not validate"
@@ -36,11 +33,8 @@ for folder in "$work/opt/my \$clock" "$HOME/my \$clock"; do
     appstreamcli validate --no-net "$data/metainfo/$id.metainfo.xml" >/dev/null ||
         fail "the metainfo does not validate"
     for size in 16 22 24 32 48 64 128 256; do
-        [ "$(identify -format %wx%h "$data/icons/hicolor/${size}x$size/apps/tockaro.png")" = "${size}x$size" ] ||
-            fail "no $size pixel icon"
+        [ "$(identify -format %w "$data/icons/hicolor/${size}x$size/apps/tockaro.png")" = "$size" ] || fail "$size px icon"
     done
-    grep -q 'my alarms' "$folder/als" || fail "install replaced als"
-
     cmake -D "MANIFEST=$build/install_manifest.txt" -P "$source_dir/cmake/uninstall.cmake" >/dev/null
     # The data folder's own folders (.local/share) may stay; no file may.
     [ -z "$(find "$HOME/.local" -type f 2>/dev/null)" ] || fail "uninstall left files in $HOME/.local"

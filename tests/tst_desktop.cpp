@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,8 +29,6 @@ void TestDesktop::commandLine_data()
         << QStringList{"-platform", "xcb", "--sync"} << CommandLineAction::Run;
     QTest::newRow("an unknown option") << QStringList{"--bogus"} << CommandLineAction::UsageError;
     QTest::newRow("a stray word") << QStringList{"alarm"} << CommandLineAction::UsageError;
-    QTest::newRow("Qt's option without its value")
-        << QStringList{"-platform"} << CommandLineAction::UsageError;
 }
 
 void TestDesktop::commandLine()
@@ -43,22 +40,17 @@ void TestDesktop::commandLine()
 
 void TestDesktop::autostart_data()
 {
-    QTest::addColumn<bool>("before");
     QTest::addColumn<bool>("on");
     QTest::addColumn<bool>("blocked"); // the autostart folder cannot be made
-    QTest::addColumn<bool>("after");
-    QTest::newRow("ticking writes the entry") << false << true << false << true;
-    QTest::newRow("ticking again keeps it") << true << true << false << true;
-    QTest::newRow("unticking removes it") << true << false << false << false;
-    QTest::newRow("a folder that cannot be made is a failure") << false << true << true << false;
+    QTest::newRow("ticking writes the entry") << true << false;
+    QTest::newRow("unticking removes it") << false << false;
+    QTest::newRow("a folder that cannot be made is a failure") << true << true;
 }
 
 void TestDesktop::autostart()
 {
-    QFETCH(bool, before);
     QFETCH(bool, on);
     QFETCH(bool, blocked);
-    QFETCH(bool, after);
     QTemporaryDir config;
     QTemporaryDir programs;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -71,22 +63,19 @@ void TestDesktop::autostart()
     }
     const AutostartEntry entry(folder);
     QVERIFY(entry.path().startsWith(config.filePath(QStringLiteral("autostart/"))));
-    QVERIFY(entry.set(before).ok());
+    QVERIFY(entry.set(!on).ok());
 
-    const Result result = entry.set(on);
-    QCOMPARE(result.ok(), !blocked);
-    QCOMPARE(entry.exists(), after);
-    if (!after)
+    QCOMPARE(entry.set(on).ok(), !blocked);
+    QCOMPARE(entry.exists(), on && !blocked);
+    if (!entry.exists())
         return;
     QFile file(entry.path());
     QVERIFY(file.open(QIODevice::ReadOnly));
+    // Exec quotes the path: its $ escaped, and the escape's backslash too.
     const QString exec = QStringLiteral("\nExec=\"") + programs.path() +
                          QStringLiteral("/my clock\\\\$/tockaro\"\n");
     QVERIFY2(QString::fromUtf8(file.readAll()).contains(exec), qPrintable(exec));
-    const QString validator =
-        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (!validator.isEmpty())
-        QCOMPARE(QProcess::execute(validator, {entry.path()}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("desktop-file-validate"), {entry.path()}), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDesktop)
