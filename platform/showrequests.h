@@ -3,12 +3,13 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // A second start of the program in the same folder asks the running copy to
-// show its clock (users start a program again to find it). The message goes
-// through a local socket in the abstract namespace, named after the folder, so
-// a crash leaves no socket file; the lock file still decides which copy runs.
+// show its clock (users start a program again to find it). The request is a
+// connection to a local socket in Linux's abstract namespace, named after the
+// folder: a crash leaves no socket file, and no network library is loaded for
+// it. The lock file still decides which copy runs. Elsewhere it does nothing.
 class ShowRequests final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowRequests)
@@ -22,7 +23,8 @@ Q_SIGNALS:
     void showRequested();
 
 private:
-    QLocalServer *m_server = nullptr;
+    int m_socket = -1;
+    QSocketNotifier *m_notifier = nullptr;
 };
 
 // Asks the copy that runs from this folder to show its clock; does nothing when
