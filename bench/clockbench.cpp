@@ -122,9 +122,6 @@ long residentKb(pid_t pid)
     return -1;
 }
 
-// CPU time of every thread of the process, from the scheduler's own nanosecond
-// accounting: the tick-sampled figures of /proc/PID/stat are too coarse for the
-// few milliseconds an idle clock spends.
 // Times any thread of the process was put on a CPU: its wake-ups.
 long wakeups(pid_t pid)
 {
@@ -141,6 +138,9 @@ long wakeups(pid_t pid)
     return total;
 }
 
+// CPU time of every thread of the process, from the scheduler's own nanosecond
+// accounting: the tick-sampled figures of /proc/PID/stat are too coarse for the
+// few milliseconds an idle clock spends.
 double cpuMs(pid_t pid)
 {
     double total = 0;
