@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,9 @@ struct AlarmRecord {
     bool snoozed = false; // not stored in the file
     qint16 playMedia = 0;
     qint16 soundIndex = 0;
+    // Not stored in the file: the local date and time its schedule last rang
+    // at, held as UTC fields so that a repeated hour compares equal to the first.
+    QDateTime scheduleRang = {};
 
     friend bool operator==(const AlarmRecord &, const AlarmRecord &) = default;
 };

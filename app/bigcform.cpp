@@ -65,7 +65,8 @@ void drawOutline(QPainter &painter, const QRectF &twips, const QPen &pen)
 } // namespace
 
 BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_bas(bas)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_bas(bas),
+      m_scan(QLocale()), m_alarm(bas, state)
 {
     setWindowTitle(QStringLiteral("Tockaro"));
     QIcon icon;
@@ -91,6 +92,15 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     buildMenu();
 
     connect(&m_bas.ticks(), &TickSource::tick, this, &BigCForm::Timer1_Timer);
+    m_scanHooks.alarmInProgress = [this] {
+        return state.alarmwin;
+    };
+    m_scanHooks.startAlarm = [this](int slot) {
+        startalm(slot);
+    };
+    m_scanHooks.fullHour = [this] {
+        hourlyChime();
+    };
 
     Sizing(state.adjustsize);
 }
@@ -335,21 +345,38 @@ void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
-    hourlyChime(now.time());
+    m_scan.tick(now, m_bas.alarmSlots(), state.snnhin, m_scanHooks);
+    m_alarm.checkFadeOut(now);
     refreshDateLine(now.date());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
 }
 
-void BigCForm::hourlyChime(QTime now)
+void BigCForm::hourlyChime()
 {
     // The settings follow the options dialog as it changes, so a change there
-    // counts at once, OK or not. alarmON stays set until the player closes, so
-    // a tick that sees second 0 again (the clock was set back) chimes no more.
+    // counts at once, OK or not. A chime still playing is not started again.
     const Settings &settings = m_bas.settings();
-    if (!settings.chimesOn || state.alarmON || now.minute() != 0 || now.second() != 0)
+    if (!settings.chimesOn || state.alarmON)
         return;
     state.alarmON = true;
     m_bas.playfile(settings.chimeFile, 0, false, 0, false);
+}
+
+void BigCForm::startalm(int slot)
+{
+    m_alarm.startalm(slot);
+}
+
+void BigCForm::playerClosed()
+{
+    state.alarmON = false;
+    state.alaringnow = false;
+    m_alarm.playerClosed();
+}
+
+void BigCForm::alarmDeleted(int slot)
+{
+    m_alarm.alarmDeleted(slot);
 }
 
 // The date line is refreshed by the clock tick rather than by a timer of its

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/alarminprogress.h"
+#include "app/alarmscan.h"
 #include "app/bigcformstate.h"
 #include "app/windowsizing.h"
 
@@ -39,6 +41,15 @@ public:
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
 
+    // Starts the alarm in `slot` (see AlarmInProgress).
+    void startalm(int slot);
+    // The player has closed: no chime or playlist item plays any more.
+    void playerClosed();
+    // The alarm in `slot` has left the table and the alarms after it moved up.
+    void alarmDeleted(int slot);
+    // Null until the first alarm.
+    alarmwind *alarmWindow() const { return m_alarm.window(); }
+
     // A notification area appeared or went away after start: the icon follows
     // it, and the clock shows whenever there is no icon to bring it back.
     void setTrayAvailable(bool available);
@@ -77,7 +88,7 @@ private:
     void exitClick();
 
     void Timer1_Timer();
-    void hourlyChime(QTime now);
+    void hourlyChime();
     void refreshDateLine(QDate today);
 
     void pointerDown(int button, double x, double y);
@@ -92,6 +103,9 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
+    AlarmScan m_scan;
+    AlarmScan::Hooks m_scanHooks;
+    AlarmInProgress m_alarm;
 
     // Hidden by the settings, but shown because no tray icon could bring it back.
     bool m_shownForLackOfTray = false;

@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 
 // A settings file is five short lines; anything beyond this is not one.
@@ -116,13 +118,9 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
         return;
     if (!m_dshow) {
         m_dshow = std::make_unique<frmdshow>(m_seams.mediaEngines);
-        BigCFormState &state = m_form->state;
-        QObject::connect(m_dshow.get(), &frmdshow::closed, m_form.get(), [&state] {
-            state.alarmON = false;
-            state.alaringnow = false;
-        });
+        QObject::connect(m_dshow.get(), &frmdshow::closed, m_form.get(), &BigCForm::playerClosed);
         QObject::connect(m_dshow.get(), &frmdshow::fadedOut, m_form.get(),
-                         [&state] { state.alarmwin = false; });
+                         [this] { m_form->state.alarmwin = false; });
     }
     m_dshow->play(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
 }
@@ -169,9 +167,21 @@ bool ClockBas::savealarms()
 
 void ClockBas::deleteAlarm(int slot)
 {
-    m_alarms[slot].inUse = false;
-    savealarms();
-    loadalarms();
+    // The alarms after it move up in memory rather than being read back from
+    // the file, so they keep their snooze marks and what they have rung; a
+    // save that fails puts the alarm back, as the file still holds it.
+    const AlarmSlots before = m_alarms;
+    std::move(m_alarms.begin() + slot + 1, m_alarms.begin() + m_alarmCount + 1,
+              m_alarms.begin() + slot);
+    m_alarms[m_alarmCount] = AlarmRecord();
+    --m_alarmCount;
+    if (!savealarms()) {
+        m_alarms = before;
+        ++m_alarmCount;
+        return;
+    }
+    if (m_form)
+        m_form->alarmDeleted(slot);
 }
 
 frmalarms &ClockBas::alarmList()

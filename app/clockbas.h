@@ -14,6 +14,7 @@ class Clock;
 class Dialogs;
 class InstanceGuard;
 class MediaEngineFactory;
+class PowerOff;
 class ProgramEnd;
 class TickSource;
 class frmalarms;
@@ -32,6 +33,8 @@ struct Seams {
     bool trayAvailable;
     // Makes the player's engine for each file it opens.
     MediaEngineFactory &mediaEngines;
+    // Turns the computer off for an alarm with the sleep option.
+    PowerOff &powerOff;
 };
 
 // The program's shared module: start-up, the file paths, the settings, the
@@ -70,6 +73,9 @@ public:
     bool savealarms();
 
     const AlarmSlots &alarms() const override { return m_alarms; }
+    // The table as the clock and the alarm in progress change it: snooze marks
+    // and what has rung.
+    AlarmSlots &alarmSlots() { return m_alarms; }
     int alarmCount() const override { return m_alarmCount; }
 
     // The settings in effect: what the options dialog shows.
@@ -87,6 +93,7 @@ public:
     const Clock &clock() const { return m_seams.clock; }
     TickSource &ticks() { return m_seams.ticks; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
+    PowerOff &powerOff() { return m_seams.powerOff; }
     bool trayAvailable() const { return m_seams.trayAvailable; }
 
     bool editorOpen = false;

@@ -9,6 +9,7 @@
 #include "platform/secondticker.h"
 #include "platform/showrequests.h"
 #include "platform/systemclock.h"
+#include "platform/systempoweroff.h"
 #include "platform/traywatch.h"
 
 #include <QApplication>
@@ -69,9 +70,10 @@ int main(int argc, char *argv[])
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
+    SystemPowerOff powerOff;
     TrayWatch trayWatch;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  trayWatch.available(), mediaEngines});
+                  trayWatch.available(), mediaEngines, powerOff});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;

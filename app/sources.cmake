@@ -1,4 +1,5 @@
 list(APPEND TOCKARO_CORE_SOURCES
+    app/alarmscan.cpp app/alarmscan.h
     app/clocktext.cpp app/clocktext.h
     app/commandline.cpp app/commandline.h
     app/dragsnap.cpp app/dragsnap.h
@@ -7,6 +8,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     app/windowsizing.cpp app/windowsizing.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
+    app/alarminprogress.cpp app/alarminprogress.h
     app/bigcform.cpp app/bigcform.h
     app/bigcformstate.h
     app/clockbas.cpp app/clockbas.h

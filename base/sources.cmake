@@ -5,6 +5,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     base/dialogs.h
     base/instanceguard.h
     base/logging.cpp base/logging.h
+    base/poweroff.h
     base/programend.h
     base/result.h
     base/rounding.cpp base/rounding.h

@@ -4,12 +4,15 @@
 
 #include "alarms/alarmtable.h"
 #include "alarms/frmalarms.h"
-#include "app/clock.h"
 #include "app/clockbas.h"
-#include "app/dialogs.h"
-#include "app/instanceguard.h"
-#include "app/programend.h"
-#include "playback/mediamodule.h"
+#include "base/poweroff.h"
+#include "platform/eventloopend.h"
+#include "platform/files.h"
+#include "platform/folderlock.h"
+#include "platform/mediamodule.h"
+#include "platform/qtdialogs.h"
+#include "platform/secondticker.h"
+#include "platform/systemclock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +24,12 @@
 #include <vector>
 
 namespace {
+
+// A benchmark never turns the machine off.
+class NoPowerOff final : public PowerOff {
+public:
+    Result powerOff() override { return Result::failure(QStringLiteral("not in a benchmark")); }
+};
 
 constexpr int kRounds = 200;
 
@@ -71,27 +80,29 @@ int main(int argc, char *argv[])
 
     QTemporaryDir folder;
     SystemClock clock;
+    SecondTicker ticks;
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(folder.path());
     // Nothing plays here, so the media module is never looked for.
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(folder.path()));
-    ClockBas bas({clock, dialogs, programEnd, instanceGuard, folder.path(), false, mediaEngines});
-    bas.alarmFilePath = folder.filePath(QStringLiteral("als"));
+    NoPowerOff powerOff;
+    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, folder.path(), false,
+                  mediaEngines, powerOff});
+    AlarmSlots alarms{};
     for (int slot = 1; slot <= kMaxAlarms; ++slot)
-        bas.alarms[slot] = sampleAlarm(slot);
-    bas.alarmCount = kMaxAlarms;
-    frmalarms &list = bas.alarmList();
-
-    if (!bas.savealarms())
+        alarms[slot] = sampleAlarm(slot);
+    const QLocale locale;
+    const QByteArray bytes = alarmFileBytes(alarms, locale);
+    if (!saveFileAtomically(bas.files().alarmFilePath, bytes).ok())
         return 1;
     std::printf("als with %d alarms: %lld bytes\n", kMaxAlarms,
-                static_cast<long long>(QFileInfo(bas.alarmFilePath).size()));
+                static_cast<long long>(bytes.size()));
+    bas.loadalarms();
+    frmalarms &list = bas.alarmList();
 
-    const QLocale locale;
-    const QByteArray bytes = alarmFileBytes(bas.alarms, locale);
     report("read 300 lines (no file, no list)", [&] { readAlarmLines(bytes, locale, 2026); });
-    report("write 300 lines (no file)", [&] { alarmFileBytes(bas.alarms, locale); });
+    report("write 300 lines (no file)", [&] { alarmFileBytes(bas.alarms(), locale); });
     report("loadalarms + listalarms (start-up)", [&] {
         bas.loadalarms();
         list.listalarms();

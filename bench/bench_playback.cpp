@@ -10,14 +10,15 @@
 //   QT_QPA_PLATFORM=offscreen GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX
 //   bench_playback [SOUNDS_DIR [PROGRAM_FOLDER]]
 
-#include "app/bigcform.h"
-#include "app/clock.h"
 #include "app/clockbas.h"
-#include "app/dialogs.h"
-#include "app/instanceguard.h"
-#include "app/programend.h"
+#include "base/dialogs.h"
+#include "base/poweroff.h"
+#include "platform/eventloopend.h"
+#include "platform/folderlock.h"
+#include "platform/mediamodule.h"
+#include "platform/secondticker.h"
+#include "platform/systemclock.h"
 #include "playback/frmdshow.h"
-#include "playback/mediamodule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,6 +36,12 @@
 #include <utility>
 
 namespace {
+
+// A benchmark never turns the machine off.
+class NoPowerOff final : public PowerOff {
+public:
+    Result powerOff() override { return Result::failure(QStringLiteral("not in a benchmark")); }
+};
 
 class PrintedDialogs final : public Dialogs {
 public:
@@ -208,11 +215,13 @@ int run(const QString &soundsDir, const QString &modulePath)
     conf.close();
 
     SystemClock clock;
+    SecondTicker ticks;
     PrintedDialogs dialogs;
     EventLoopEnd end;
     FolderLockGuard guard(folder.path());
     WatchedEngines engines(modulePath);
-    ClockBas bas({clock, dialogs, end, guard, folder.path(), false, engines});
+    NoPowerOff powerOff;
+    ClockBas bas({clock, ticks, dialogs, end, guard, folder.path(), false, engines, powerOff});
     if (!bas.startprogram())
         return 1;
 
@@ -254,7 +263,8 @@ int run(const QString &soundsDir, const QString &modulePath)
             std::printf("play %d did not end\n", play + 1);
             return 1;
         }
-        player.Timer2_Timer();
+        // The end check, without waiting for its timer.
+        QMetaObject::invokeMethod(player.findChild<QTimer *>(QStringLiteral("Timer2")), "timeout");
         if (player.isLoaded()) {
             std::printf("play %d: the end check did not close the player\n", play + 1);
             return 1;

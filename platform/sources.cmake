@@ -12,6 +12,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/secondticker.cpp platform/secondticker.h
     platform/showrequests.cpp platform/showrequests.h
     platform/systemclock.cpp platform/systemclock.h
+    platform/systempoweroff.cpp platform/systempoweroff.h
     platform/traywatch.cpp platform/traywatch.h
 )
 # The media module: Qt Multimedia behind the media engine interface. It is

@@ -1,5 +1,6 @@
 #include "playback/frmdshow.h"
 
+#include "base/logging.h"
 #include "base/topmost.h"
 #include "base/twips.h"
 #include "playback/playerlogic.h"
@@ -53,8 +54,10 @@ QIcon pauseImage()
 } // namespace
 
 frmdshow::frmdshow(MediaEngineFactory &engines, QWidget *parent)
-    : QWidget(parent,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    // Topmost from the start: a shown window that gets the flag is made anew
+    // by Qt, and a video playing in it would stay black.
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       m_engines(engines), m_timer2(this), m_timer3(this), m_timer4(this)
 {
     setObjectName(QStringLiteral("frmdshow"));
@@ -147,6 +150,7 @@ void frmdshow::mnuopen_Click()
     m_engine.reset();
     m_engine = m_engines.create(*m_picVideoWindow);
     m_engine->setListener(this);
+    qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
     m_engine->open(m_request.file);
     m_engine->setVolume(PlayerLogic::openVolume(m_request.volume, m_fadein));
     durationChanged(m_engine->duration());
@@ -209,6 +213,11 @@ void frmdshow::Timer2_Timer()
         m_engine->seek(0);
         break;
     case PlayerLogic::EndAction::Close:
+        // A file that cannot be played is not retried, repeat or not: a
+        // hidden player would go on in silence for as long as the alarm lasts.
+        if (m_engine->status() == PlayerLogic::MediaStatus::Failed)
+            qCWarning(lcPlayback).noquote()
+                << "cannot play" << m_request.file << "-" << m_engine->errorString();
         close();
         return;
     }

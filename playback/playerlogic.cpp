@@ -45,6 +45,8 @@ PlayerLogic::EndAction PlayerLogic::endCheck(MediaStatus status, qint64 duration
         status == MediaStatus::Ended || status == MediaStatus::Failed || durationMs > 0;
     if (!lengthKnown)
         return EndAction::None;
+    if (status == MediaStatus::Failed)
+        return EndAction::Close;
     if (txtlength - wholeSeconds(positionMs) >= 1)
         return EndAction::None;
     return bloop ? EndAction::Restart : EndAction::Close;

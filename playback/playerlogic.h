@@ -43,8 +43,9 @@ FadeStepResult fadeTick(int volume, int fadein, bool fadeout);
 enum class EndAction { None, Restart, Close };
 
 // The end check: with less than a second left a repeated file restarts and
-// any other closes the player. While the engine is still reading the file and
-// has no length yet nothing is decided, since the remaining time is unknown.
+// any other closes the player; a file that cannot be played closes it too,
+// repeated or not. While the engine is still reading the file and has no
+// length yet nothing is decided, since the remaining time is unknown.
 EndAction endCheck(MediaStatus status, qint64 durationMs, int txtlength, qint64 positionMs,
                    bool bloop);
 

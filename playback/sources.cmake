@@ -8,5 +8,6 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/volume.cpp playback/volume.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
+    playback/alarmwind.cpp playback/alarmwind.h
     playback/frmdshow.cpp playback/frmdshow.h
 )

@@ -1,7 +1,4 @@
 // A library that loads like the media module but lacks its entry point.
-
-int tockaroNotAMediaModule();
-
 int tockaroNotAMediaModule()
 {
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/alarmrecord.h"
 #include "playback/mediaengine.h"
 
 #include <QList>
@@ -7,110 +8,63 @@
 #include <algorithm>
 #include <deque>
 
-// What the player asked of one engine, and whether the engine is still
-// alive. The factory keeps it, so a test can read it after the player has
-// let the engine go.
-struct EngineRequests {
+// One file on a scripted engine: what the player asked of it, and what the
+// test makes it report. Kept by the factory after the engine goes.
+struct EngineScript {
+    static constexpr qint64 kDuration = 10'000;
     QString opened;
-    bool running = false;
     QList<int> volumes;
     QList<qint64> seeks;
+    qint64 position = 0;
+    MediaEngine::MediaStatus status = MediaEngine::MediaStatus::Ready;
     bool alive = true;
+    void reachEnd() { position = kDuration, status = MediaEngine::MediaStatus::Ended; }
 };
 
-// An engine whose readings the test sets.
 class ScriptedEngine final : public MediaEngine {
 public:
-    explicit ScriptedEngine(EngineRequests &requests) : m_requests(requests) {}
-    ~ScriptedEngine() override { m_requests.alive = false; }
+    explicit ScriptedEngine(EngineScript &script) : m_script(script) {}
+    ~ScriptedEngine() override { m_script.alive = false; }
 
-    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
-    void open(const QString &file) override { m_requests.opened = file; }
-    void run() override { m_requests.running = true; }
-    void pause() override { m_requests.running = false; }
-    void setVolume(int centibels) override
-    {
-        m_volume = centibels;
-        m_requests.volumes.append(centibels);
-    }
-    int volume() const override { return m_volume; }
-    qint64 duration() const override { return m_duration; }
-    qint64 position() const override { return m_position; }
+    void setListener(MediaEngineListener *) override {}
+    void open(const QString &file) override { m_script.opened = file; }
+    void run() override {}
+    void pause() override {}
+    void setVolume(int centibels) override { m_script.volumes.append(centibels); }
+    int volume() const override { return m_script.volumes.value(m_script.volumes.size() - 1); }
+    qint64 duration() const override { return EngineScript::kDuration; }
+    qint64 position() const override { return m_script.position; }
     void seek(qint64 ms) override
     {
-        m_requests.seeks.append(ms);
-        m_position = ms;
-        if (m_status == MediaStatus::Ended && m_requests.running)
-            setStatus(MediaStatus::Ready);
+        m_script.seeks.append(m_script.position = ms);
+        m_script.status = MediaStatus::Ready;
     }
-    MediaStatus status() const override { return m_status; }
-    QString errorString() const override { return m_error; }
-
-    // The engine has read the file.
-    void loaded(qint64 durationMs)
-    {
-        m_duration = durationMs;
-        if (m_listener)
-            m_listener->durationChanged(durationMs);
-        setStatus(MediaStatus::Ready);
-    }
-    void playTo(qint64 ms) { m_position = ms; }
-    void reachEnd()
-    {
-        m_position = m_duration;
-        setStatus(MediaStatus::Ended);
-    }
-    void fail(const QString &error)
-    {
-        m_error = error;
-        setStatus(MediaStatus::Failed);
-    }
+    MediaStatus status() const override { return m_script.status; }
+    QString errorString() const override { return {}; }
 
 private:
-    void setStatus(MediaStatus status)
-    {
-        m_status = status;
-        if (m_listener)
-            m_listener->statusChanged(status);
-    }
-
-    EngineRequests &m_requests;
-    MediaEngineListener *m_listener = nullptr;
-    int m_volume = 0;
-    qint64 m_duration = 0;
-    qint64 m_position = 0;
-    MediaStatus m_status = MediaStatus::Loading;
-    QString m_error;
+    EngineScript &m_script;
 };
 
-// Hands out scripted engines and keeps the requests of each, to show which
-// are still alive.
-class ScriptedEngineFactory final : public MediaEngineFactory {
-public:
+struct ScriptedEngineFactory final : MediaEngineFactory {
     std::unique_ptr<MediaEngine> create(QWidget &) override
     {
-        requests.emplace_back();
-        auto engine = std::make_unique<ScriptedEngine>(requests.back());
-        m_last = engine.get();
-        return engine;
+        return std::make_unique<ScriptedEngine>(scripts.emplace_back());
     }
-
-    const EngineRequests &lastRequests() const { return requests.back(); }
-
-    // The newest engine, null once the player has let it go.
-    ScriptedEngine *last() const
-    {
-        return requests.empty() || !requests.back().alive ? nullptr : m_last;
-    }
-    int made() const { return int(requests.size()); }
     int alive() const
     {
-        return int(std::count_if(requests.begin(), requests.end(),
-                                 [](const EngineRequests &r) { return r.alive; }));
+        return int(std::count_if(scripts.begin(), scripts.end(), [](auto &s) { return s.alive; }));
     }
-
-    std::deque<EngineRequests> requests; // a deque keeps each in place as more come
-
-private:
-    ScriptedEngine *m_last = nullptr;
+    std::deque<EngineScript> scripts; // a deque keeps each in place as more come
 };
+
+// An alarm file line: a daily alarm with this message at this time.
+inline QByteArray alarmLine(const QString &message, const QString &time)
+{
+    AlarmRecord record;
+    record.message = message;
+    record.frequency = AlarmFrequency::Daily;
+    record.timeText = time;
+    record.alarmDate = QDate(2026, 12, 7);
+    return formatAlarmLine(record, QLocale()).toLocal8Bit() + "\r\n";
+}

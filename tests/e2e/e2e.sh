@@ -12,6 +12,7 @@ folder=$work/folder
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 pids=()
+faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
 
 cleanup() {
     local pid
@@ -74,9 +75,13 @@ visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l;
 # The popup menu is one more visible window of the program than before the click.
 menu_open() { [ "$(visible_windows "$1")" -gt "$2" ]; }
 
+# With FAKE_START set, the program's clock starts at that local time and runs on.
 start_program() {
-    local name=$1
+    local name=$1 preload=
+    [ -n "${FAKE_START:-}" ] && preload=$faketime_lib
     QT_QPA_PLATFORM=xcb QT_MEDIA_BACKEND=gstreamer QT_LOGGING_RULES='tockaro.*.info=true' \
+        GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX LD_PRELOAD=$preload \
+        FAKETIME=${FAKE_START:+@$FAKE_START} DONT_FAKE_MONOTONIC=1 \
         "$folder/tockaro" >"$work/$name.log" 2>&1 &
     pids+=($!)
     last_pid=$!
@@ -202,16 +207,21 @@ kill "$hidden"
 wait_for "the program to end" 5 ended "$hidden"
 
 step "Alarms from the tray menu lists the three alarms of als; Delete leaves two lines"
+# alarm_line FREQUENCY MESSAGE TIME [SNOOZE [SLEEP [PLAYLIST]]]: weekdays, sound Bells
 alarm_line() {
-    printf '2026-12-24[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]%s[1*1]%s[1*1][1*1]0[1*1]15' "$1" "$2"
-    printf '[1*1]%s[1*1]0[1*1]0[1*1]3\r\n' "$3"
+    local media=0
+    [ -n "${6:-}" ] && media=1
+    printf '2026-12-24[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]%s[1*1]%s[1*1]%s[1*1]%s' \
+        "$1" "$2" "${6:-}" "${5:-0}"
+    printf '[1*1]%s[1*1]%s[1*1]0[1*1]%s[1*1]3\r\n' "${4:-15}" "$3" "$media"
 }
 {
     alarm_line 2 "Wake up" 07:30:00
     alarm_line 1 Stretch 07:05:30
     alarm_line 5 Presents 08:00:00
 } >"$folder/als"
-start_program alarms
+# At noon none of them is due while the list is worked.
+FAKE_START='2026-12-07 12:00:00' start_program alarms
 alarms=$last_pid
 wait_for "the tray icon" 10 tray_present
 read -r tray_x tray_y < <(tray_center "$(tray_icon)")
@@ -232,6 +242,70 @@ grep -q Stretch "$folder/als" && grep -q Presents "$folder/als" || fail "the wro
 grep -q "Wake up" "$folder/als" && fail "the deleted alarm is still in als"
 kill "$alarms"
 wait_for "the program to end" 5 ended "$alarms"
+
+alarm_window() { xdotool search --onlyvisible --name '^Alarm$' | head -n 1; }
+alarm_shown() { [ -n "$(alarm_window)" ]; }
+alarm_gone() { [ -z "$(alarm_window)" ]; }
+# Presses a button of the alarm window, given in twips as the window lays it out.
+press_alarm_button() {
+    eval "$(xdotool getwindowgeometry --shell "$(alarm_window)")"
+    xdotool mousemove $((X + ($1 + 667) / 15)) $((Y + 5467 / 15)) click 1
+}
+
+step "a daily alarm rings in its second with its sound; Snooze, and it rings again a minute on"
+printf 'True\r\n\r\n0\r\n1\r\n0\r\n' >"$folder/conf"
+{
+    alarm_line 2 "Wake up" 06:59:54 1
+    alarm_line 2 "Stopped" 07:00:10
+} >"$folder/als"
+FAKE_START='2026-12-07 06:59:50' start_program ringing
+ringing=$last_pid
+wait_for "the alarm window" 10 alarm_shown
+wait_for "the built-in sound" 5 logged ringing "playing $folder/Sounds/bells.wav"
+press_alarm_button 4080
+wait_for "the window to close" 5 alarm_gone
+wait_for "the snoozed alarm again" 10 alarm_shown
+press_alarm_button 5760
+wait_for "the window to close" 5 alarm_gone
+
+step "a process stopped across the due second still rings when it goes on"
+kill -STOP "$ringing"
+sleep 12
+kill -CONT "$ringing"
+wait_for "the missed alarm" 5 alarm_shown
+[ "$(grep -c 'alarm started' "$work/ringing.log")" -eq 3 ] || fail "three starts expected"
+kill "$ringing"
+wait_for "the program to end" 5 ended "$ringing"
+
+step "a sleep alarm turns the computer off through the power-off command on PATH"
+mkdir -p "$work/bin"
+printf '#!/bin/sh\necho "$@" >"%s"\n' "$work/poweroff.args" >"$work/bin/systemctl"
+chmod +x "$work/bin/systemctl"
+alarm_line 2 "Sleep" 06:59:53 15 1 >"$folder/als"
+PATH="$work/bin:$PATH" FAKE_START='2026-12-07 06:59:50' start_program sleeping
+sleeping=$last_pid
+wait_for "the alarm window" 10 alarm_shown
+wait_for "the power-off command" 5 test -s "$work/poweroff.args"
+[ "$(cat "$work/poweroff.args")" = poweroff ] || fail "power-off arguments: $(cat "$work/poweroff.args")"
+kill "$sleeping"
+wait_for "the program to end" 5 ended "$sleeping"
+
+step "a video in a playlist shows its picture from the first play"
+# On the real clock: under libfaketime the video sink's wait for the window gives up.
+alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/clip.avi[2*2]" \
+    >"$folder/als"
+start_program video
+video=$last_pid
+player_window() { xdotool search --onlyvisible --name '^Play$' | head -n 1; }
+picture_shown() {
+    local id
+    id=$(player_window)
+    [ -n "$id" ] && [ "$(import -window "$id" -crop 400x300+50+50 -colorspace gray \
+        -format '%[fx:maxima>0.3]' info:)" = 1 ]
+}
+wait_for "the video's picture" 10 picture_shown
+kill "$video"
+wait_for "the program to end" 5 ended "$video"
 
 step "--version answers without a display; an unknown option is an error"
 [ "$(env -u DISPLAY "$folder/tockaro" --version)" = "Tockaro 0.1.0" ] || fail "--version"

@@ -1,0 +1,71 @@
+#include "playback/alarmwind.h"
+
+#include "base/twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+template <typename Control>
+Control *place(Control *control, const char *name, double left, double top, double width,
+               double height)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(twipsToPixels(QRectF(left, top, width, height)).toRect());
+    return control;
+}
+
+} // namespace
+
+// Topmost from the start: setting the flag on a shown window makes Qt create
+// the window anew.
+alarmwind::alarmwind(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("alarmwind"));
+    setWindowTitle(QStringLiteral("Alarm"));
+    setFixedSize(twipsToPixels(QRectF(0, 0, 7245, 5700)).toRect().size());
+
+    m_lbltime = place(new QLabel(this), "lbltime", 1920, 360, 3255, 1095);
+    QFont big = m_lbltime->font();
+    big.setPointSize(24);
+    m_lbltime->setFont(big);
+    place(new QLabel(QStringLiteral("Remember:"), this), "Label1", 0, 1560, 1095, 255);
+    m_tmess = place(new QPlainTextEdit(this), "tmess", 0, 1800, 7215, 3255);
+    m_tmess->setReadOnly(true);
+    auto *snooze =
+        place(new QPushButton(QStringLiteral("Snooze"), this), "Command1", 4080, 5280, 1335, 375);
+    auto *ok =
+        place(new QPushButton(QStringLiteral("OK"), this), "Command2", 5760, 5280, 1335, 375);
+    ok->setDefault(true);
+    connect(snooze, &QPushButton::clicked, this, &alarmwind::snoozeClicked);
+    connect(ok, &QPushButton::clicked, this, &alarmwind::okClicked);
+}
+
+alarmwind::~alarmwind() = default;
+
+void alarmwind::showAlarm(const QString &timeText, const QString &dateText, const QString &message)
+{
+    m_lbltime->setText(QStringLiteral("  ") + timeText + u'\n' + dateText);
+    m_tmess->setPlainText(message);
+    if (!m_placed) {
+        m_placed = true;
+        const QRect screen = this->screen()->availableGeometry();
+        move(screen.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void alarmwind::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Q_EMIT closed();
+}

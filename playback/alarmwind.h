@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+
+// The window of a ringing alarm: its time and date, the message, Snooze and
+// OK. One instance serves every alarm; closing it, whatever the cause, ends
+// the alarm in progress.
+class alarmwind final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(alarmwind)
+
+public:
+    explicit alarmwind(QWidget *parent = nullptr);
+    ~alarmwind() override;
+
+    // Fills the window for an alarm and shows it on top, centred the first time.
+    void showAlarm(const QString &timeText, const QString &dateText, const QString &message);
+
+Q_SIGNALS:
+    void snoozeClicked();
+    void okClicked();
+    // The window closed: by Snooze, OK, its close box or the program.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QLabel *m_lbltime = nullptr;
+    QPlainTextEdit *m_tmess = nullptr;
+    bool m_placed = false;
+};

@@ -1,0 +1,169 @@
+#include "alarms/alarmfile.h"
+#include "alarms/alarmlistrows.h"
+#include "alarms/alarmrecord.h"
+#include "alarms/alarmtable.h"
+
+#include <QTest>
+
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+// Each number field holds its own value, so a field in another's place shows. In order:
+// message, frequency, timeText, alarmDate, dayFlags, sleepFlag, playlist, spare, fadeIn,
+// fadeOut, fadeMinutes, snoozeMinutes, inUse, snoozed, playMedia, soundIndex.
+AlarmRecord sample(const QString &message = QStringLiteral("Wake up"))
+{
+    return {message, 3,    "07:30:15 AM", {2026, 12, 24}, "0111110", 4, "/m/a.mp3[2*2]", 6, 1, 2,
+            30,      "15", true,          false,          7,         8};
+}
+
+std::optional<AlarmRecord> roundTrip(const AlarmRecord &r, const QLocale &locale = kUs)
+{
+    return parseAlarmLine(formatAlarmLine(r, locale), locale, 2026);
+}
+
+QByteArray line(const QString &message = QStringLiteral("Wake up"))
+{
+    return formatAlarmLine(sample(message), kUs).toUtf8();
+}
+
+} // namespace
+
+class TestAlarms final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fieldOrder()
+    {
+        const QString text = "12/24/2026[1*1]0111110[1*1]1[1*1]2[1*1]30[1*1]3[1*1]Wake up[1*1]"
+                             "/m/a.mp3[2*2][1*1]4[1*1]15[1*1]07:30:15 AM[1*1]6[1*1]7[1*1]8";
+        QCOMPARE(formatAlarmLine(sample(), kUs), text);
+        QCOMPARE(parseAlarmLine(text, kUs, 2026), sample());
+    }
+    void dates_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("date");
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QTest::newRow("C") << QLocale::c() << "24 Dec 2026" << QDate(2026, 12, 24);
+        QTest::newRow("out of the 2-digit window") << kUs << "1/5/1930" << QDate(1930, 1, 5);
+        QTest::newRow("80 years back") << kUs << "1/5/46" << QDate(1946, 1, 5);
+        QTest::newRow("19 years ahead") << kUs << "1/5/45" << QDate(2045, 1, 5);
+        QTest::newRow("the last day") << german << "31.12.9999" << QDate(9999, 12, 31);
+    }
+    void dates()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QFETCH(QDate, date);
+        QCOMPARE(readAlarmDate(text, locale, 2026), date);
+        AlarmRecord r = sample();
+        r.alarmDate = date;
+        QCOMPARE(roundTrip(r, locale), r);
+    }
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("value"); // invalid: beyond a double
+        QTest::newRow("blanks anywhere, text after") << " 1 5 min" << QVariant(15.0);
+        QTest::newRow("sign and fraction") << "- 2.5" << QVariant(-2.5);
+        QTest::newRow("exponent") << "15E-1" << QVariant(1.5);
+        QTest::newRow("not a number") << "x1" << QVariant(0.0);
+        QTest::newRow("overflow") << "1e999" << QVariant();
+    }
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        const std::optional<double> number = ::leadingNumber(text);
+        QTEST(number ? QVariant(*number) : QVariant(), "value");
+    }
+    void repairs_data()
+    {
+        QTest::addColumn<QStringList>("texts"); // message, playlist; both as read back, joined
+        QTest::newRow("field separator") << QStringList{"a[1*1]b", "", "a[1*1 ]b"};
+        QTest::newRow("line breaks") << QStringList{"a\r\nb\rc\nd", "", "a b c d"};
+        QTest::newRow("paths") << QStringList{"", "/a[2*2]/b[1*1][2*2]/c\nd[2*2]", "/a[2*2]"};
+    }
+    void repairs()
+    {
+        QFETCH(QStringList, texts);
+        AlarmRecord r = sample(texts[0]);
+        r.playlist = texts[1];
+        const AlarmRecord stored = roundTrip(r).value_or(AlarmRecord{});
+        QCOMPARE(stored.message + stored.playlist, texts[2]);
+    }
+    void readLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<int>>("counts"); // records, skipped, altered
+        QTest::newRow("CR LF, LF, CR, empty, no end")
+            << line() + "\r\n\r\n" + line() + "\n\n" + line() + "\r" + line() << QList{4, 0, 0};
+        QTest::newRow("unreadable") << line() + "\r\nx\r\n" + line() << QList{2, 1, 0};
+        QTest::newRow("altered") << line() + "[1*1]x\r\n" + line().replace("Wake", "Wa\xffke")
+                                 << QList{2, 0, 2};
+        QTest::newRow("301 lines")
+            << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 1) << QList{kMaxAlarms, 1, 0};
+    }
+    void readLines()
+    {
+        QFETCH(QByteArray, bytes);
+        const AlarmFileContents read = readAlarmLines(bytes, kUs, 2026);
+        QTEST((QList{int(read.records.size()), read.report.skippedLines, read.report.alteredLines}),
+              "counts");
+    }
+    void fillAndWriteTheTable()
+    {
+        AlarmSlots slots;
+        slots[5] = sample("old");
+        AlarmRecord snoozed = sample("second");
+        snoozed.snoozed = slots[5].snoozed = true;
+        int count = -1;
+        fillAlarmTable(slots, count, {sample("first"), snoozed});
+        QCOMPARE(count, 2);
+        QVERIFY(!slots[2].snoozed && !slots[5].snoozed && !slots[5].inUse);
+        slots[4] = sample("fourth");
+        QCOMPARE(alarmFileBytes(slots, kUs),
+                 line("first") + "\r\n" + line("second") + "\r\n" + line("fourth") + "\r\n");
+    }
+    void loadMessage_data()
+    {
+        QTest::addColumn<AlarmFileReport>("report");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("clean") << AlarmFileReport{} << "";
+        QTest::newRow("unreadable")
+            << AlarmFileReport{0, 0, "Permission denied"}
+            << "The alarm file could not be read (Permission denied), so no alarms were loaded.\n"
+               "It will be copied to als.bak before a save replaces it.";
+        QTest::newRow("1 skipped, 2 altered")
+            << AlarmFileReport{1, 2, {}}
+            << "1 line of the alarm file could not be read and was not loaded.\n"
+               "2 alarms were loaded from lines that could be read only in part.\n"
+               "The file as it is now will be kept as als.bak when the alarms are next saved.";
+    }
+    void loadMessage()
+    {
+        QFETCH(AlarmFileReport, report);
+        QTEST(alarmLoadMessage(report), "message");
+    }
+    void listRows_data()
+    {
+        QTest::addColumn<int>("frequency");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("fixed date") << 0 << QStringList{"Fixed Date", "07:30:15 AM", "12/24/2026"};
+        QTest::newRow("hourly") << 1 << QStringList{"Hourly", "30:15", "--"};
+        QTest::newRow("monthly") << 4 << QStringList{"Monthly", "07:30:15 AM", "24"};
+        QTest::newRow("yearly") << 5 << QStringList{"Yearly", "07:30:15 AM", "12.24"};
+    }
+    void listRows()
+    {
+        QFETCH(int, frequency);
+        QFETCH(QStringList, texts);
+        AlarmRecord r = sample("Wake up at once");
+        r.frequency = qint16(frequency);
+        QCOMPARE(listRowTexts(r, kUs), QStringList{"Wake up a"} + texts);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlarms)
+#include "tst_alarms.moc"

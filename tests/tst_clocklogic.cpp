@@ -1,0 +1,144 @@
+#include "app/clocktext.h"
+#include "app/dragsnap.h"
+#include "app/traymessage.h"
+#include "app/windowsizing.h"
+#include "display/ledglyph.h"
+#include "display/ledlayout.h"
+#include "platform/systemclock.h"
+
+#include <QTest>
+
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+// A 1920 x 1080 pixel screen and the clock window at 100 %, in twips; a window
+// dragged past the bottom right rests at (25815, 15190).
+constexpr QSize kScreen(28800, 16200);
+constexpr QSize kWindow(2985, 1010);
+
+// 2026-03-29 01:00:00 UTC, when Central European time moves from +1 h to +2 h.
+constexpr qint64 kSpringForward = 1774746000000;
+
+} // namespace
+
+class TestClockLogic final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void timeText_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<bool>("twentyFourHour");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("noon, 12 h") << QTime(12, 0) << false << "12:00:00 PM.0";
+        QTest::newRow("midnight, 12 h") << QTime(0, 0, 5, 940) << false << "12:00:05 AM.9";
+        QTest::newRow("24 h, tenths round") << QTime(23, 59, 59, 960) << true << "23:59:59 .0";
+    }
+    void timeText()
+    {
+        QFETCH(QTime, time);
+        QFETCH(bool, twentyFourHour);
+        QTEST(clockTimeText(time, twentyFourHour, kUs), "text");
+    }
+    void dateLine() { QCOMPARE(dateLineText({2026, 12, 6}, kUs), "Sunday  6  December  2026"); }
+
+    void drag_data()
+    {
+        QTest::addColumn<QPoint>("window");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QPoint>("grab");
+        QTest::addColumn<QPoint>("expected");
+        const QPoint o(0, 0), at(9000, 4500), g(600, 300);
+        QTest::newRow("onto the grid") << at << g << g << QPoint(8985, 4470);
+        QTest::newRow("reach 49, not 50") << o << QPoint(4549, 4550) << o << QPoint(4500, 4545);
+        QTest::newRow("left within 100 snaps")
+            << at << QPoint(-8300, 300) << QPoint(580, 300) << QPoint(0, 4470);
+        QTest::newRow("left at 120 stays") << at << QPoint(-8250, 300) << g << QPoint(120, 4470);
+        QTest::newRow("past bottom right")
+            << QPoint(25000, 14000) << g * 9 << g << QPoint(25815, 15190);
+        QTest::newRow("past the top")
+            << QPoint(9000, 200) << QPoint(600, -150) << g << QPoint(8985, 0);
+        QTest::newRow("pointer off top left") << o << QPoint(-3000, -3000) << g << o;
+    }
+    void drag()
+    {
+        QFETCH(QPoint, window);
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, grab);
+        QTEST(draggedWindowPosition({window, kWindow, kScreen, pointer, grab}), "expected");
+    }
+    void layout_data()
+    {
+        QTest::addColumn<int>("percent");
+        // Lefts of Hr1, Hr2, colon 1, M1, M2, colon 2, S1, S2; digit size; display size.
+        QTest::addColumn<QList<double>>("twips");
+        QTest::addColumn<int>("datePoints"); // 0: no date line
+        QTest::newRow("100 %") << 100 << QList<double>{45,   510,  945, 1065, 1500, 1935,
+                                                       2055, 2490, 390, 690,  2925, 780}
+                               << 7;
+        QTest::newRow("61 %") << 61 << QList<double>{} << 7;
+        QTest::newRow("60 %") << 60 << QList<double>{} << 5;
+        QTest::newRow("50 %") << 50 << QList<double>{} << 5;
+        QTest::newRow("40 %") << 40 << QList<double>{} << 0;
+        QTest::newRow("33 %, colons rounded down")
+            << 33 << QList<double>{45,   248.7,  422,   542,   715.7,  889,
+                                   1009, 1182.7, 128.7, 227.7, 1356.4, 317.7}
+            << 0;
+    }
+    void layout()
+    {
+        QFETCH(int, percent);
+        QFETCH(QList<double>, twips);
+        const ClockWindowLayout window = clockWindowLayout(percent);
+        const LedLayout &l = window.led;
+        QCOMPARE(window.windowWidth, l.width + 60);
+        QCOMPARE(window.windowHeight, l.height + 230);
+        QTEST(dateLineShown(percent) ? window.dateFontPoints : 0, "datePoints");
+        const auto &d = l.digits;
+        const QList<double> layout = {
+            d[0].left(),   d[1].left(), l.dots[LedLayout::Image2].left(),
+            d[2].left(),   d[3].left(), l.dots[LedLayout::S_DoubleDot].left(),
+            d[4].left(),   d[5].left(), d[0].width(),
+            d[0].height(), l.width,     l.height};
+        // The layout's numbers are single-precision.
+        for (qsizetype i = 0; i < twips.size(); ++i)
+            QCOMPARE(float(layout[i]), float(twips[i]));
+    }
+    void glyph_data()
+    {
+        QTest::addColumn<int>("digit");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<QRgb>("colour");
+        QTest::newRow("8: top bar lit") << 8 << QPoint(12, 0) << LedGlyph::Lit;
+        QTest::newRow("1: top bar unlit") << 1 << QPoint(12, 2) << LedGlyph::Unlit;
+    }
+    void glyph()
+    {
+        QFETCH(int, digit);
+        QFETCH(QPoint, pixel);
+        QTEST(LedGlyph::digit(digit).pixel(pixel), "colour");
+    }
+    void trayAction()
+    {
+        QCOMPARE(trayActionFor(515), TrayAction::ShowClock);
+        QCOMPARE(trayActionFor(517), TrayAction::OpenMenu);
+        QCOMPARE(trayActionFor(512), TrayAction::Nothing);
+    }
+    // The offset is looked up once a minute, yet a change of offset shows at once.
+    void localOffset()
+    {
+        int lookups = 0;
+        LocalOffsetCache cache([&lookups](qint64 utc) {
+            ++lookups;
+            return utc < kSpringForward ? 3600 : 7200;
+        });
+        QCOMPARE(cache.localTime(kSpringForward - 60000).time(), QTime(1, 59));
+        QCOMPARE(cache.localTime(kSpringForward - 1).time(), QTime(1, 59, 59, 999));
+        QCOMPARE(lookups, 1);
+        QCOMPARE(cache.localTime(kSpringForward).time(), QTime(3, 0));
+        QCOMPARE(lookups, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClockLogic)
+#include "tst_clocklogic.moc"

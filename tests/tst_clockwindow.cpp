@@ -1,0 +1,247 @@
+// The clock window and the windows it opens, on a test folder with a fake clock
+// and ticks fired by hand.
+
+#include "alarms/frmalarms.h"
+#include "app/bigcform.h"
+#include "app/clocktext.h"
+#include "base/twips.h"
+#include "display/ledclock.h"
+#include "filesizelimit.h"
+#include "playback/mediafilter.h"
+#include "settings/frmoptions.h"
+#include "testseams.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <optional>
+
+using Digits = std::array<int, LedLayout::DigitCount>;
+
+namespace {
+
+QByteArray conf(bool show, const QByteArray &chime, bool chimes, bool h24)
+{
+    return (show ? "True\r\n" : "False\r\n") + chime + (chimes ? "\r\n1" : "\r\n0") +
+           (h24 ? "\r\n1" : "\r\n0") + "\r\n0\r\n";
+}
+
+template <typename T> T *control(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QLatin1String(name));
+}
+
+struct PaintRecorder final : QObject {
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+} // namespace
+
+class TestClockWindow final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_program.reset();
+        m_folder.emplace();
+    }
+
+    // A damaged folder or a second copy ends the program with no window; a
+    // hidden clock needs a tray icon to be reached.
+    void startUp_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<bool>("otherCopy");
+        QTest::addColumn<bool>("showAtStart");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<QString>("outcome"); // the message, else the menu item
+        const QString corrupted = kCorruptedMessage;
+        QTest::newRow("no conf") << "conf" << false << true << true << corrupted;
+        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << true << true << corrupted;
+        QTest::newRow("folder read first") << "conf" << true << true << true << corrupted;
+        QTest::newRow("second copy")
+            << "" << true << true << true << "Another copy of Tockaro Program is running";
+        QTest::newRow("hidden") << "" << false << false << true << "Show Time";
+        QTest::newRow("shown") << "" << false << true << true << "Hide Time";
+        QTest::newRow("no tray: shown") << "" << false << false << false << "Hide Time";
+    }
+    void startUp()
+    {
+        QFETCH(QString, missing);
+        QFETCH(bool, otherCopy);
+        QFETCH(bool, showAtStart);
+        QFETCH(bool, tray);
+        QFETCH(QString, outcome);
+        FolderLockGuard other(m_folder->dir.path());
+        QVERIFY(!otherCopy || other.tryAcquire());
+        m_folder->write(QStringLiteral("conf"), conf(showAtStart, "", false, false));
+        QVERIFY(missing.isEmpty() || QFile::remove(m_folder->file(missing)));
+        m_program.emplace(*m_folder, tray);
+        const bool started = m_program->bas.startprogram();
+        QCOMPARE(m_program->dialogs.messages, started ? QStringList{} : QStringList{outcome});
+        QCOMPARE(m_program->end.requests, started ? 0 : 1);
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            QCOMPARE(window->isVisible(), window == form() && outcome == "Hide Time");
+        QVERIFY(!started || form()->hideshow()->text() == outcome);
+        QVERIFY(!started || form()->hideshow()->isEnabled() == tray);
+    }
+
+    // The date line changes at midnight; the display repaints only the digits that changed.
+    void tickShowsTimeAndDate_data()
+    {
+        QTest::addColumn<bool>("h24");
+        QTest::addColumn<QTime>("from");
+        QTest::addColumn<QTime>("to"); // the next day when earlier
+        QTest::addColumn<Digits>("digits");
+        QTest::addColumn<QList<int>>("changed");
+        QTest::newRow("24 hours") << true << QTime(13, 5, 8) << QTime(13, 5, 9)
+                                  << Digits{1, 3, 0, 5, 0, 9} << QList{5};
+        QTest::newRow("12 hours") << false << QTime(13, 5, 8) << QTime(13, 5, 9)
+                                  << Digits{0, 1, 0, 5, 0, 9} << QList{5};
+        QTest::newRow("an hour") << true << QTime(6, 59, 59) << QTime(7, 0)
+                                 << Digits{0, 7, 0, 0, 0, 0} << QList{1, 2, 3, 4, 5};
+        QTest::newRow("midnight") << true << QTime(23, 59, 59) << QTime(0, 0) << Digits{}
+                                  << QList{0, 1, 2, 3, 4, 5};
+    }
+    void tickShowsTimeAndDate()
+    {
+        QFETCH(bool, h24);
+        QFETCH(QTime, from);
+        QFETCH(QTime, to);
+        QFETCH(Digits, digits);
+        QFETCH(QList<int>, changed);
+        m_folder->write(QStringLiteral("conf"), conf(true, "", false, h24));
+        start();
+        tickAt(from);
+        PaintRecorder recorder;
+        form()->display()->installEventFilter(&recorder);
+        const QDate day = QDate(2026, 12, 7).addDays(to < from ? 1 : 0);
+        tickAt(to, day);
+        QCOMPARE(form()->display()->shownDigits(), digits);
+        QCOMPARE(form()->TheDate()->text(), dateLineText(day, QLocale()));
+        QRegion expected;
+        for (int digit : changed)
+            expected += twipsToPixels(form()->display()->layout().digits[digit]).toAlignedRect();
+        QCOMPARE(recorder.painted, expected);
+    }
+
+    void chimeOnTheHour_data()
+    {
+        QTest::addColumn<QString>("on"); // by conf, or by the dialog's box without OK
+        QTest::addColumn<QList<QTime>>("ticks");
+        QTest::addColumn<int>("chimes");
+        QTest::newRow("on the hour") << "conf" << QList{QTime(7, 0)} << 1;
+        QTest::newRow("off") << "" << QList{QTime(7, 0)} << 0;
+        QTest::newRow("box ticked counts") << "box" << QList{QTime(7, 0)} << 1;
+        QTest::newRow("a second later") << "conf" << QList{QTime(7, 0, 1)} << 0;
+        QTest::newRow("a minute later") << "conf" << QList{QTime(7, 1)} << 0;
+        QTest::newRow("not over the last") << "conf" << QList{QTime(7, 0), QTime(8, 0)} << 1;
+    }
+    void chimeOnTheHour()
+    {
+        QFETCH(QString, on);
+        QFETCH(QList<QTime>, ticks);
+        QFETCH(int, chimes);
+        m_folder->write(QStringLiteral("conf"),
+                        conf(true, chime().toLocal8Bit(), on == "conf", false));
+        start();
+        control<QAbstractButton>(options(), "Check2")->setChecked(!on.isEmpty());
+        for (QTime time : ticks)
+            tickAt(time);
+        QCOMPARE(int(m_program->engines.scripts.size()), chimes);
+        for (const EngineScript &played : m_program->engines.scripts)
+            QCOMPARE(played.opened, chime());
+    }
+
+    // Cancel keeps what the dialog shows for the next OK, which saves it and
+    // applies the size and the time format at once. A conf that cannot be
+    // written is told of and left as it was.
+    void optionsDialog()
+    {
+        start();
+        m_program->clock.set(QTime(13, 5, 9));
+        options()->showOptions();
+        m_program->dialogs.fileAnswers = QStringList{QStringLiteral("/music/gong.mp3")};
+        control<QAbstractButton>(options(), "Command1")->click();
+        QCOMPARE(m_program->dialogs.fileFilters, QStringList{kMediaFileFilter});
+        QCOMPARE(m_program->bas.settings().chimeFile, "/music/gong.mp3");
+        control<QAbstractButton>(options(), "hour24")->setChecked(true);
+        control<QComboBox>(options(), "comsizepercent")->setCurrentIndex(5);
+        control<QAbstractButton>(options(), "Command4")->click();
+        QVERIFY(!options()->isVisible());
+        QCOMPARE(m_folder->read(QStringLiteral("conf")), conf(true, "", false, false));
+        control<QAbstractButton>(options(), "Command3")->click();
+        const QByteArray saved = "True\r\n/music/gong.mp3\r\n0\r\n1\r\n5\r\n";
+        QCOMPARE(m_folder->read(QStringLiteral("conf")), saved);
+        QCOMPARE(form()->display()->layout().width, ledLayout(50).width);
+        QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
+        QVERIFY(m_program->dialogs.messages.isEmpty());
+
+        control<QLineEdit>(options(), "mhcfile")->setText(chime());
+        {
+            const FileSizeLimit diskFull(saved.size());
+            QVERIFY(diskFull.active());
+            control<QAbstractButton>(options(), "Command3")->click();
+        }
+        QCOMPARE(m_folder->read(QStringLiteral("conf")), saved);
+        const QString path = m_folder->file(QStringLiteral("conf"));
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        control<QAbstractButton>(options(), "Command3")->click();
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(m_program->dialogs.messages.size(), 2);
+        for (const QString &message : std::as_const(m_program->dialogs.messages))
+            QVERIFY(message.startsWith("The settings could not be saved"));
+    }
+
+    void deleteRenumbersAndRewritesTheAlarmFile()
+    {
+        const QByteArray a = alarmLine("a", "07:00:00"), b = alarmLine("b", "08:00:00"),
+                         c = alarmLine("c", "09:00:00");
+        m_folder->write(QStringLiteral("als"), a + b + c);
+        start();
+        frmalarms &window = m_program->bas.alarmList();
+        auto *list = control<QTreeWidget>(&window, "LV");
+        QCOMPARE(list->topLevelItemCount(), 3);
+        list->setCurrentItem(list->topLevelItem(0));
+        control<QAbstractButton>(&window, "Command3")->click();
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(0)->text(0), "b");
+        QCOMPARE(m_folder->read(QStringLiteral("als")), b + c);
+    }
+
+private:
+    void start()
+    {
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->bas.startprogram());
+        QVERIFY(QTest::qWaitForWindowExposed(form()));
+    }
+    void tickAt(QTime time, QDate date = QDate(2026, 12, 7))
+    {
+        m_program->clock.set(time, date);
+        m_program->ticks.fire();
+    }
+    QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
+    BigCForm *form() const { return m_program->bas.form(); }
+    frmoptions *options() const { return m_program->bas.options(); }
+
+    std::optional<ProgramFolder> m_folder{std::in_place};
+    std::optional<TestProgram> m_program;
+};
+
+QTEST_MAIN(TestClockWindow)
+#include "tst_clockwindow.moc"
