@@ -1,15 +1,16 @@
 #include "alarms/alarmfile.h"
 
-QString alarmBackupPath(const QString &path)
+QString alarmBackupPath(const QString &path, const QDateTime &now, int copy)
 {
-    return path + QStringLiteral(".bak");
+    const QString stamp = path + u'-' + now.toString(u"yyyyMMdd-HHmmss");
+    return (copy > 1 ? stamp + u'-' + QString::number(copy) : stamp) + QStringLiteral(".bak");
 }
 
 QString alarmLoadMessage(const AlarmFileReport &report)
 {
     if (!report.readError.isEmpty()) {
         return QStringLiteral("The alarm file could not be read (%1), so no alarms were loaded.\n"
-                              "It will be copied to als.bak before a save replaces it.")
+                              "It is left as it is: alarms cannot be saved until it can be read.")
             .arg(report.readError);
     }
     if (report.isClean())
@@ -23,6 +24,16 @@ QString alarmLoadMessage(const AlarmFileReport &report)
             QStringLiteral("%1 lines of the alarm file could not be read and were not loaded.")
                 .arg(report.skippedLines));
     }
+    if (report.overflowAlarms == 1) {
+        sentences.append(QStringLiteral("1 alarm beyond the %1th was not loaded: the list holds "
+                                        "at most %1 alarms.")
+                             .arg(kMaxAlarms));
+    } else if (report.overflowAlarms > 1) {
+        sentences.append(QStringLiteral("%1 alarms beyond the %2th were not loaded: the list "
+                                        "holds at most %2 alarms.")
+                             .arg(report.overflowAlarms)
+                             .arg(kMaxAlarms));
+    }
     if (report.alteredLines == 1) {
         sentences.append(
             QStringLiteral("1 alarm was loaded from a line that could be read only in part."));
@@ -31,8 +42,9 @@ QString alarmLoadMessage(const AlarmFileReport &report)
             QStringLiteral("%1 alarms were loaded from lines that could be read only in part.")
                 .arg(report.alteredLines));
     }
-    sentences.append(QStringLiteral("The file as it is now will be kept as als.bak when the "
-                                    "alarms are next saved."));
+    sentences.append(QStringLiteral("The file as it is now will be kept beside it, under a "
+                                    "name with the date and time (als-...bak), when the alarms "
+                                    "are next saved."));
     return sentences.join(u'\n');
 }
 

@@ -2,10 +2,13 @@
 
 #include "alarms/alarmtable.h"
 
+#include <QDateTime>
 #include <QString>
 
-// Where the alarm file is kept as it was before a save replaces it.
-QString alarmBackupPath(const QString &path);
+// A name for a copy of the alarm file as it was before a save replaced it:
+// beside it, stamped with the present moment, "als-20261207-064500.bak"; a
+// copy number above 1 tells copies made in the same second apart.
+QString alarmBackupPath(const QString &path, const QDateTime &now, int copy);
 
 // What the user is told at start-up about an alarm file that did not load
 // whole; empty when it did.

@@ -5,16 +5,14 @@
 #include <QByteArrayView>
 #include <QStringConverter>
 
+#include <algorithm>
+
 AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale, int presentYear)
 {
     AlarmFileContents contents;
     for (const QByteArrayView lineBytes : textLines(bytes)) {
         if (lineBytes.isEmpty())
             continue;
-        if (contents.records.size() == kMaxAlarms) {
-            ++contents.report.skippedLines;
-            continue;
-        }
         // Each line decodes on its own, so a broken byte sequence stays in
         // its line and is noticed there.
         QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::Stateless);
@@ -22,6 +20,10 @@ AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale,
         const std::optional<AlarmRecord> record = parseAlarmLine(line, locale, presentYear);
         if (!record) {
             ++contents.report.skippedLines;
+            continue;
+        }
+        if (contents.records.size() == kMaxAlarms) {
+            ++contents.report.overflowAlarms;
             continue;
         }
         if (decode.hasError() || hasExtraFields(line))
@@ -46,6 +48,16 @@ void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord
         alarms[alarmCount].inUse = true;
         alarms[alarmCount].snoozed = false;
     }
+}
+
+bool storeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot, const AlarmRecord &record)
+{
+    if (slot < 1 || slot > std::min(alarmCount + 1, kMaxAlarms))
+        return false;
+    alarms[slot] = record;
+    alarms[slot].inUse = true;
+    alarmCount = std::max(alarmCount, slot);
+    return true;
 }
 
 QByteArray alarmFileBytes(const AlarmSlots &alarms, const QLocale &locale)

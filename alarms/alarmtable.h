@@ -17,11 +17,15 @@ using AlarmSlots = std::array<AlarmRecord, kAlarmSlots>;
 
 // What reading the alarm file found besides the alarms.
 struct AlarmFileReport {
-    int skippedLines = 0; // not loaded: unreadable, or beyond the last slot
-    int alteredLines = 0; // loaded, but a save would not write them back as they are
-    QString readError;    // why a file that exists could not be read at all
+    int skippedLines = 0;   // not loaded: they could not be read
+    int alteredLines = 0;   // loaded, but a save would not write them back as they are
+    QString readError;      // why a file that exists could not be read at all
+    int overflowAlarms = 0; // readable alarms beyond the last slot, not loaded
 
-    bool isClean() const { return skippedLines == 0 && alteredLines == 0 && readError.isEmpty(); }
+    bool isClean() const
+    {
+        return skippedLines == 0 && alteredLines == 0 && readError.isEmpty() && overflowAlarms == 0;
+    }
 };
 
 struct AlarmFileContents {
@@ -37,6 +41,10 @@ AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale,
 // then the records fill slots 1, 2, ... up to the last slot. Other fields of
 // the emptied slots keep what they held.
 void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord> &records);
+
+// Puts `record`, in use, into `slot`: a slot in use, or alarmCount + 1, which
+// adds an alarm. False, and nothing changes, for any other slot.
+bool storeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot, const AlarmRecord &record);
 
 // The alarm file's bytes: one line per slot in use, in slot order, each ended
 // by CR LF, in the system's 8-bit encoding.

@@ -2,8 +2,11 @@
 
 #include "alarms/alarmlistrows.h"
 #include "alarms/alarmstore.h"
+#include "alarms/frmaaddalarm.h"
+#include "base/dialogs.h"
 #include "base/logging.h"
 #include "base/twips.h"
+#include "settings/conffile.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,7 +32,9 @@ QPushButton *addButton(QWidget *parent, QBoxLayout *layout, const char *name,
 
 } // namespace
 
-frmalarms::frmalarms(AlarmStore &store, QWidget *parent) : QWidget(parent), m_store(store)
+frmalarms::frmalarms(AlarmStore &store, Dialogs &dialogs, const Clock &clock,
+                     const Settings &settings, QWidget *parent)
+    : QWidget(parent), m_store(store), m_dialogs(dialogs), m_clock(clock), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmalarms"));
     setWindowTitle(QStringLiteral("Add"));
@@ -45,9 +50,9 @@ frmalarms::frmalarms(AlarmStore &store, QWidget *parent) : QWidget(parent), m_st
     m_lv->header()->setStretchLastSection(false);
 
     auto *buttons = new QVBoxLayout;
-    addButton(this, buttons, "Cmdadd", QStringLiteral("Add"));
-    addButton(this, buttons, "Command2", QStringLiteral("Edit"));
-    QPushButton *remove = addButton(this, buttons, "Command3", QStringLiteral("Delete"));
+    QPushButton *add = addButton(this, buttons, "Cmdadd", QStringLiteral("Add"));
+    QPushButton *edit = addButton(this, buttons, "Command2", QStringLiteral("Edit"));
+    m_delete = addButton(this, buttons, "Command3", QStringLiteral("Delete"));
     buttons->addStretch();
     QPushButton *close = addButton(this, buttons, "Command1", QStringLiteral("Close"));
 
@@ -56,14 +61,24 @@ frmalarms::frmalarms(AlarmStore &store, QWidget *parent) : QWidget(parent), m_st
     layout->addLayout(buttons);
     resize(minimumSizeHint());
 
-    connect(remove, &QPushButton::clicked, this, &frmalarms::Command3_Click);
+    connect(add, &QPushButton::clicked, this, &frmalarms::Cmdadd_Click);
+    connect(edit, &QPushButton::clicked, this, &frmalarms::Command2_Click);
+    connect(m_lv, &QTreeWidget::itemDoubleClicked, this, &frmalarms::Command2_Click);
+    connect(m_delete, &QPushButton::clicked, this, &frmalarms::Command3_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
     createColumns();
     listalarms();
 }
 
-frmalarms::~frmalarms() = default;
+frmalarms::~frmalarms()
+{
+    // The program is ending: the editor goes with the list, unsaved.
+    if (m_editor) {
+        m_editor->disconnect(this);
+        delete m_editor;
+    }
+}
 
 void frmalarms::createColumns()
 {
@@ -89,8 +104,75 @@ void frmalarms::listalarms()
     qCInfo(lcAlarms) << "alarm list rows:" << rows.size();
 }
 
+frmaaddalarm *frmalarms::createEditor()
+{
+    auto *editor = new frmaaddalarm(m_dialogs, m_clock, m_settings.twentyFourHour);
+    connect(editor, &QDialog::finished, this, [this] { setEditorOpen(false); });
+    connect(editor, &frmaaddalarm::soundPlayRequested, this, &frmalarms::soundPlayRequested);
+    connect(editor, &frmaaddalarm::filePlayRequested, this, &frmalarms::filePlayRequested);
+    m_editor = editor;
+    return editor;
+}
+
+void frmalarms::setEditorOpen(bool open)
+{
+    m_store.setEditorOpen(open);
+    // A Delete would move the alarms under the editor's target slot.
+    m_delete->setEnabled(!open);
+}
+
+void frmalarms::Cmdadd_Click()
+{
+    if (m_store.isEditorOpen())
+        return;
+    if (m_store.alarmCount() >= kMaxAlarms) {
+        m_dialogs.messg(QStringLiteral("The alarm list is full: it holds %1 alarms, the most "
+                                       "it can. Delete an alarm to make room for a new one.")
+                            .arg(kMaxAlarms));
+        return;
+    }
+    frmaaddalarm *editor = createEditor();
+    connect(editor, &frmaaddalarm::alarmAccepted, this, [this](const AlarmEditorValues &values) {
+        storeEdited(m_store.alarmCount() + 1, values);
+    });
+    editor->openNew();
+    setEditorOpen(true);
+}
+
+void frmalarms::Command2_Click()
+{
+    if (m_store.isEditorOpen())
+        return;
+    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int slot = m_lv->indexOfTopLevelItem(selected.first()) + 1;
+    if (slot < 1 || slot > m_store.alarmCount())
+        return;
+    frmaaddalarm *editor = createEditor();
+    connect(editor, &frmaaddalarm::alarmAccepted, this,
+            [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
+    editor->openExisting(m_store.alarms()[slot]);
+    setEditorOpen(true);
+}
+
+void frmalarms::storeEdited(int slot, const AlarmEditorValues &values)
+{
+    if (slot < 1 || slot > kMaxAlarms)
+        return;
+    // Built over the slot as it is now: a snooze that came while the editor
+    // was open stays with the alarm.
+    const AlarmRecord &now = m_store.alarms()[slot];
+    m_store.storeAlarm(
+        slot, buildAlarmRecord(values, now.inUse ? now : AlarmRecord{}, m_settings.twentyFourHour));
+    listalarms();
+    m_store.savealarms();
+}
+
 void frmalarms::Command3_Click()
 {
+    if (m_store.isEditorOpen())
+        return;
     const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
     if (selected.isEmpty())
         return;

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class AlarmStore;
+class Clock;
+class Dialogs;
+class QPushButton;
 class QTreeWidget;
+class frmaaddalarm;
+struct AlarmEditorValues;
+struct Settings;
 
 // The alarm list window: one row per alarm, row k showing slot k of the
 // alarm table, with the buttons to add, edit and delete alarms. Closing it
@@ -14,17 +21,35 @@ class frmalarms final : public QWidget {
 
 public:
     // Made on first use, with its columns and the rows of the alarm table.
-    explicit frmalarms(AlarmStore &store, QWidget *parent = nullptr);
+    // The settings are the ones in effect: the editor follows their time format.
+    frmalarms(AlarmStore &store, Dialogs &dialogs, const Clock &clock, const Settings &settings,
+              QWidget *parent = nullptr);
     ~frmalarms() override;
 
     // Refills the list from the alarm table.
     void listalarms();
 
+Q_SIGNALS:
+    // The editor's previews: a built-in sound by its index, or a file.
+    void soundPlayRequested(int soundIndex);
+    void filePlayRequested(const QString &path);
+
 private:
+    void Cmdadd_Click();
+    void Command2_Click();
+    // Makes the editor for one opening; it says when it closes.
+    frmaaddalarm *createEditor();
+    void storeEdited(int slot, const AlarmEditorValues &values);
+    void setEditorOpen(bool open);
     // The four column headers, sized for the list's present width.
     void createColumns();
     void Command3_Click();
 
     AlarmStore &m_store;
+    Dialogs &m_dialogs;
+    const Clock &m_clock;
+    const Settings &m_settings;
     QTreeWidget *m_lv = nullptr;
+    QPushButton *m_delete = nullptr;
+    QPointer<frmaaddalarm> m_editor;
 };

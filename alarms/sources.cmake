@@ -1,5 +1,6 @@
 # The alarm record, the alarm file and the alarm windows.
 list(APPEND TOCKARO_CORE_SOURCES
+    alarms/alarmeditorlogic.cpp alarms/alarmeditorlogic.h
     alarms/alarmfile.cpp alarms/alarmfile.h
     alarms/alarmlistrows.cpp alarms/alarmlistrows.h
     alarms/alarmrecord.cpp alarms/alarmrecord.h
@@ -7,5 +8,6 @@ list(APPEND TOCKARO_CORE_SOURCES
     alarms/alarmtable.cpp alarms/alarmtable.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
+    alarms/frmaaddalarm.cpp alarms/frmaaddalarm.h
     alarms/frmalarms.cpp alarms/frmalarms.h
 )

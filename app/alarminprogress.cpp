@@ -8,6 +8,7 @@
 #include "base/poweroff.h"
 #include "playback/alarmwind.h"
 #include "playback/frmdshow.h"
+#include "playback/playlisttext.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -83,7 +84,7 @@ void AlarmInProgress::Timer3_Timer()
     }
     if (!m_playingList) {
         m_playingList = true;
-        m_items = alarm.playlist.split(kPlaylistSeparator.toString(), Qt::SkipEmptyParts);
+        m_items = splitPlaylist(alarm.playlist);
     }
     if (m_items.isEmpty()) {
         m_playingList = false;
@@ -96,7 +97,7 @@ void AlarmInProgress::Timer3_Timer()
 void AlarmInProgress::playerClosed()
 {
     // Started from the event loop, not from inside the player's close.
-    if (m_playingList && m_state.alarmwin)
+    if (m_playingList)
         m_timer3.start();
 }
 

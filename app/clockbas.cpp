@@ -6,6 +6,7 @@
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/programend.h"
+#include "platform/alarmfilestore.h"
 #include "platform/autostart.h"
 #include "platform/files.h"
 #include "playback/frmdshow.h"
@@ -13,7 +14,6 @@
 #include "settings/frmoptions.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -127,12 +127,8 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
 
 AlarmFileReport ClockBas::loadalarms()
 {
-    AlarmFileContents contents;
-    const FileContents file = readWholeFile(m_files.alarmFilePath, -1);
-    if (file.error.isEmpty())
-        contents = readAlarmLines(file.bytes, QLocale(), m_seams.clock.now().date().year());
-    else
-        contents.report.readError = file.error;
+    const AlarmFileContents contents =
+        loadAlarmFile(m_files.alarmFilePath, QLocale(), m_seams.clock.now().date().year());
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
     return contents.report;
@@ -140,25 +136,10 @@ AlarmFileReport ClockBas::loadalarms()
 
 bool ClockBas::savealarms()
 {
-    const QString &path = m_files.alarmFilePath;
-    QString failedPath = path;
-    Result saved = Result::success();
-    if (m_keepAlarmBackup) {
-        const FileContents old = readWholeFile(path, -1);
-        if (!old.error.isEmpty()) {
-            saved = Result::failure(old.error);
-        } else if (old.exists) {
-            failedPath = alarmBackupPath(path);
-            saved = saveFileAtomically(failedPath, old.bytes);
-        }
-    }
-    if (saved.ok()) {
-        failedPath = path;
-        saved = saveFileAtomically(path, alarmFileBytes(m_alarms, QLocale()));
-    }
+    const Result saved = saveAlarmFile(m_files.alarmFilePath, alarmFileBytes(m_alarms, QLocale()),
+                                       m_keepAlarmBackup, m_seams.clock.now());
     if (!saved.ok()) {
-        messg(alarmSaveMessage(
-            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(failedPath), saved.error())));
+        messg(alarmSaveMessage(saved.error()));
         return false;
     }
     m_keepAlarmBackup = false;
@@ -184,11 +165,24 @@ void ClockBas::deleteAlarm(int slot)
         m_form->alarmDeleted(slot);
 }
 
+void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
+{
+    storeAlarmRecord(m_alarms, m_alarmCount, slot, record);
+}
+
 frmalarms &ClockBas::alarmList()
 {
     if (!m_alarmList) {
         AlarmStore &store = *this;
-        m_alarmList = std::make_unique<frmalarms>(store);
+        m_alarmList =
+            std::make_unique<frmalarms>(store, m_seams.dialogs, m_seams.clock, m_settings);
+        QObject::connect(m_alarmList.get(), &frmalarms::soundPlayRequested, m_alarmList.get(),
+                         [this](int sound) {
+                             if (loadsoundlist())
+                                 playfile(m_files.soundfiles.value(sound), 0, true, 0, false);
+                         });
+        QObject::connect(m_alarmList.get(), &frmalarms::filePlayRequested, m_alarmList.get(),
+                         [this](const QString &file) { playfile(file, 0, true, 0, false); });
     }
     return *m_alarmList;
 }

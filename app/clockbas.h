@@ -70,7 +70,7 @@ public:
 
     // Writes the table to the alarm file. A failure is told to the user, and
     // the file keeps what it held; the result says whether the file was written.
-    bool savealarms();
+    bool savealarms() override;
 
     const AlarmSlots &alarms() const override { return m_alarms; }
     // The table as the clock and the alarm in progress change it: snooze marks
@@ -102,6 +102,9 @@ private:
     // Reads conf into the settings, the clock's state and the options dialog.
     void loadmainoptions();
     void deleteAlarm(int slot) override;
+    void storeAlarm(int slot, const AlarmRecord &record) override;
+    bool isEditorOpen() const override { return editorOpen; }
+    void setEditorOpen(bool open) override { editorOpen = open; }
     // Writes or removes the autostart entry when the options dialog's box
     // differs from it; a failure is told to the user.
     void applyAutostart(bool on);
@@ -111,8 +114,8 @@ private:
     Settings m_settings;
     AlarmSlots m_alarms{};
     int m_alarmCount = 0;
-    // The loaded file held lines that a save would not write back, so the
-    // first save keeps it as als.bak.
+    // The loaded file held what the table does not, so the first save keeps
+    // a copy of it first (or, when it could not be read, does not replace it).
     bool m_keepAlarmBackup = false;
     // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;

@@ -1,6 +1,8 @@
 #include "platform/files.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 Result saveFileAtomically(const QString &path, const QByteArray &bytes)
@@ -39,5 +41,49 @@ FileContents readWholeFile(const QString &path, qint64 maxBytes)
     contents.bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
     if (file.error() != QFileDevice::NoError)
         contents.error = file.errorString();
+    return contents;
+}
+
+FileContents readRegularFile(const QString &path, qint64 maxBytes)
+{
+    const QFileInfo info(path);
+    FileContents contents;
+    if (!info.exists()) {
+        // A link is there even when what it names is not.
+        if (info.isSymLink()) {
+            contents.exists = true;
+            contents.error = QStringLiteral("it is a link to something that does not exist");
+        }
+        return contents;
+    }
+    contents.exists = true;
+    if (info.isDir()) {
+        contents.error = QStringLiteral("it is a folder, not a file");
+        return contents;
+    }
+    if (!info.isFile()) {
+        contents.error = QStringLiteral("it is not an ordinary file");
+        return contents;
+    }
+    const QString tooLarge =
+        QStringLiteral("it is larger than %1").arg(QLocale::c().formattedDataSize(maxBytes));
+    if (info.size() > maxBytes) {
+        contents.error = tooLarge;
+        return contents;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        contents.error = file.errorString();
+        return contents;
+    }
+    // One byte more than allowed tells a file that grew since it was looked at.
+    contents.bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        contents.error = file.errorString();
+        contents.bytes.clear();
+    } else if (contents.bytes.size() > maxBytes) {
+        contents.error = tooLarge;
+        contents.bytes.clear();
+    }
     return contents;
 }

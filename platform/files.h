@@ -19,3 +19,10 @@ struct FileContents {
 // Reads at most `maxBytes` of the file at `path`; all of it when maxBytes is
 // negative.
 FileContents readWholeFile(const QString &path, qint64 maxBytes);
+
+// Reads the file at `path` whole, but only when it is a regular file (links
+// followed) of at most `maxBytes`: a pipe would hold the reader forever, and a
+// device or a huge file would fill the memory. A folder, a link to nothing, a
+// file of another kind or a larger one exists but is not read; the error
+// says which.
+FileContents readRegularFile(const QString &path, qint64 maxBytes);

@@ -5,6 +5,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/autostart.cpp platform/autostart.h
     platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
+    platform/alarmfilestore.cpp platform/alarmfilestore.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h

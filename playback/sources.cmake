@@ -3,6 +3,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/mediaengine.h
     playback/mediafilter.cpp playback/mediafilter.h
     playback/playerlogic.cpp playback/playerlogic.h
+    playback/playlisttext.cpp playback/playlisttext.h
     playback/playrequest.cpp playback/playrequest.h
     playback/soundtable.cpp playback/soundtable.h
     playback/volume.cpp playback/volume.h
@@ -10,4 +11,5 @@ list(APPEND TOCKARO_CORE_SOURCES
 list(APPEND TOCKARO_GUI_SOURCES
     playback/alarmwind.cpp playback/alarmwind.h
     playback/frmdshow.cpp playback/frmdshow.h
+    playback/playlistpanel.cpp playback/playlistpanel.h
 )

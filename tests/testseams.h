@@ -39,8 +39,13 @@ struct RecordingDialogs final : Dialogs {
 
 struct RecordingEnd final : ProgramEnd, PowerOff {
     void endProgram() override { ++requests; }
-    Result powerOff() override { return ++powerOffs, Result::success(); }
+    Result powerOff() override
+    {
+        ++powerOffs;
+        return powerOffError.isEmpty() ? Result::success() : Result::failure(powerOffError);
+    }
     int requests = 0, powerOffs = 0;
+    QString powerOffError;
 };
 
 // A program folder as installed: conf, an empty als and the ten sounds.

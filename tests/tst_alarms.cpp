@@ -103,7 +103,7 @@ private Q_SLOTS:
         QTest::newRow("altered") << line() + "[1*1]x\r\n" + line().replace("Wake", "Wa\xffke")
                                  << QList{2, 0, 2};
         QTest::newRow("301 lines")
-            << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 1) << QList{kMaxAlarms, 1, 0};
+            << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 1) << QList{kMaxAlarms, 0, 0};
     }
     void readLines()
     {
@@ -134,12 +134,13 @@ private Q_SLOTS:
         QTest::newRow("unreadable")
             << AlarmFileReport{0, 0, "Permission denied"}
             << "The alarm file could not be read (Permission denied), so no alarms were loaded.\n"
-               "It will be copied to als.bak before a save replaces it.";
+               "It is left as it is: alarms cannot be saved until it can be read.";
         QTest::newRow("1 skipped, 2 altered")
             << AlarmFileReport{1, 2, {}}
             << "1 line of the alarm file could not be read and was not loaded.\n"
                "2 alarms were loaded from lines that could be read only in part.\n"
-               "The file as it is now will be kept as als.bak when the alarms are next saved.";
+               "The file as it is now will be kept beside it, under a name with the date and "
+               "time (als-...bak), when the alarms are next saved.";
     }
     void loadMessage()
     {

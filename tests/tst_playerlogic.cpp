@@ -59,6 +59,7 @@ private Q_SLOTS:
         QTest::newRow("less: close") << Ready << qint64(9500) << false << Close;
         QTest::newRow("less, repeated") << Ready << qint64(9500) << true << Restart;
         QTest::newRow("length unknown") << Loading << qint64(9500) << false << None;
+        QTest::newRow("cannot be played, repeated") << Failed << qint64(0) << true << Close;
     }
     void endCheck()
     {

@@ -240,6 +240,29 @@ wait_for "two rows" 5 logged alarms "alarm list rows: 2"
 [ "$(grep -c $'\r$' "$folder/als")" -eq 2 ] || fail "als does not hold two lines"
 grep -q Stretch "$folder/als" && grep -q Presents "$folder/als" || fail "the wrong alarm went"
 grep -q "Wake up" "$folder/als" && fail "the deleted alarm is still in als"
+
+step "Add in the list, a new message and OK: als gains exactly that line"
+list_window=$(xdotool search --onlyvisible --name '^Add$')
+editor_shown() { [ -n "$(xdotool search --onlyvisible --name '^Alarm options$')" ]; }
+# The new line with its date and time, which come from the clock, as D and T.
+last_alarm() { tail -n 1 "$folder/als" | sed -E 's/^[^[]+/D/; s/\[1\*1\][0-9:]{8}( [AP]M)?\[/[1*1]T[/'; }
+buy_milk() { printf 'D[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]%s[1*1]Buy milk[1*1][1*1]0[1*1]15' "$1"
+    printf '[1*1]T[1*1]0[1*1]1[1*1]0\r'; }
+saved() { [ "$(last_alarm)" = "$(buy_milk "$1")" ] && [ "$(grep -c $'\r$' "$folder/als")" -eq 3 ]; }
+before=$(head -n 2 "$folder/als")
+xdotool mousemove $((X + 60)) $((Y + 36)) click 1 windowfocus "$list_window" key Tab space
+wait_for "the alarm editor" 5 editor_shown
+# The message comes up selected; Tab leaves it for the frequency list, where Return is OK.
+xdotool windowfocus "$(xdotool search --onlyvisible --name '^Alarm options$')" type "Buy milk"
+xdotool key Tab Return
+wait_for "als to gain the weekly Buy milk" 5 saved 3
+[ "$(head -n 2 "$folder/als")" = "$before" ] || fail "the first two alarms changed"
+
+step "Edit the new alarm, Daily, OK: its line changes to match"
+xdotool mousemove $((X + 60)) $((Y + 36)) click 1 windowfocus "$list_window" key End Tab Tab space
+wait_for "the alarm editor" 5 editor_shown
+xdotool windowfocus "$(xdotool search --onlyvisible --name '^Alarm options$')" key Tab Up Return
+wait_for "the line to say Daily" 5 saved 2
 kill "$alarms"
 wait_for "the program to end" 5 ended "$alarms"
 

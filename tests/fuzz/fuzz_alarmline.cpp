@@ -1,9 +1,11 @@
-// libFuzzer target for the alarm file's line reader and writer. Whatever the
-// bytes, reading must not crash and must keep the table's invariants, and
+// libFuzzer target for the program's file readers: the alarm file's whole-file
+// and line readers and its writer, and the settings file's reader. Whatever
+// the bytes, reading must not crash and must keep the table's invariants, and
 // whatever was read or made must read back the same after writing.
 
 #include "alarms/alarmrecord.h"
 #include "alarms/alarmtable.h"
+#include "settings/conffile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -86,20 +88,52 @@ void storeAndRead(FuzzedDataProvider &in, const QLocale &locale)
     require(readBack && *readBack == stored);
 }
 
+// Inputs stay short, so the table's end is reached by repeating one: a count
+// of lines (past the last slot most of the time) and the text they repeat.
+void manyLines(FuzzedDataProvider &in, const QLocale &locale)
+{
+    const int count = in.ConsumeIntegralInRange(kMaxAlarms - 20, kMaxAlarms + 200);
+    const std::string line = in.ConsumeRemainingBytesAsString();
+    QByteArray bytes;
+    for (int n = 0; n < count; ++n)
+        bytes += QByteArray::fromStdString(line) + "\r\n";
+    readWriteRead(bytes, locale);
+}
+
+void confRoundTrip(const QByteArray &bytes)
+{
+    const QString chime = QStringLiteral("/Sounds/chimering.MP3");
+    const auto exists = [](const QString &path) {
+        return path.size() % 2 == 0;
+    };
+    const Settings settings = readConf(bytes, chime, exists);
+    require(settings.sizeIndex >= 0 && settings.sizeIndex < sizeEntries().size());
+    require(readConf(formatConf(settings), chime, exists) == settings);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size == 0)
         return 0;
-    const QLocale &locale = localeFor(data[0] >> 1);
-    if (data[0] & 1) {
-        FuzzedDataProvider in(data + 1, size - 1);
+    const QLocale &locale = localeFor(data[0] >> 2);
+    const QByteArray rest(reinterpret_cast<const char *>(data) + 1,
+                          static_cast<qsizetype>(size - 1));
+    FuzzedDataProvider in(data + 1, size - 1);
+    switch (data[0] & 3) {
+    case 0:
+        readWriteRead(rest, locale);
+        break;
+    case 1:
         storeAndRead(in, locale);
-    } else {
-        readWriteRead(
-            QByteArray(reinterpret_cast<const char *>(data) + 1, static_cast<qsizetype>(size - 1)),
-            locale);
+        break;
+    case 2:
+        manyLines(in, locale);
+        break;
+    default:
+        confRoundTrip(rest);
+        break;
     }
     return 0;
 }

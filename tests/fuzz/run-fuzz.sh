@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the alarm line fuzz target with clang's libFuzzer and the address and
+# Builds the file readers' fuzz target with clang's libFuzzer and the address and
 # undefined-behaviour sanitizers, then runs it for the given number of seconds.
 #
 #   tests/fuzz/run-fuzz.sh SECONDS [WORK_DIR]
@@ -25,8 +25,9 @@ if ! pkg-config --exists Qt6Core; then
 fi
 
 sources=("$here/fuzz_alarmline.cpp" "$source_dir/alarms/alarmrecord.cpp"
-         "$source_dir/alarms/alarmtable.cpp" "$source_dir/base/textlines.cpp" "$source_dir/base/rounding.cpp")
-headers=("$source_dir/alarms/alarmrecord.h" "$source_dir/alarms/alarmtable.h")
+         "$source_dir/alarms/alarmtable.cpp" "$source_dir/base/textlines.cpp" "$source_dir/base/rounding.cpp"
+         "$source_dir/settings/conffile.cpp")
+headers=("$source_dir/alarms/alarmrecord.h" "$source_dir/alarms/alarmtable.h" "$source_dir/settings/conffile.h")
 binary=$work/fuzz_alarmline
 mkdir -p "$work/corpus"
 

@@ -1,0 +1,111 @@
+#include "alarms/alarmeditorlogic.h"
+
+#include "base/rounding.h"
+#include "playback/playlisttext.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kMinMinutes = 1;
+constexpr int kMaxMinutes = 59;
+
+struct FrequencyRow {
+    const char *caption;
+    bool weekdays;
+    bool datePicker;
+    const char *datePattern; // null: the locale's short date
+    bool minutesAndSeconds;
+};
+
+constexpr std::array<FrequencyRow, 6> kFrequencyRows = {{
+    {"Time, date:", false, true, nullptr, false},
+    {"Minute, second:", false, false, nullptr, true},
+    {"Time:", false, false, nullptr, false},
+    {"Time, days of week", true, false, nullptr, false},
+    {"Time, day:", false, true, "dd", false},
+    {"Time, month and day:", false, true, "MMMM - dd", false},
+}};
+
+// The locale's short date with a four-digit year, as the alarm file writes
+// it, so the picker never shows a year that could belong to two centuries.
+QString shortDatePattern(const QLocale &locale)
+{
+    QString pattern = locale.dateFormat(QLocale::ShortFormat);
+    if (!pattern.contains(QStringLiteral("yyyy")))
+        pattern.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return pattern;
+}
+
+// The time text the editor stores: 24-hour "HH:mm:ss", or "hh:mm:ss AM/PM"
+// with a 12-hour hour.
+QString alarmTimeText(QTime time, bool twentyFourHour)
+{
+    return time.toString(twentyFourHour ? u"HH:mm:ss" : u"hh:mm:ss AP");
+}
+
+} // namespace
+
+FrequencyLayout frequencyLayout(int frequency, bool twentyFourHour, const QLocale &locale)
+{
+    const FrequencyRow &row =
+        kFrequencyRows.at(std::clamp<std::size_t>(frequency, 0, kFrequencyRows.size() - 1));
+    FrequencyLayout layout;
+    layout.frameCaption = QString::fromLatin1(row.caption);
+    layout.weekdaysEnabled = row.weekdays;
+    layout.datePickerUsable = row.datePicker;
+    layout.datePattern =
+        row.datePattern ? QString::fromLatin1(row.datePattern) : shortDatePattern(locale);
+    if (row.minutesAndSeconds)
+        layout.timePattern = QStringLiteral("mm:ss");
+    else
+        layout.timePattern =
+            twentyFourHour ? QStringLiteral("HH:mm:ss") : QStringLiteral("hh:mm:ss AP");
+    return layout;
+}
+
+int minuteValue(QStringView text)
+{
+    const double number = leadingNumber(text).value_or(kMaxMinutes);
+    return static_cast<int>(
+        std::clamp(roundHalfEven(number), double(kMinMinutes), double(kMaxMinutes)));
+}
+
+std::optional<QTime> alarmTime(QStringView timeText)
+{
+    const QString text = timeText.trimmed().toString();
+    for (const QString &format : {QStringLiteral("h:m:s AP"), QStringLiteral("H:m:s"),
+                                  QStringLiteral("h:m AP"), QStringLiteral("H:m")}) {
+        const QTime time = QTime::fromString(text, format);
+        if (time.isValid())
+            return time;
+    }
+    return std::nullopt;
+}
+
+AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,
+                             bool twentyFourHour)
+{
+    AlarmRecord record = slot;
+    record.inUse = true;
+    record.alarmDate = values.date;
+    record.timeText = alarmTimeText(values.time, twentyFourHour);
+    record.dayFlags = values.dayFlags;
+    record.frequency = static_cast<qint16>(values.frequency);
+    // The text box gives bare line feeds; the stored message is one line.
+    QString message = values.message;
+    message.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    message.replace(u'\n', u' ');
+    message.replace(u'\r', u' ');
+    record.message = message;
+    record.sleepFlag = values.sleep ? 1 : 0;
+    record.playlist = createplaylist(values.playlist);
+    record.fadeIn = values.fadeIn ? 1 : 0;
+    record.fadeOut = values.fadeOut ? 1 : 0;
+    record.fadeMinutes = minuteValue(values.fadeText);
+    record.snoozeMinutes = QString::number(minuteValue(values.snoozeText));
+    record.playMedia = values.playMedia ? 1 : 0;
+    record.soundIndex = static_cast<qint16>(values.soundIndex);
+    return record;
+}

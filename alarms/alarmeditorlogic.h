@@ -1,0 +1,56 @@
+#pragma once
+
+#include "alarms/alarmrecord.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include <optional>
+
+// How the editor's schedule frame looks for one kind of schedule. The pickers
+// keep their values and the day boxes their ticks; only this changes.
+struct FrequencyLayout {
+    QString frameCaption;
+    bool weekdaysEnabled = false;
+    bool datePickerUsable = false;
+    QString datePattern; // in QDateTimeEdit's display letters
+    QString timePattern;
+};
+
+FrequencyLayout frequencyLayout(int frequency, bool twentyFourHour, const QLocale &locale);
+
+// The minutes a fade or snooze text stands for: its leading number rounded
+// to a whole number, held to the up-down range 1 to 59. An empty text, zero
+// or a text that is no number gives 1; a value typed above 59 gives 59.
+int minuteValue(QStringView text);
+
+// The time of day an alarm's time text holds, in either of the forms the
+// editor writes ("19:30:00" or "07:30:00 PM"); empty when it holds none.
+std::optional<QTime> alarmTime(QStringView timeText);
+
+// What the editor holds when OK is pressed.
+struct AlarmEditorValues {
+    QString message;
+    int frequency = AlarmFrequency::Weekly;
+    QTime time;
+    QDate date;
+    QString dayFlags; // seven "0"/"1" characters, Sunday first
+    bool sleep = false;
+    QStringList playlist; // full paths in play order
+    bool fadeIn = false;
+    bool fadeOut = false;
+    QString fadeText;
+    QString snoozeText;
+    bool playMedia = true;
+    int soundIndex = 0;
+};
+
+// The record the editor's OK stores over `slot`, the record now in the target
+// slot (an empty record for a new alarm). Whatever the editor does not show
+// is kept from the slot: `spare` and the runtime marks, so an alarm that is
+// snoozed or ringing while it is edited stays that alarm.
+AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,
+                             bool twentyFourHour);
