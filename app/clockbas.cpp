@@ -14,6 +14,7 @@
 #include "settings/frmoptions.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
