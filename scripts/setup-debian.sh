@@ -15,11 +15,12 @@ playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugi
     gstreamer1.0-plugins-ugly gstreamer1.0-libav fonts-dejavu-core)
 # Test media are made at build time; the end-to-end run needs an X server and
 # a tray host; the fuzz target needs clang's libFuzzer; the benchmarks, built
-# with the tests so they keep compiling, need Xlib and its DAMAGE extension; the
-# installed menu entry and metainfo are checked by their validators.
+# with the tests so they keep compiling, need Xlib and its DAMAGE extension;
+# the alarm bench measures sound at a PulseAudio null sink; the installed menu
+# entry and metainfo are checked by their validators.
 testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
     faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev desktop-file-utils appstream)
-benchmark=(libx11-dev libxdamage-dev xvfb x11-utils)
+benchmark=(libx11-dev libxdamage-dev xvfb x11-utils trayer pulseaudio pulseaudio-utils)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;
