@@ -9,12 +9,14 @@
 #include "base/programend.h"
 #include "base/waketimer.h"
 #include "platform/alarmfilestore.h"
+#include "platform/autostart.h"
 #include "platform/files.h"
 #include "playback/frmdshow.h"
 #include "playback/playrequest.h"
 #include "settings/frmoptions.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -55,6 +57,7 @@ bool ClockBas::startprogram()
                      [this](const Settings &settings) {
                          m_settings = settings;
                          m_form->savemainoptions(settings);
+                         applyAutostart(m_options->autostartChecked());
                      });
     QObject::connect(m_options.get(), &frmoptions::playRequested, m_form.get(),
                      [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
@@ -65,6 +68,7 @@ bool ClockBas::startprogram()
     });
     QObject::connect(&m_seams.wake, &WakeTimer::clockSet, m_form.get(), [this] { armWakeUp(); });
     loadmainoptions();
+    m_options->loadAutostart(AutostartEntry(m_seams.programFolder).exists());
     if (!m_form->load())
         return false;
     QCoreApplication::processEvents();
@@ -92,6 +96,18 @@ void ClockBas::loadmainoptions()
     state.ampm = m_settings.twentyFourHour ? 1 : 0;
     state.adjustsize = sizePercent(m_settings.sizeIndex);
     m_options->load(m_settings);
+}
+
+void ClockBas::applyAutostart(bool on)
+{
+    const AutostartEntry entry(m_seams.programFolder);
+    if (entry.exists() == on)
+        return;
+    if (const Result done = entry.set(on); !done.ok()) {
+        messg(QStringLiteral("The start with the desktop session could not be %1 at %2:\n%3")
+                  .arg(on ? QStringLiteral("set") : QStringLiteral("removed"),
+                       QDir::toNativeSeparators(entry.path()), done.error()));
+    }
 }
 
 void ClockBas::messg(const QString &text)

@@ -118,6 +118,9 @@ private:
     void armWakeUpAfter(const QDateTime &after);
     bool isEditorOpen() const override { return editorOpen; }
     void setEditorOpen(bool open) override { editorOpen = open; }
+    // Writes or removes the autostart entry when the options dialog's box
+    // differs from it; a failure is told to the user.
+    void applyAutostart(bool on);
 
     Seams m_seams;
     const ProgramFiles m_files;
