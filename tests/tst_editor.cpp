@@ -5,10 +5,10 @@
 #include "alarms/alarmstore.h"
 #include "alarms/frmaaddalarm.h"
 #include "alarms/frmalarms.h"
+#include "alarms/playlistpanel.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "platform/alarmfilestore.h"
-#include "playback/playlistpanel.h"
 #include "playback/playlisttext.h"
 #include "settings/conffile.h"
 
