@@ -315,7 +315,7 @@ wait_for "the program to end" 5 ended "$sleeping"
 
 step "a video in a playlist shows its picture from the first play"
 # On the real clock: under libfaketime the video sink's wait for the window gives up.
-alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/clip.avi[2*2]" \
+alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/film.avi[2*2]" \
     >"$folder/als"
 start_program video
 video=$last_pid
