@@ -31,9 +31,9 @@ tockaro_media(clip.mov ${gst} ${video} ! x264enc ! h264parse ! qtmux name=m
     ! filesink location=clip.mov ${audio} ! avenc_aac ! m.)
 tockaro_media(clip.flv ${gst} ${video} ! avenc_flv ! flvmux name=m ! filesink location=clip.flv
     ${audio} ! lamemp3enc ! mpegaudioparse ! m.)
-# Eight seconds, long enough for the end-to-end run to look at the picture of an alarm's video
+# Twelve seconds, long enough for the end-to-end run to look at the picture of an alarm's video
 # on a busy machine.
-tockaro_media(film.avi ${gst} videotestsrc num-buffers=200
+tockaro_media(film.avi ${gst} videotestsrc num-buffers=300
     ! video/x-raw,width=160,height=120,framerate=25/1 ! avenc_mpeg4 ! avimux ! filesink location=film.avi)
 add_custom_target(test_media DEPENDS ${test_media})
 

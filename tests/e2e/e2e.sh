@@ -326,7 +326,7 @@ picture_shown() {
     [ -n "$id" ] && [ "$(import -window "$id" -crop 400x300+50+50 -colorspace gray \
         -format '%[fx:maxima>0.3]' info:)" = 1 ]
 }
-wait_for "the video's picture" 10 picture_shown
+wait_for "the video's picture" 15 picture_shown
 kill "$video"
 wait_for "the program to end" 5 ended "$video"
 
