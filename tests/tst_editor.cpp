@@ -251,34 +251,38 @@ private Q_SLOTS:
         QTEST(createplaylist(panel.paths()), "playlist");
     }
 
-#ifdef Q_OS_UNIX // pipes, devices and links as the file system has them here
+#ifdef Q_OS_UNIX // pipes and links as the file system has them here
     void unreadableFileIsNeverReplaced_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"pipe", "link to /dev/zero", "folder", "dangling link", "huge"})
+        for (const char *kind : {"pipe", "link to a pipe", "folder", "dangling link", "huge"})
             QTest::newRow(kind) << kind;
     }
 
+    // Links point into the test's folder: a save that wrongly went through one
+    // must not reach a device of the machine.
     void unreadableFileIsNeverReplaced()
     {
         QFETCH(QString, kind);
         QTemporaryDir dir;
         const QString als = dir.filePath("als");
-        if (kind == "pipe")
-            QCOMPARE(mkfifo(QFile::encodeName(als).constData(), 0600), 0);
-        else if (kind == "folder")
+        const QByteArray pipe = QFile::encodeName(dir.filePath(kind == "pipe" ? "als" : "pipe"));
+        if (kind.endsWith("pipe"))
+            QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
+        if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir("als"));
-        else if (kind != "huge")
-            QVERIFY(QFile::link(kind == "dangling link" ? dir.filePath("gone") : "/dev/zero", als));
-        else
+        else if (kind == "huge")
             QVERIFY(QFile(als).open(QIODevice::WriteOnly) &&
                     QFile(als).resize(kMaxAlarmFileBytes + 1));
+        else if (kind != "pipe")
+            QVERIFY(QFile::link(dir.filePath(kind == "dangling link" ? "gone" : "pipe"), als));
+        const QStringList before = entries(dir);
         const AlarmFileContents read = loadAlarmFile(als, QLocale::c(), 2026);
         QVERIFY(read.records.isEmpty() && !read.report.readError.isEmpty());
         QVERIFY(!alarmLoadMessage(read.report).contains(".bak"));
         const Result saved = saveAlarmFile(als, "x\r\n", !read.report.isClean(), kNow);
         QVERIFY(saved.error().contains(read.report.readError));
-        QCOMPARE(entries(dir), QStringList{"als"});
+        QCOMPARE(entries(dir), before);
         QCOMPARE(loadAlarmFile(als, QLocale::c(), 2026).report.readError, read.report.readError);
     }
 #endif
