@@ -1,7 +1,7 @@
 #include "alarms/frmaaddalarm.h"
 
+#include "alarms/playlistpanel.h"
 #include "base/clock.h"
-#include "playback/playlistpanel.h"
 #include "playback/soundtable.h"
 
 #include <QCheckBox>

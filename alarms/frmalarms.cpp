@@ -141,19 +141,21 @@ void frmalarms::Cmdadd_Click()
 
 void frmalarms::Command2_Click()
 {
-    if (m_store.isEditorOpen())
-        return;
-    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
-    if (selected.isEmpty())
-        return;
-    const int slot = m_lv->indexOfTopLevelItem(selected.first()) + 1;
-    if (slot < 1 || slot > m_store.alarmCount())
+    const int slot = selectedSlot();
+    if (m_store.isEditorOpen() || slot == 0)
         return;
     frmaaddalarm *editor = createEditor();
     connect(editor, &frmaaddalarm::alarmAccepted, this,
             [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
     editor->openExisting(m_store.alarms()[slot]);
     setEditorOpen(true);
+}
+
+int frmalarms::selectedSlot() const
+{
+    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
+    const int slot = selected.isEmpty() ? 0 : m_lv->indexOfTopLevelItem(selected.first()) + 1;
+    return slot <= m_store.alarmCount() ? slot : 0;
 }
 
 void frmalarms::storeEdited(int slot, const AlarmEditorValues &values)
@@ -171,13 +173,8 @@ void frmalarms::storeEdited(int slot, const AlarmEditorValues &values)
 
 void frmalarms::Command3_Click()
 {
-    if (m_store.isEditorOpen())
-        return;
-    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
-    if (selected.isEmpty())
-        return;
-    const int slot = m_lv->indexOfTopLevelItem(selected.first()) + 1;
-    if (slot < 1 || slot > m_store.alarmCount())
+    const int slot = selectedSlot();
+    if (m_store.isEditorOpen() || slot == 0)
         return;
     m_store.deleteAlarm(slot);
     listalarms();

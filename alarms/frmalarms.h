@@ -39,6 +39,8 @@ private:
     void Command2_Click();
     // Makes the editor for one opening; it says when it closes.
     frmaaddalarm *createEditor();
+    // The slot of the selected row; 0 when no alarm is selected.
+    int selectedSlot() const;
     void storeEdited(int slot, const AlarmEditorValues &values);
     void setEditorOpen(bool open);
     // The four column headers, sized for the list's present width.

@@ -10,4 +10,5 @@ list(APPEND TOCKARO_CORE_SOURCES
 list(APPEND TOCKARO_GUI_SOURCES
     alarms/frmaaddalarm.cpp alarms/frmaaddalarm.h
     alarms/frmalarms.cpp alarms/frmalarms.h
+    alarms/playlistpanel.cpp alarms/playlistpanel.h
 )

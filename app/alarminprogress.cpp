@@ -6,6 +6,7 @@
 #include "base/clock.h"
 #include "base/logging.h"
 #include "base/poweroff.h"
+#include "base/sleepinhibitor.h"
 #include "playback/alarmwind.h"
 #include "playback/frmdshow.h"
 #include "playback/playlisttext.h"
@@ -50,6 +51,8 @@ void AlarmInProgress::startalm(int slot)
     m_playingList = false;
     m_timer3.start();
     qCInfo(lcAlarms).noquote() << "alarm started:" << alarm.message;
+    m_bas.sleepInhibitor().take();
+    m_bas.armWakeUp();
     if (alarm.sleepFlag == 1) {
         if (const Result off = m_bas.powerOff().powerOff(); !off.ok())
             m_bas.messg(
@@ -149,4 +152,7 @@ void AlarmInProgress::windowClosed()
     m_items.clear();
     if (frmdshow *player = m_bas.player(); player && player->isLoaded())
         player->close();
+    m_bas.sleepInhibitor().release();
+    // A snooze just set, or one that waited for this alarm, now counts.
+    m_bas.armWakeUp();
 }

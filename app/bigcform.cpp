@@ -14,6 +14,7 @@
 #include "base/twips.h"
 #include "display/ledclock.h"
 #include "platform/files.h"
+#include "playback/frmdshow.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
 
@@ -157,6 +158,7 @@ bool BigCForm::load()
     // Without a notification area the clock is the only way into the program,
     // so it shows whatever the settings say and cannot be hidden.
     if (!m_tray) {
+        m_shownForLackOfTray = !state.isshowing;
         state.isshowing = true;
         m_hideshow->setEnabled(false);
     }
@@ -179,15 +181,53 @@ bool BigCForm::load()
 
 void BigCForm::addTrayIcon()
 {
-    if (!m_bas.trayAvailable())
-        return;
-    m_tray = new QSystemTrayIcon(windowIcon(), this);
-    m_tray->setToolTip(QStringLiteral("Right Click For Popup"));
-    connect(
-        m_tray, &QSystemTrayIcon::activated, this,
-        [this](QSystemTrayIcon::ActivationReason reason) { trayMessage(trayMessageFor(reason)); });
+    if (m_bas.trayAvailable())
+        showTrayIcon();
+}
+
+void BigCForm::showTrayIcon()
+{
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(windowIcon(), this);
+        m_tray->setToolTip(QStringLiteral("Right Click For Popup"));
+        connect(m_tray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    trayMessage(trayMessageFor(reason));
+                });
+    }
     m_tray->show();
     qCInfo(lcClock) << "tray icon added";
+}
+
+void BigCForm::setTrayAvailable(bool available)
+{
+    m_hideshow->setEnabled(available);
+    if (available) {
+        showTrayIcon();
+        if (m_shownForLackOfTray) {
+            m_shownForLackOfTray = false;
+            hideshowClick();
+        }
+    } else {
+        removeTrayIcon();
+        if (!state.isshowing) {
+            m_shownForLackOfTray = true;
+            showClock();
+        }
+    }
+}
+
+void BigCForm::showOnRequest()
+{
+    if (!isVisible())
+        showClock();
+}
+
+void BigCForm::endOnRequest()
+{
+    if (frmdshow *player = m_bas.player())
+        player->close();
+    exitClick();
 }
 
 void BigCForm::removeTrayIcon()

@@ -50,6 +50,15 @@ public:
     // Null until the first alarm.
     alarmwind *alarmWindow() const { return m_alarm.window(); }
 
+    // A notification area appeared or went away after start: the icon follows
+    // it, and the clock shows whenever there is no icon to bring it back.
+    void setTrayAvailable(bool available);
+    // Another start of the program: the user is looking for the clock.
+    void showOnRequest();
+    // Ends the program as Exit does, for a request from outside (a signal, the
+    // session's end); a ringing alarm falls silent first.
+    void endOnRequest();
+
     BigCFormState state;
 
     LedClock *display() const { return m_display; }
@@ -69,6 +78,7 @@ private:
     // The tray icon's mouse message, in the platform's numbering.
     void trayMessage(int mouseMessage);
     void addTrayIcon();
+    void showTrayIcon();
     void removeTrayIcon();
     void setHideshowCaption(const QString &caption);
     void showClock();
@@ -97,6 +107,8 @@ private:
     AlarmScan::Hooks m_scanHooks;
     AlarmInProgress m_alarm;
 
+    // Hidden by the settings, but shown because no tray icon could bring it back.
+    bool m_shownForLackOfTray = false;
     bool m_dragging = false;
     QPoint m_grab; // twips on the pressed control
 };

@@ -3,16 +3,20 @@
 #include "alarms/alarmfile.h"
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
+#include "app/nextdue.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/programend.h"
+#include "base/waketimer.h"
 #include "platform/alarmfilestore.h"
+#include "platform/autostart.h"
 #include "platform/files.h"
 #include "playback/frmdshow.h"
 #include "playback/playrequest.h"
 #include "settings/frmoptions.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -53,10 +57,18 @@ bool ClockBas::startprogram()
                      [this](const Settings &settings) {
                          m_settings = settings;
                          m_form->savemainoptions(settings);
+                         applyAutostart(m_options->autostartChecked());
                      });
     QObject::connect(m_options.get(), &frmoptions::playRequested, m_form.get(),
                      [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
+    QObject::connect(&m_seams.wake, &WakeTimer::fired, m_form.get(), [this] {
+        // Whatever falls due within the lead is rung by the awake clock's tick.
+        const QDateTime now = m_seams.clock.now();
+        armWakeUpAfter(m_wakeDue.isValid() ? std::max(now, m_wakeDue.toLocalTime()) : now);
+    });
+    QObject::connect(&m_seams.wake, &WakeTimer::clockSet, m_form.get(), [this] { armWakeUp(); });
     loadmainoptions();
+    m_options->loadAutostart(AutostartEntry(m_seams.programFolder).exists());
     if (!m_form->load())
         return false;
     QCoreApplication::processEvents();
@@ -84,6 +96,18 @@ void ClockBas::loadmainoptions()
     state.ampm = m_settings.twentyFourHour ? 1 : 0;
     state.adjustsize = sizePercent(m_settings.sizeIndex);
     m_options->load(m_settings);
+}
+
+void ClockBas::applyAutostart(bool on)
+{
+    const AutostartEntry entry(m_seams.programFolder);
+    if (entry.exists() == on)
+        return;
+    if (const Result done = entry.set(on); !done.ok()) {
+        messg(QStringLiteral("The start with the desktop session could not be %1 at %2:\n%3")
+                  .arg(on ? QStringLiteral("set") : QStringLiteral("removed"),
+                       QDir::toNativeSeparators(entry.path()), done.error()));
+    }
 }
 
 void ClockBas::messg(const QString &text)
@@ -116,6 +140,7 @@ AlarmFileReport ClockBas::loadalarms()
         loadAlarmFile(m_files.alarmFilePath, QLocale(), m_seams.clock.now().date().year());
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
+    armWakeUp();
     return contents.report;
 }
 
@@ -148,11 +173,29 @@ void ClockBas::deleteAlarm(int slot)
     }
     if (m_form)
         m_form->alarmDeleted(slot);
+    armWakeUp();
 }
 
 void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
 {
     storeAlarmRecord(m_alarms, m_alarmCount, slot, record);
+    armWakeUp();
+}
+
+void ClockBas::armWakeUp()
+{
+    armWakeUpAfter(m_seams.clock.now());
+}
+
+void ClockBas::armWakeUpAfter(const QDateTime &after)
+{
+    const bool inProgress = m_form && m_form->state.alarmwin;
+    const DueContext context{after, m_form ? m_form->state.snnhin : 0, inProgress, QLocale()};
+    const std::optional<QDateTime> due = nextWakeUp(m_alarms, context);
+    m_wakeDue = due.value_or(QDateTime());
+    // Never a moment already passed: it would fire at once, and again.
+    const QDateTime earliest = m_seams.clock.now().addSecs(1);
+    m_seams.wake.arm(due ? std::max(due->addSecs(-kWakeLeadSeconds), earliest) : QDateTime());
 }
 
 frmalarms &ClockBas::alarmList()

@@ -5,6 +5,7 @@
 #include "app/programfiles.h"
 #include "settings/conffile.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -16,7 +17,9 @@ class InstanceGuard;
 class MediaEngineFactory;
 class PowerOff;
 class ProgramEnd;
+class SleepInhibitor;
 class TickSource;
+class WakeTimer;
 class frmalarms;
 class frmdshow;
 class frmoptions;
@@ -35,6 +38,10 @@ struct Seams {
     MediaEngineFactory &mediaEngines;
     // Turns the computer off for an alarm with the sleep option.
     PowerOff &powerOff;
+    // Wakes the computer from sleep for the next alarm.
+    WakeTimer &wake;
+    // Keeps the computer awake while an alarm rings.
+    SleepInhibitor &sleepInhibitor;
 };
 
 // The program's shared module: start-up, the file paths, the settings, the
@@ -94,6 +101,11 @@ public:
     TickSource &ticks() { return m_seams.ticks; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     PowerOff &powerOff() { return m_seams.powerOff; }
+    SleepInhibitor &sleepInhibitor() { return m_seams.sleepInhibitor; }
+
+    // Arms the wake timer for the alarm that now comes due first. Called
+    // whenever the table, a snooze or the alarm in progress changes.
+    void armWakeUp();
     bool trayAvailable() const { return m_seams.trayAvailable; }
 
     bool editorOpen = false;
@@ -103,8 +115,12 @@ private:
     void loadmainoptions();
     void deleteAlarm(int slot) override;
     void storeAlarm(int slot, const AlarmRecord &record) override;
+    void armWakeUpAfter(const QDateTime &after);
     bool isEditorOpen() const override { return editorOpen; }
     void setEditorOpen(bool open) override { editorOpen = open; }
+    // Writes or removes the autostart entry when the options dialog's box
+    // differs from it; a failure is told to the user.
+    void applyAutostart(bool on);
 
     Seams m_seams;
     const ProgramFiles m_files;
@@ -114,6 +130,7 @@ private:
     // The loaded file held what the table does not, so the first save keeps
     // a copy of it first (or, when it could not be read, does not replace it).
     bool m_keepAlarmBackup = false;
+    QDateTime m_wakeDue; // the alarm moment the wake timer is armed for
     // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;

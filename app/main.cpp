@@ -1,17 +1,56 @@
+#include "app/bigcform.h"
 #include "app/clockbas.h"
+#include "app/commandline.h"
+#include "platform/endsignals.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
 #include "platform/mediamodule.h"
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
+#include "platform/showrequests.h"
 #include "platform/systemclock.h"
 #include "platform/systempoweroff.h"
+#include "platform/systemsleepinhibitor.h"
+#include "platform/systemwaketimer.h"
+#include "platform/traywatch.h"
 
 #include <QApplication>
-#include <QSystemTrayIcon>
+#include <QSessionManager>
+
+#include <cstdio>
+
+namespace {
+
+// Answers --version, --help and wrong arguments before Qt looks for a display,
+// so they work where there is none. -1 when the program should run.
+int answerCommandLine(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (commandLineAction(arguments)) {
+    case CommandLineAction::Run:
+        return -1;
+    case CommandLineAction::PrintVersion:
+        std::fputs("Tockaro " TOCKARO_VERSION "\n", stdout);
+        return 0;
+    case CommandLineAction::PrintHelp:
+        std::fputs(qPrintable(commandLineUsage()), stdout);
+        return 0;
+    case CommandLineAction::UsageError:
+        std::fputs(qPrintable(commandLineUsage()), stderr);
+        return 2;
+    }
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const int answered = answerCommandLine(argc, argv); answered >= 0)
+        return answered;
+
     // Qt Multimedia's other backend crashes where there is no audio device.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
@@ -34,10 +73,36 @@ int main(int argc, char *argv[])
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
     SystemPowerOff powerOff;
+    SystemWakeTimer wake;
+    SystemSleepInhibitor sleepInhibitor;
+    TrayWatch trayWatch;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff});
+                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor});
+
+    // Wired before start-up, whose message boxes may be open when they come.
+    EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::endRequested, &app, [&bas, &programEnd] {
+        if (BigCForm *form = bas.form())
+            form->endOnRequest();
+        else
+            programEnd.endProgram();
+    });
+    QObject::connect(&trayWatch, &TrayWatch::availabilityChanged, &app, [&bas](bool available) {
+        if (BigCForm *form = bas.form())
+            form->setTrayAvailable(available);
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    // The autostart entry starts the program with the session; a session that
+    // restored it as well would start a second copy.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager &session) {
+        session.setRestartHint(QSessionManager::RestartNever);
+    });
+#endif
 
     if (!bas.startprogram() || programEnd.ended())
         return 0;
+    ShowRequests showRequests(programFolder);
+    QObject::connect(&showRequests, &ShowRequests::showRequested, bas.form(),
+                     &BigCForm::showOnRequest);
     return QApplication::exec();
 }

@@ -1,7 +1,9 @@
 list(APPEND TOCKARO_CORE_SOURCES
     app/alarmscan.cpp app/alarmscan.h
     app/clocktext.cpp app/clocktext.h
+    app/commandline.cpp app/commandline.h
     app/dragsnap.cpp app/dragsnap.h
+    app/nextdue.cpp app/nextdue.h
     app/programfiles.cpp app/programfiles.h
     app/traymessage.cpp app/traymessage.h
     app/windowsizing.cpp app/windowsizing.h

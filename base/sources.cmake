@@ -9,9 +9,11 @@ list(APPEND TOCKARO_CORE_SOURCES
     base/programend.h
     base/result.h
     base/rounding.cpp base/rounding.h
+    base/sleepinhibitor.h
     base/textlines.cpp base/textlines.h
     base/ticksource.h
     base/twips.h
+    base/waketimer.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
     base/topmost.cpp base/topmost.h

@@ -13,6 +13,8 @@
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
 #include "platform/systemclock.h"
+#include "platform/systemsleepinhibitor.h"
+#include "platform/systemwaketimer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,8 +89,10 @@ int main(int argc, char *argv[])
     // Nothing plays here, so the media module is never looked for.
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(folder.path()));
     NoPowerOff powerOff;
+    SystemWakeTimer wake;
+    SystemSleepInhibitor sleepInhibitor;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, folder.path(), false,
-                  mediaEngines, powerOff});
+                  mediaEngines, powerOff, wake, sleepInhibitor});
     AlarmSlots alarms{};
     for (int slot = 1; slot <= kMaxAlarms; ++slot)
         alarms[slot] = sampleAlarm(slot);

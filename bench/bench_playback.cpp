@@ -18,6 +18,8 @@
 #include "platform/mediamodule.h"
 #include "platform/secondticker.h"
 #include "platform/systemclock.h"
+#include "platform/systemsleepinhibitor.h"
+#include "platform/systemwaketimer.h"
 #include "playback/frmdshow.h"
 
 #include <QApplication>
@@ -221,7 +223,10 @@ int run(const QString &soundsDir, const QString &modulePath)
     FolderLockGuard guard(folder.path());
     WatchedEngines engines(modulePath);
     NoPowerOff powerOff;
-    ClockBas bas({clock, ticks, dialogs, end, guard, folder.path(), false, engines, powerOff});
+    SystemWakeTimer wake;
+    SystemSleepInhibitor sleepInhibitor;
+    ClockBas bas({clock, ticks, dialogs, end, guard, folder.path(), false, engines, powerOff, wake,
+                  sleepInhibitor});
     if (!bas.startprogram())
         return 1;
 

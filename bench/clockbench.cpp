@@ -122,6 +122,22 @@ long residentKb(pid_t pid)
     return -1;
 }
 
+// Times any thread of the process was put on a CPU: its wake-ups.
+long wakeups(pid_t pid)
+{
+    long total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto &task : std::filesystem::directory_iterator(tasks)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double runNs = 0;
+        double waitNs = 0;
+        long slices = 0;
+        if (schedstat >> runNs >> waitNs >> slices)
+            total += slices;
+    }
+    return total;
+}
+
 // CPU time of every thread of the process, from the scheduler's own nanosecond
 // accounting: the tick-sampled figures of /proc/PID/stat are too coarse for the
 // few milliseconds an idle clock spends.
@@ -200,6 +216,7 @@ int main(int argc, char *argv[])
     const double measureUntil = idleUntil + span;
     std::map<std::string, long> rss;
     std::map<std::string, double> cpuStart;
+    std::map<std::string, long> wakeStart;
     const int fd = ConnectionNumber(display);
     bool idleDone = false;
     while (wallSeconds() < measureUntil) {
@@ -207,6 +224,7 @@ int main(int argc, char *argv[])
             for (Running &r : running) {
                 rss[r.program.label] = residentKb(r.pid);
                 cpuStart[r.program.label] = cpuMs(r.pid);
+                wakeStart[r.program.label] = wakeups(r.pid);
                 r.damageTimes.clear();
             }
             idleDone = true;
@@ -230,10 +248,12 @@ int main(int argc, char *argv[])
         select(fd + 1, &fds, nullptr, nullptr, &tv);
     }
 
-    std::printf("%-10s %12s %12s %12s %12s %12s\n", "program", "startup ms", "lag med ms",
-                "lag max ms", "RSS kB", "CPU ms/min");
+    std::printf("%-10s %12s %12s %12s %12s %12s %12s\n", "program", "startup ms", "lag med ms",
+                "lag max ms", "RSS kB", "CPU ms/min", "wakes/min");
     for (Running &r : running) {
         const double cpu = (cpuMs(r.pid) - cpuStart[r.program.label]) * 60.0 / span;
+        const double wakes =
+            static_cast<double>(wakeups(r.pid) - wakeStart[r.program.label]) * 60.0 / span;
         std::vector<double> lags;
         const double firstSecond = std::ceil(idleUntil);
         for (double second = firstSecond; second + 1 <= measureUntil; second += 1) {
@@ -242,9 +262,9 @@ int main(int argc, char *argv[])
                 lags.push_back((*it - second) * 1000.0);
         }
         const double worst = lags.empty() ? NAN : *std::max_element(lags.begin(), lags.end());
-        std::printf("%-10s %12.1f %12.1f %12.1f %12ld %12.1f   (%zu seconds seen)\n",
+        std::printf("%-10s %12.1f %12.1f %12.1f %12ld %12.1f %12.0f   (%zu seconds seen)\n",
                     r.program.label.c_str(), startup[r.program.label], median(lags), worst,
-                    rss[r.program.label], cpu, lags.size());
+                    rss[r.program.label], cpu, wakes, lags.size());
         stop(r.pid);
     }
     const double tStartup = startup["tockaro"] / startup["reference"];

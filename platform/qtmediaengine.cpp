@@ -128,11 +128,20 @@ qint64 QtMediaEngine::position() const
 void QtMediaEngine::seek(qint64 ms)
 {
     // Qt stops at the end of a file; a running file that is sought from
-    // there must play again, as the repeat at the end check relies on.
-    const bool restart = m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_running;
-    m_player->setPosition(ms);
-    if (restart)
+    // there must play again, as the repeat at the end check relies on. The
+    // file is opened afresh for that: sought back after its end, the same
+    // pipeline can stall for good a moment later on a real sound server
+    // (seen with PulseAudio), leaving a repeated alarm silent.
+    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_running) {
+        const QUrl source = m_player->source();
+        m_player->setSource(QUrl());
+        m_player->setSource(source);
+        if (ms > 0)
+            m_player->setPosition(ms);
         m_player->play();
+        return;
+    }
+    m_player->setPosition(ms);
 }
 
 void QtMediaEngine::mediaStatusChanged(QMediaPlayer::MediaStatus status)

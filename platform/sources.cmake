@@ -1,17 +1,32 @@
 # The adapters to the world behind the seams: the real clock and ticker, the
-# folder lock, the end of the event loop, the file writer, the dialogs and the
-# loader of the media module.
+# folder lock, the end of the event loop, the files, the dialogs, the power-off
+# command, the desktop (autostart, tray, signals, a second start), the wake
+# timer and the loader of the media module.
 list(APPEND TOCKARO_PLATFORM_SOURCES
-    platform/eventloopend.cpp platform/eventloopend.h
     platform/alarmfilestore.cpp platform/alarmfilestore.h
+    platform/autostart.cpp platform/autostart.h
+    platform/endsignals.cpp platform/endsignals.h
+    platform/eventloopend.cpp platform/eventloopend.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
+    platform/showrequests.cpp platform/showrequests.h
     platform/systemclock.cpp platform/systemclock.h
     platform/systempoweroff.cpp platform/systempoweroff.h
+    platform/systemsleepinhibitor.h
+    platform/systemwaketimer.h
+    platform/traywatch.cpp platform/traywatch.h
 )
+# The wake timer and the lock against sleep, one file per platform.
+if(WIN32)
+    list(APPEND TOCKARO_PLATFORM_SOURCES
+        platform/systemsleepinhibitor_win.cpp platform/systemwaketimer_win.cpp)
+else()
+    list(APPEND TOCKARO_PLATFORM_SOURCES
+        platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
+endif()
 # The media module: Qt Multimedia behind the media engine interface. It is
 # built apart from the libraries, so the pure helpers it needs are compiled
 # into it rather than taken from the program.

@@ -11,5 +11,4 @@ list(APPEND TOCKARO_CORE_SOURCES
 list(APPEND TOCKARO_GUI_SOURCES
     playback/alarmwind.cpp playback/alarmwind.h
     playback/frmdshow.cpp playback/frmdshow.h
-    playback/playlistpanel.cpp playback/playlistpanel.h
 )

@@ -6,17 +6,23 @@
 # usage: setup-debian.sh run|test|bench
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgstreamer1.0-dev lame)
+# libxcb1-dev: the tray watch reads the X events that announce a notification area.
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgstreamer1.0-dev lame
+    libxcb1-dev)
+# setcap, for an install that lets alarms wake the computer (run.sh --wake).
+build+=(libcap2-bin)
 # Qt Multimedia plays through GStreamer: WMA needs ugly and libav, MIDI needs
 # bad (with its General MIDI soundfont), FLV and MPEG-4 video need libav.
 playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly gstreamer1.0-libav fonts-dejavu-core)
 # Test media are made at build time; the end-to-end run needs an X server and
 # a tray host; the fuzz target needs clang's libFuzzer; the benchmarks, built
-# with the tests so they keep compiling, need Xlib and its DAMAGE extension.
+# with the tests so they keep compiling, need Xlib and its DAMAGE extension;
+# the alarm bench measures sound at a PulseAudio null sink; the installed menu
+# entry and metainfo are checked by their validators.
 testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
-    faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev)
-benchmark=(libx11-dev libxdamage-dev xvfb x11-utils)
+    faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev desktop-file-utils appstream)
+benchmark=(libx11-dev libxdamage-dev xvfb x11-utils trayer pulseaudio pulseaudio-utils)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;

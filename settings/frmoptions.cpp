@@ -101,6 +101,11 @@ frmoptions::frmoptions(Dialogs &dialogs)
     m_comsizepercent->setCurrentIndex(-1);
     place(m_comsizepercent, 120, 360, 2055, 315);
 
+    // In the free corner left of OK, so no control of the design moves.
+    m_autostartcheck = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
+    m_autostartcheck->setObjectName(QStringLiteral("autostartcheck"));
+    placeCaption(m_autostartcheck, 120, 4320, 3600, 255);
+
     setTabOrder(m_hidecheck, m_mhcfile);
     setTabOrder(m_mhcfile, command1);
     setTabOrder(command1, command2);
@@ -110,6 +115,7 @@ frmoptions::frmoptions(Dialogs &dialogs)
     setTabOrder(command4, m_hourampm);
     setTabOrder(m_hourampm, m_hour24);
     setTabOrder(m_hour24, m_comsizepercent);
+    setTabOrder(m_comsizepercent, m_autostartcheck);
 
     connect(command1, &QPushButton::clicked, this, &frmoptions::browseClick);
     connect(command2, &QPushButton::clicked, this,
@@ -150,6 +156,16 @@ Settings frmoptions::settings() const
     settings.twentyFourHour = m_hour24->isChecked();
     settings.sizeIndex = qMax(m_comsizepercent->currentIndex(), 0);
     return settings;
+}
+
+void frmoptions::loadAutostart(bool on)
+{
+    m_autostartcheck->setChecked(on);
+}
+
+bool frmoptions::autostartChecked() const
+{
+    return m_autostartcheck->isChecked();
 }
 
 void frmoptions::tellEdited()

@@ -27,6 +27,11 @@ public:
     // The settings the controls show.
     Settings settings() const;
 
+    // Whether the desktop session starts the program: kept outside conf, so
+    // outside the settings; applied on OK like them.
+    void loadAutostart(bool on);
+    bool autostartChecked() const;
+
     // Shows the dialog where it was, centred on the screen the first time.
     void showOptions();
 
@@ -54,4 +59,5 @@ private:
     QRadioButton *m_hourampm = nullptr;
     QRadioButton *m_hour24 = nullptr;
     QComboBox *m_comsizepercent = nullptr;
+    QCheckBox *m_autostartcheck = nullptr;
 };

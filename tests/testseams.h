@@ -5,7 +5,9 @@
 #include "base/dialogs.h"
 #include "base/poweroff.h"
 #include "base/programend.h"
+#include "base/sleepinhibitor.h"
 #include "base/ticksource.h"
+#include "base/waketimer.h"
 #include "platform/folderlock.h"
 #include "playback/soundtable.h"
 #include "scriptedengine.h"
@@ -48,6 +50,18 @@ struct RecordingEnd final : ProgramEnd, PowerOff {
     QString powerOffError;
 };
 
+// Each arming as local "d hh:mm:ss", empty to disarm; its signals are emitted by hand.
+struct RecordingWake final : WakeTimer {
+    void arm(const QDateTime &at) override { armings << at.toLocalTime().toString(u"d hh:mm:ss"); }
+    QStringList armings;
+};
+
+struct RecordingInhibitor final : SleepInhibitor {
+    void take() override { events << QStringLiteral("take"); }
+    void release() override { events << QStringLiteral("release"); }
+    QStringList events;
+};
+
 // A program folder as installed: conf, an empty als and the ten sounds.
 struct ProgramFolder final {
     ProgramFolder()
@@ -76,8 +90,8 @@ struct ProgramFolder final {
 // One copy of the program on a test folder, with the real instance lock.
 struct TestProgram final {
     explicit TestProgram(const ProgramFolder &folder, bool tray = true)
-        : guard(folder.dir.path()),
-          bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines, end})
+        : guard(folder.dir.path()), bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray,
+                                         engines, end, wake, inhibitor})
     {}
     FakeClock clock;
     ManualTicks ticks;
@@ -85,5 +99,7 @@ struct TestProgram final {
     RecordingEnd end;
     FolderLockGuard guard;
     ScriptedEngineFactory engines;
+    RecordingWake wake;
+    RecordingInhibitor inhibitor;
     ClockBas bas;
 };

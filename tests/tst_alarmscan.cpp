@@ -1,4 +1,5 @@
 #include "app/alarmscan.h"
+#include "app/nextdue.h"
 
 #include <QTest>
 
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void schedule();
     void ticks_data();
     void ticks();
+    void nextWakeUp_data();
+    void nextWakeUp();
 };
 
 void TestAlarmScan::schedule_data()
@@ -205,6 +208,91 @@ void TestAlarmScan::ticks()
         alarmwin = false;
     }
     QCOMPARE(seen, events);
+}
+
+void TestAlarmScan::nextWakeUp_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QList<AlarmRecord>>("records");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("snnhin");
+    QTest::addColumn<bool>("ringing"); // an alarm in progress
+    QTest::addColumn<QString>("due");  // UTC; empty for never
+
+    using namespace AlarmFrequency;
+    const QByteArray berlin = "Europe/Berlin", newYork = "America/New_York",
+                     sydney = "Australia/Sydney";
+    const auto row = [](const char *name, const QByteArray &zone, const QList<AlarmRecord> &records,
+                        const char *after, const char *due, int snnhin = 0, bool ringing = false) {
+        QTest::newRow(name) << zone << records << QString::fromLatin1(after) << snnhin << ringing
+                            << QString::fromLatin1(due);
+    };
+    AlarmRecord rang = daily("02:30:00"), unused = daily("08:00:00");
+    rang.scheduleRang = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::UTC);
+    unused.inUse = false;
+    QList<AlarmRecord> full;
+    for (int k = kMaxAlarms; k > 0; --k)
+        full << daily(QTime(8, 0).addSecs(k).toString(u"hh:mm:ss"));
+    row("fixed date later today", berlin, {alarm(FixedDate, "07:30:00")},
+        "2026-01-31T07:00:00+01:00", "2026-01-31T06:30:00Z");
+    row("fixed date at this second: passed", berlin, {alarm(FixedDate, "07:30:00")},
+        "2026-01-31T07:30:00+01:00", "");
+    row("hourly, its minute passed", berlin, {alarm(Hourly, "03:15:00")},
+        "2026-12-07T07:20:00+01:00", "2026-12-07T07:15:00Z");
+    row("daily, today's time passed", berlin, {daily("07:30:00 AM")}, "2026-12-07T07:30:00+01:00",
+        "2026-12-08T06:30:00Z");
+    row("weekly Mon and Fri, after Monday's", berlin, {alarm(Weekly, "07:30:00")},
+        "2026-12-07T08:00:00+01:00", "2026-12-11T06:30:00Z");
+    row("weekly with no day", berlin, {alarm(Weekly, "07:30:00", {}, "0000000")},
+        "2026-12-07T08:00:00+01:00", "");
+    row("monthly 31st past February", berlin, {alarm(Monthly, "07:30:00")},
+        "2026-01-31T08:00:00+01:00", "2026-03-31T05:30:00Z");
+    row("yearly 29 February", berlin, {alarm(Yearly, "07:30:00", QDate(2024, 2, 29))},
+        "2026-03-01T00:00:00+01:00", "2028-02-29T06:30:00Z");
+    row("Berlin spring: skipped 02:30 at the jump", berlin, {daily("02:30:00")},
+        "2026-03-29T01:00:00+01:00", "2026-03-29T01:00:00Z");
+    row("Berlin autumn: the first 02:30", berlin, {daily("02:30:00")}, "2026-10-25T01:00:00+02:00",
+        "2026-10-25T00:30:00Z");
+    row("Berlin autumn: rang at the first 02:30", berlin, {rang}, "2026-10-25T02:10:00+01:00",
+        "2026-10-26T01:30:00Z");
+    row("New York spring", newYork, {daily("02:15:00")}, "2026-03-08T00:00:00-05:00",
+        "2026-03-08T07:00:00Z");
+    row("New York autumn", newYork, {daily("01:30:00")}, "2026-11-01T00:00:00-04:00",
+        "2026-11-01T05:30:00Z");
+    row("Sydney October", sydney, {daily("02:30:00")}, "2026-10-04T00:00:00+10:00",
+        "2026-10-03T16:00:00Z");
+    row("Sydney April", sydney, {daily("02:30:00")}, "2026-04-05T00:00:00+11:00",
+        "2026-04-04T15:30:00Z");
+    row("snoozed at 50 for 15", berlin, {snoozed("15")}, "2026-12-07T07:52:10+01:00",
+        "2026-12-07T07:05:00Z", 50);
+    row("snooze run out", berlin, {snoozed("0")}, "2026-12-07T07:31:00+01:00",
+        "2026-12-07T06:31:01Z", 30);
+    row("snooze of 60", berlin, {snoozed("60")}, "2026-12-07T07:31:00+01:00", "", 30);
+    row("snooze run out, an alarm ringing", berlin, {snoozed("0")}, "2026-12-07T07:31:00+01:00", "",
+        30, true);
+    row("unreadable time", berlin, {daily("25:00:00")}, "2026-12-07T07:31:00+01:00", "");
+    row("the earliest in use", berlin, {daily("09:00:00"), unused, alarm(Hourly, "00:45:00")},
+        "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z");
+    row("300 alarms, the earliest last", berlin, full, "2026-12-07T09:00:00+01:00",
+        "2026-12-08T07:00:01Z");
+}
+
+void TestAlarmScan::nextWakeUp()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QList<AlarmRecord>, records);
+    QFETCH(QString, after);
+    QFETCH(int, snnhin);
+    QFETCH(bool, ringing);
+
+    qputenv("TZ", zone);
+    tzset();
+    AlarmSlots alarms;
+    for (qsizetype i = 0; i < records.size(); ++i)
+        alarms[i + 1] = records[i];
+    const DueContext context{QDateTime::fromString(after, Qt::ISODate), snnhin, ringing, kGerman};
+    const std::optional<QDateTime> due = ::nextWakeUp(alarms, context);
+    QTEST(due ? due->toString(Qt::ISODate) : QString(), "due");
 }
 
 QTEST_GUILESS_MAIN(TestAlarmScan)

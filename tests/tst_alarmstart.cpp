@@ -184,6 +184,25 @@ private Q_SLOTS:
         QCOMPARE(list()->topLevelItemCount(), 1);
         QCOMPARE(m_folder->read(QStringLiteral("als")), alarmFile({second}));
     }
+
+    void wakeFollowsTheNextAlarmAndSleepWaitsForTheRinging()
+    {
+        start({daily(QStringLiteral("Wake"), QTime(7, 30)),
+               daily(QStringLiteral("Later"), QTime(8, 0))});
+        RecordingWake &wake = m_program->wake;
+        at(QTime(7, 30));
+        QCOMPARE(m_program->inhibitor.events, QStringList{"take"});
+        press("Command1"); // Snooze for 5 minutes
+        QCOMPARE(m_program->inhibitor.events, QStringList({"take", "release"}));
+        deleteRow(0);
+        m_program->clock.set(QTime(9, 0));
+        Q_EMIT wake.clockSet();
+        m_program->clock.set(QTime(7, 59), QDate(2026, 12, 8));
+        Q_EMIT wake.fired(); // the alarm it woke for is left to the tick
+        // Loaded, rung, snoozed, deleted, the clock set, the moment come.
+        QCOMPARE(wake.armings, QStringList({"7 07:29:00", "7 07:59:00", "7 07:34:00", "7 07:59:00",
+                                            "8 07:59:00", "9 07:59:00"}));
+    }
 };
 
 QTEST_MAIN(TestAlarmStart)

@@ -102,6 +102,7 @@ export DISPLAY=":$display_number"
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
     >"$work/trayer.log" 2>&1 &
 pids+=($!)
+trayer_pid=$!
 wait_for "the tray host" 10 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"'
 
 step "first start: tray icon and the clock at the top centre"
@@ -328,5 +329,45 @@ picture_shown() {
 wait_for "the video's picture" 10 picture_shown
 kill "$video"
 wait_for "the program to end" 5 ended "$video"
+
+step "--version answers without a display; an unknown option is an error"
+[ "$(env -u DISPLAY "$folder/tockaro" --version)" = "Tockaro 0.1.0" ] || fail "--version"
+status=0 && env -u DISPLAY "$folder/tockaro" --bogus 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || fail "--bogus ended with $status, not 2"
+start_trayer() {
+    trayer --edge top --align right --widthtype request --height 24 --transparent false \
+        >>"$work/trayer.log" 2>&1 &
+    pids+=($!)
+    trayer_pid=$!
+}
+step "no tray host at start: the clock shows although conf says hidden"
+kill "$trayer_pid"
+wait_for "the tray host to go" 5 ended "$trayer_pid"
+printf 'False\r\n\r\n0\r\n0\r\n0\r\n' >"$folder/conf"
+start_program late
+late=$last_pid
+wait_for "the clock without a tray" 10 clock_shown
+step "a tray host that comes late gets the icon within 2 s, and the clock hides"
+start_trayer
+wait_for "the late tray icon" 2 tray_present
+wait_for "the clock to hide" 5 clock_hidden
+step "the tray host goes: the clock shows; it returns: so does the icon"
+kill "$trayer_pid"
+wait_for "the clock to show" 5 clock_shown
+start_trayer
+wait_for "the tray icon to return" 2 tray_present
+wait_for "the clock to hide again" 5 clock_hidden
+step "a second start shows the hidden clock of the running copy"
+start_program again
+wait_for "the running copy's clock" 10 clock_shown
+kill "$last_pid"
+step "SIGTERM ends the program as Exit does: status 0, icon and lock gone"
+lock=${TMPDIR:-/tmp}/tockaro-$(printf %s "$(realpath "$folder")" | sha1sum | cut -c1-16).lock
+[ -f "$lock" ] || fail "no lock file $lock while the program runs"
+kill -TERM "$late"
+status=0 && wait "$late" || status=$?
+[ "$status" -eq 0 ] || fail "SIGTERM ended the program with status $status"
+wait_for "the tray icon to go" 5 tray_absent
+[ ! -e "$lock" ] || fail "the lock file is left after SIGTERM"
 
 echo "e2e: all steps passed"

@@ -1,4 +1,4 @@
-#include "playback/playlistpanel.h"
+#include "alarms/playlistpanel.h"
 
 #include "base/dialogs.h"
 #include "playback/mediafilter.h"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// A second start of the program in the same folder asks the running copy to
+// show its clock (users start a program again to find it). The request is a
+// connection to a local socket in Linux's abstract namespace, named after the
+// folder: a crash leaves no socket file, and no network library is loaded for
+// it. The lock file still decides which copy runs. Elsewhere it does nothing.
+class ShowRequests final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ShowRequests)
+
+public:
+    // Listens for requests: for the copy that holds the folder's lock.
+    explicit ShowRequests(const QString &programFolder, QObject *parent = nullptr);
+    ~ShowRequests() override;
+
+Q_SIGNALS:
+    void showRequested();
+
+private:
+    int m_socket = -1;
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+// Asks the copy that runs from this folder to show its clock; does nothing when
+// none listens.
+void askRunningCopyToShow(const QString &programFolder);
