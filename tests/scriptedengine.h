@@ -1,6 +1,5 @@
 #pragma once
 
-#include "alarms/alarmrecord.h"
 #include "playback/mediaengine.h"
 
 #include <QList>
@@ -57,14 +56,3 @@ struct ScriptedEngineFactory final : MediaEngineFactory {
     }
     std::deque<EngineScript> scripts; // a deque keeps each in place as more come
 };
-
-// An alarm file line: a daily alarm with this message at this time.
-inline QByteArray alarmLine(const QString &message, const QString &time)
-{
-    AlarmRecord record;
-    record.message = message;
-    record.frequency = AlarmFrequency::Daily;
-    record.timeText = time;
-    record.alarmDate = QDate(2026, 12, 7);
-    return formatAlarmLine(record, QLocale()).toLocal8Bit() + "\r\n";
-}

@@ -96,20 +96,22 @@ private Q_SLOTS:
     void readLines_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QList<int>>("counts"); // records, skipped, altered
+        QTest::addColumn<QList<int>>("counts"); // records, skipped, altered, over the cap
         QTest::newRow("CR LF, LF, CR, empty, no end")
-            << line() + "\r\n\r\n" + line() + "\n\n" + line() + "\r" + line() << QList{4, 0, 0};
-        QTest::newRow("unreadable") << line() + "\r\nx\r\n" + line() << QList{2, 1, 0};
+            << line() + "\r\n\r\n" + line() + "\n\n" + line() + "\r" + line() << QList{4, 0, 0, 0};
+        QTest::newRow("unreadable") << line() + "\r\nx\r\n" + line() << QList{2, 1, 0, 0};
         QTest::newRow("altered") << line() + "[1*1]x\r\n" + line().replace("Wake", "Wa\xffke")
-                                 << QList{2, 0, 2};
-        QTest::newRow("301 lines")
-            << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 1) << QList{kMaxAlarms, 0, 0};
+                                 << QList{2, 0, 2, 0};
+        QTest::newRow("302 lines")
+            << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 2) << QList{kMaxAlarms, 0, 0, 2};
     }
     void readLines()
     {
         QFETCH(QByteArray, bytes);
         const AlarmFileContents read = readAlarmLines(bytes, kUs, 2026);
-        QTEST((QList{int(read.records.size()), read.report.skippedLines, read.report.alteredLines}),
+        const AlarmFileReport &report = read.report;
+        QTEST((QList{int(read.records.size()), report.skippedLines, report.alteredLines,
+                     report.overflowAlarms}),
               "counts");
     }
     void fillAndWriteTheTable()

@@ -21,32 +21,6 @@ private Q_SLOTS:
         QFETCH(qint64, ms);
         QTEST((QList{wholeSeconds(ms), nearestSecond(ms)}), "seconds");
     }
-    void fade_data()
-    {
-        QTest::addColumn<int>("volume");
-        QTest::addColumn<int>("fadein");
-        QTest::addColumn<bool>("fadeout");
-        QTest::addColumn<QList<int>>("volumes"); // after each tick; a fade-out ends with the last
-        QTest::newRow("in, over the volume")
-            << openVolume(-1500, 1) << 1 << false << QList{-3000, -2000, -1000, 0, 0};
-        QTest::newRow("out to -60 dB")
-            << 0 << 0 << true << QList{-1000, -2000, -3000, -4000, -5000, -6000};
-        QTest::newRow("out takes over") << -3000 << 1 << true << QList{-4000, -5000, -6000};
-    }
-    void fade()
-    {
-        QFETCH(int, volume);
-        QFETCH(int, fadein);
-        QFETCH(bool, fadeout);
-        QFETCH(QList<int>, volumes);
-        FadeStepResult step{volume, fadein, false};
-        for (qsizetype i = 0; i < volumes.size(); ++i) {
-            step = fadeTick(step.volume, step.fadein, fadeout);
-            QCOMPARE(step.volume, volumes[i]);
-            QCOMPARE(step.fadeoutDone, fadeout && i == volumes.size() - 1);
-            QCOMPARE(step.fadein, int(!fadeout && step.volume < 0));
-        }
-    }
     void endCheck_data()
     {
         QTest::addColumn<MediaStatus>("status"); // of a 10 s file, its length unknown while loading
@@ -56,7 +30,6 @@ private Q_SLOTS:
         using enum MediaStatus;
         using enum EndAction;
         QTest::newRow("a second left") << Ready << qint64(8999) << false << None;
-        QTest::newRow("less: close") << Ready << qint64(9500) << false << Close;
         QTest::newRow("less, repeated") << Ready << qint64(9500) << true << Restart;
         QTest::newRow("length unknown") << Loading << qint64(9500) << false << None;
         QTest::newRow("cannot be played, repeated") << Failed << qint64(0) << true << Close;
