@@ -1,5 +1,6 @@
 #include "base/topmost.h"
 
+#include <QScreen>
 #include <QWidget>
 
 void settopmost(QWidget &window)
@@ -16,4 +17,16 @@ void settopmost(QWidget &window)
     }
     if (window.isVisible())
         window.raise();
+}
+
+void showInFront(QWidget &window, bool &placed)
+{
+    if (!placed) {
+        placed = true;
+        const QRect screen = window.screen()->availableGeometry();
+        window.move(screen.center() - window.rect().center());
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
 }

@@ -1,12 +1,12 @@
 #include "playback/alarmwind.h"
 
+#include "base/topmost.h"
 #include "base/twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -54,14 +54,7 @@ void alarmwind::showAlarm(const QString &timeText, const QString &dateText, cons
 {
     m_lbltime->setText(QStringLiteral("  ") + timeText + u'\n' + dateText);
     m_tmess->setPlainText(message);
-    if (!m_placed) {
-        m_placed = true;
-        const QRect screen = this->screen()->availableGeometry();
-        move(screen.center() - rect().center());
-    }
-    show();
-    raise();
-    activateWindow();
+    showInFront(*this, m_placed);
 }
 
 void alarmwind::closeEvent(QCloseEvent *event)

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace {
@@ -175,14 +174,7 @@ void frmoptions::tellEdited()
 
 void frmoptions::showOptions()
 {
-    if (!m_placed) {
-        m_placed = true;
-        const QRect screen = this->screen()->availableGeometry();
-        move(screen.center() - rect().center());
-    }
-    show();
-    raise();
-    activateWindow();
+    showInFront(*this, m_placed);
 }
 
 void frmoptions::browseClick()
