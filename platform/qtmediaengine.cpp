@@ -8,6 +8,7 @@
 #include "playback/volume.h"
 
 #include <QAudioOutput>
+#include <QFileInfo>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoWidget>
@@ -84,6 +85,13 @@ void QtMediaEngine::open(const QString &file)
     // this the player would wait for a length that never comes.
     if (file.isEmpty()) {
         fail(QStringLiteral("No file to play."));
+        return;
+    }
+    // Only an ordinary file is handed to the engine: opening a pipe blocks the
+    // caller until something writes to it, and a device such as /dev/zero
+    // never ends, either of which would stop the clock.
+    if (!QFileInfo(file).isFile()) {
+        fail(QStringLiteral("Not a file that can be played."));
         return;
     }
     if (isvideo(file)) {
