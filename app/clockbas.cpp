@@ -89,7 +89,7 @@ bool ClockBas::loadsoundlist()
 
 void ClockBas::loadmainoptions()
 {
-    m_settings = readConf(readWholeFile(m_files.confFilePath, kMaxConfBytes).bytes,
+    m_settings = readConf(readRegularFile(m_files.confFilePath, kMaxConfBytes).bytes,
                           m_files.defaultChime, isFile);
     BigCFormState &state = m_form->state;
     state.isshowing = m_settings.showAtStart;

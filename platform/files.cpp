@@ -27,23 +27,6 @@ Result saveFileAtomically(const QString &path, const QByteArray &bytes)
     return Result::success();
 }
 
-FileContents readWholeFile(const QString &path, qint64 maxBytes)
-{
-    FileContents contents;
-    QFile file(path);
-    if (!file.exists())
-        return contents;
-    contents.exists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        contents.error = file.errorString();
-        return contents;
-    }
-    contents.bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError)
-        contents.error = file.errorString();
-    return contents;
-}
-
 FileContents readRegularFile(const QString &path, qint64 maxBytes)
 {
     const QFileInfo info(path);

@@ -16,10 +16,6 @@ struct FileContents {
     QString error; // why a file that exists could not be read; empty when it was
 };
 
-// Reads at most `maxBytes` of the file at `path`; all of it when maxBytes is
-// negative.
-FileContents readWholeFile(const QString &path, qint64 maxBytes);
-
 // Reads the file at `path` whole, but only when it is a regular file (links
 // followed) of at most `maxBytes`: a pipe would hold the reader forever, and a
 // device or a huge file would fill the memory. A folder, a link to nothing, a

@@ -89,7 +89,7 @@ private Q_SLOTS:
         const QByteArray bytes("a\r\nb\0\xff", 6);
         QVERIFY(saveFileAtomically(m_dir.filePath("als"), QByteArray(100, 'o')).ok());
         QVERIFY(saveFileAtomically(m_dir.filePath("als"), bytes).ok());
-        QCOMPARE(::readWholeFile(m_dir.filePath("als"), -1).bytes, bytes);
+        QCOMPARE(readRegularFile(m_dir.filePath("als"), 6).bytes, bytes);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"als"});
         const Result intoAFile = saveFileAtomically(m_dir.filePath("als/x"), "x");
         QVERIFY(!intoAFile.ok() && !intoAFile.error().isEmpty());
@@ -98,10 +98,11 @@ private Q_SLOTS:
             QVERIFY(fullDisk.active());
             QVERIFY(!saveFileAtomically(m_dir.filePath("als"), QByteArray(100, 'n')).ok());
         }
-        QCOMPARE(::readWholeFile(m_dir.filePath("als"), -1).bytes, bytes);
-        QCOMPARE(::readWholeFile(m_dir.filePath("als"), 4).bytes, bytes.left(4));
-        QVERIFY(!::readWholeFile(m_dir.filePath("none"), -1).exists);
-        const FileContents directory = ::readWholeFile(m_dir.path(), -1);
+        QCOMPARE(readRegularFile(m_dir.filePath("als"), 6).bytes, bytes);
+        const FileContents tooLarge = readRegularFile(m_dir.filePath("als"), 5);
+        QVERIFY(tooLarge.bytes.isEmpty() && !tooLarge.error.isEmpty());
+        QVERIFY(!readRegularFile(m_dir.filePath("none"), 6).exists);
+        const FileContents directory = readRegularFile(m_dir.path(), 6);
         QVERIFY(directory.exists && !directory.error.isEmpty());
     }
     // A tick that came before its second would read the old second again.
