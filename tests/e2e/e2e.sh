@@ -315,10 +315,6 @@ wait_for "the program to end" 5 ended "$sleeping"
 
 step "a video in a playlist shows its picture from the first play"
 # On the real clock: under libfaketime the video sink's wait for the window gives up.
-alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/film.avi[2*2]" \
-    >"$folder/als"
-start_program video
-video=$last_pid
 player_window() { xdotool search --onlyvisible --name '^Play$' | head -n 1; }
 picture_shown() {
     local id
@@ -326,9 +322,28 @@ picture_shown() {
     [ -n "$id" ] && [ "$(import -window "$id" -crop 400x300+50+50 -colorspace gray \
         -format '%[fx:maxima>0.3]' info:)" = 1 ]
 }
-wait_for "the video's picture" 15 picture_shown
-kill "$video"
-wait_for "the program to end" 5 ended "$video"
+# Each try is a new process, so each video is the first of its run. A picture
+# that stayed black for good failed every try; the second try is there for a
+# machine so busy that Qt's video sink gave up waiting for the window once.
+video_tries=0
+until [ "$video_tries" -eq 2 ]; do
+    video_tries=$((video_tries + 1))
+    alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/film.avi[2*2]" \
+        >"$folder/als"
+    start_program "video$video_tries"
+    video=$last_pid
+    shown=0
+    deadline=$((SECONDS + 15))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        picture_shown && { shown=1; break; }
+        sleep 0.2
+    done
+    kill "$video"
+    wait_for "the program to end" 5 ended "$video"
+    [ "$shown" -eq 1 ] && break
+    [ "$video_tries" -eq 2 ] && fail "the video's picture stayed black in two runs"
+    echo "e2e: the first try saw no picture; trying once more"
+done
 
 step "--version answers without a display; an unknown option is an error"
 [ "$(env -u DISPLAY "$folder/tockaro" --version)" = "Tockaro 0.1.0" ] || fail "--version"
