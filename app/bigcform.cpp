@@ -175,6 +175,9 @@ bool BigCForm::load()
     const AlarmFileReport alarmReport = m_bas.loadalarms();
     if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
         m_bas.messg(text);
+    // Told once the alarms ring: a lock that is not the user's stops nothing.
+    if (const QString warning = m_bas.instanceGuard().warning(); !warning.isEmpty())
+        m_bas.messg(warning);
     m_bas.editorOpen = false;
     return true;
 }

@@ -377,7 +377,7 @@ start_program again
 wait_for "the running copy's clock" 10 clock_shown
 kill "$last_pid"
 step "SIGTERM ends the program as Exit does: status 0, icon and lock gone"
-lock=${TMPDIR:-/tmp}/tockaro-$(printf %s "$(realpath "$folder")" | sha1sum | cut -c1-16).lock
+lock=$folder/tockaro.lock
 [ -f "$lock" ] || fail "no lock file $lock while the program runs"
 kill -TERM "$late"
 status=0 && wait "$late" || status=$?
