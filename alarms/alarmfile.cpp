@@ -1,11 +1,5 @@
 #include "alarms/alarmfile.h"
 
-QString alarmBackupPath(const QString &path, const QDateTime &now, int copy)
-{
-    const QString stamp = path + u'-' + now.toString(u"yyyyMMdd-HHmmss");
-    return (copy > 1 ? stamp + u'-' + QString::number(copy) : stamp) + QStringLiteral(".bak");
-}
-
 QString alarmLoadMessage(const AlarmFileReport &report)
 {
     if (!report.readError.isEmpty()) {

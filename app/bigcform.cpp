@@ -13,7 +13,6 @@
 #include "base/topmost.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
-#include "platform/files.h"
 #include "playback/frmdshow.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
@@ -21,7 +20,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -312,14 +310,7 @@ void BigCForm::exitClick()
 void BigCForm::savemainoptions(const Settings &settings)
 {
     state.ampm = settings.twentyFourHour ? 1 : 0;
-    // A settings file that cannot be written leaves the old one whole; the new
-    // settings still apply for this run.
-    const QString &path = m_bas.files().confFilePath;
-    if (const Result saved = saveFileAtomically(path, formatConf(settings)); !saved.ok()) {
-        m_bas.messg(QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
-                                   "They apply until the program ends.")
-                        .arg(QDir::toNativeSeparators(path), saved.error()));
-    }
+    m_bas.saveconf(settings);
     state.adjustsize = sizePercent(settings.sizeIndex);
     Sizing(state.adjustsize);
     // The new time format shows at once rather than at the next tick.
