@@ -1,5 +1,21 @@
 #include "alarms/alarmfile.h"
 
+#include <QStringEncoder>
+
+qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale)
+{
+    const bool replaced = slot >= 0 && slot < kAlarmSlots && alarms[slot].inUse;
+    return kMaxAlarmFileBytes - alarmFileBytes(alarms, locale).size() +
+           (replaced ? alarmLineBytes(alarms[slot], locale) : 0);
+}
+
+qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale)
+{
+    // As alarmFileBytes writes it: the encoding keeps no state from line to line.
+    QStringEncoder encode(QStringConverter::System);
+    return QByteArray(encode(formatAlarmLine(record, locale) + QStringLiteral("\r\n"))).size();
+}
+
 QString alarmLoadMessage(const AlarmFileReport &report)
 {
     if (!report.readError.isEmpty()) {

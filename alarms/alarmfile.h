@@ -10,6 +10,13 @@
 // alarms with long messages and long playlists stay far below it.
 inline constexpr qint64 kMaxAlarmFileBytes = 16 * 1024 * 1024;
 
+// The bytes the alarm file would take for the alarm in `slot` (alarmCount + 1
+// for a new one): the limit less what every other alarm takes.
+qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale);
+
+// The bytes `record` takes in the alarm file, its line end included.
+qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale);
+
 // What the user is told at start-up about an alarm file that did not load
 // whole; empty when it did.
 QString alarmLoadMessage(const AlarmFileReport &report);

@@ -240,6 +240,19 @@ private Q_SLOTS:
         QTEST(names, "names");
         QTEST(createplaylist(panel.paths()), "playlist");
     }
+
+    // Saved, the alarm file must load again: OK keeps an alarm that would
+    // take it past its limit in the editor, with a message.
+    void tooLongForTheFileRefused()
+    {
+        AlarmRecord huge = everyField();
+        huge.message = QString(kMaxAlarmFileBytes - alarmLineBytes(huge, QLocale()), u'x');
+        storeAlarmRecord(m_store.table, m_store.count, 1, huge);
+        click(m_list.get(), "Cmdadd");
+        click(editor(), "Command1");
+        QVERIFY(editor() && m_store.count == 1 && m_store.saves == 0);
+        QVERIFY(m_dialogs.messages.size() == 1 && m_dialogs.messages[0].contains("too long"));
+    }
 };
 
 QTEST_MAIN(TestEditor)

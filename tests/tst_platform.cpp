@@ -237,6 +237,32 @@ private Q_SLOTS:
         QVERIFY(handEditMessage(path, saved, "x").contains(saved.backup));
     }
 
+    // The writer stops where the reader does: an alarm file of exactly the
+    // limit loads again, a byte more is refused and the file stays.
+    void alarmFileAtItsLimit()
+    {
+        QTemporaryDir dir;
+        KeptFile file(dir.filePath("als"), kMaxAlarmFileBytes);
+        file.read();
+        AlarmSlots alarms{};
+        AlarmRecord alarm{{}, 2, "07:00:00", {2026, 12, 7}, "0111110", 0, {}, 0,
+                          0,  0, 30,         "15",          true};
+        alarms[1] = alarm;
+        alarm.message = QString(
+            alarmFileRoom(alarms, 2, QLocale::c()) - alarmLineBytes(alarm, QLocale::c()), u'x');
+        alarms[2] = alarm;
+        const QByteArray bytes = alarmFileBytes(alarms, QLocale::c());
+        QCOMPARE(bytes.size(), kMaxAlarmFileBytes);
+        QVERIFY(file.save(bytes, kNow).ok());
+        const AlarmFileContents read = loadAlarmFile(file, QLocale::c(), 2026);
+        QVERIFY(read.report.isClean() && read.records.size() == 2);
+        QCOMPARE(read.records[1].message, alarm.message);
+
+        const SaveReport refused = file.save(bytes + 'x', kNow);
+        QVERIFY(refused.error.contains(QLocale::c().formattedDataSize(kMaxAlarmFileBytes)));
+        QCOMPARE(QFileInfo(file.path()).size(), kMaxAlarmFileBytes);
+    }
+
     // A tick that came before its second would read the old second again.
     void ticker()
     {
