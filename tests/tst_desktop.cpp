@@ -2,6 +2,7 @@
 #include "platform/autostart.h"
 #include "platform/endsignals.h"
 #include "platform/folderlock.h"
+#include "platform/privilegedstart.h"
 #include "platform/showrequests.h"
 
 #include <QDir>
@@ -64,6 +65,10 @@ private Q_SLOTS:
 #ifdef Q_OS_LINUX
     void showRequests();
 #endif
+    void pluginPlaces_data();
+    void pluginPlaces();
+    void pluginOptions_data();
+    void pluginOptions();
 };
 
 void TestDesktop::commandLine_data()
@@ -226,6 +231,47 @@ void TestDesktop::showRequests()
     qInstallMessageHandler(previous);
 }
 #endif
+
+void TestDesktop::pluginPlaces_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("dropped");
+    QTest::newRow("Qt's plugin path") << QByteArray("QT_PLUGIN_PATH") << true;
+    QTest::newRow("a platform by name") << QByteArray("QT_QPA_PLATFORM") << false;
+    QTest::newRow("a GStreamer plugin path") << QByteArray("GST_PLUGIN_SYSTEM_PATH_1_0") << true;
+    QTest::newRow("GStreamer's plugin cache") << QByteArray("GST_REGISTRY_1_0") << true;
+}
+
+void TestDesktop::pluginPlaces()
+{
+    QFETCH(QByteArray, name);
+    QTEST(namesPluginPlace(name), "dropped");
+}
+
+void TestDesktop::pluginOptions_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArrayList>("kept");
+    QTest::newRow("a path, a platform")
+        << QByteArrayList{"-platformpluginpath", "/x", "-platform", "xcb"}
+        << QByteArrayList{"-platform", "xcb"};
+    QTest::newRow("two dashes") << QByteArrayList{"--plugin", "evdevtouch", "--sync"}
+                                << QByteArrayList{"--sync"};
+    QTest::newRow("no value") << QByteArrayList{"-plugin"} << QByteArrayList{};
+}
+
+void TestDesktop::pluginOptions()
+{
+    QFETCH(QByteArrayList, arguments);
+    arguments.prepend("tockaro");
+    QList<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.append(argument.data());
+    argv.append(nullptr);
+    const int argc = withoutPluginOptions(int(arguments.size()), argv.data());
+    QCOMPARE(argv[argc], nullptr);
+    QTEST(QByteArrayList(argv.begin() + 1, argv.begin() + argc), "kept");
+}
 
 QTEST_GUILESS_MAIN(TestDesktop)
 #include "tst_desktop.moc"
