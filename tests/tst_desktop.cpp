@@ -101,6 +101,7 @@ void TestDesktop::autostart_data()
     QTest::newRow("ticking writes the entry") << "my clock$" << true << false;
     QTest::newRow("unticking removes it") << "my clock$" << false << false;
     QTest::newRow("a folder that cannot be made is a failure") << "my clock$" << true << true;
+    QTest::newRow("a line break in the path is refused") << "my\nclock" << true << false;
 }
 
 void TestDesktop::autostart()
