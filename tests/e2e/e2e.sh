@@ -11,6 +11,8 @@ work=$(mktemp -d)
 folder=$work/folder
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The program looks for its autostart entry there; the real home is left alone.
+export XDG_CONFIG_HOME=$work/config
 pids=()
 faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
 
