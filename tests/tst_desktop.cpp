@@ -23,12 +23,14 @@
 
 namespace {
 
+#ifdef Q_OS_LINUX
 QString logged;
 
 void logTo(QtMsgType, const QMessageLogContext &, const QString &text)
 {
     logged += text + u'\n';
 }
+#endif
 
 #ifdef Q_OS_UNIX
 // Runs `work` in a child process that a deadline ends: a wait that would
