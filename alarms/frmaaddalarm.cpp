@@ -1,7 +1,9 @@
 #include "alarms/frmaaddalarm.h"
 
+#include "alarms/alarmfile.h"
 #include "alarms/playlistpanel.h"
 #include "base/clock.h"
+#include "base/dialogs.h"
 #include "playback/soundtable.h"
 
 #include <QCheckBox>
@@ -84,7 +86,7 @@ QWidget *minuteUpDown(QLineEdit *text, const char *name)
 
 frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFourHour,
                            QWidget *parent)
-    : QDialog(parent), m_clock(clock), m_twentyFourHour(twentyFourHour)
+    : QDialog(parent), m_dialogs(dialogs), m_clock(clock), m_twentyFourHour(twentyFourHour)
 {
     setObjectName(QStringLiteral("frmaaddalarm"));
     setWindowTitle(QStringLiteral("Alarm options"));
@@ -241,8 +243,9 @@ QString frmaaddalarm::daysofwek() const
     return flags;
 }
 
-void frmaaddalarm::openNew()
+void frmaaddalarm::openNew(qint64 fileRoom)
 {
+    m_fileRoom = fileRoom;
     m_xtab1->setCurrentIndex(0);
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);
@@ -252,8 +255,10 @@ void frmaaddalarm::openNew()
     showWithMessageFocused();
 }
 
-void frmaaddalarm::openExisting(const AlarmRecord &record)
+void frmaaddalarm::openExisting(const AlarmRecord &record, qint64 fileRoom)
 {
+    m_target = record;
+    m_fileRoom = fileRoom;
     m_xtab1->setCurrentIndex(0);
     // A number beyond the lists (a hand-made file) leaves the list as it was.
     if (record.frequency >= 0 && record.frequency < m_combofreq->count())
@@ -307,7 +312,19 @@ AlarmEditorValues frmaaddalarm::values() const
 
 void frmaaddalarm::Command1_Click()
 {
-    Q_EMIT alarmAccepted(values());
+    const AlarmEditorValues accepted = values();
+    // Saved, the alarm file must still load: the editor stays open for a
+    // shorter message or playlist.
+    const AlarmRecord record = buildAlarmRecord(accepted, m_target, m_twentyFourHour);
+    if (alarmLineBytes(record, QLocale()) > m_fileRoom) {
+        m_dialogs.messg(QStringLiteral("This alarm is too long to be saved: with its message and "
+                                       "playlist the alarm file would be larger than %1, the "
+                                       "most it may hold.\nShorten the message or take files "
+                                       "off the playlist.")
+                            .arg(QLocale::c().formattedDataSize(kMaxAlarmFileBytes)));
+        return;
+    }
+    Q_EMIT alarmAccepted(accepted);
     accept();
 }
 

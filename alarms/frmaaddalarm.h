@@ -33,10 +33,11 @@ public:
                  QWidget *parent = nullptr);
     ~frmaaddalarm() override;
 
-    // Fills the editor for a new alarm and shows it.
-    void openNew();
+    // Fills the editor for a new alarm and shows it. fileRoom: the bytes the
+    // alarm may take in the alarm file (alarmFileRoom); OK refuses a longer one.
+    void openNew(qint64 fileRoom);
     // Fills the editor from an alarm's record and shows it.
-    void openExisting(const AlarmRecord &record);
+    void openExisting(const AlarmRecord &record, qint64 fileRoom);
 
     void done(int result) override;
 
@@ -59,8 +60,12 @@ private:
     AlarmEditorValues values() const;
     void Command1_Click();
 
+    Dialogs &m_dialogs;
     const Clock &m_clock;
     const bool m_twentyFourHour;
+    // The alarm as it is before the editor changes it, and the room its line has.
+    AlarmRecord m_target;
+    qint64 m_fileRoom = 0;
 
     QTabWidget *m_xtab1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;

@@ -1,5 +1,6 @@
 #include "alarms/frmalarms.h"
 
+#include "alarms/alarmfile.h"
 #include "alarms/alarmlistrows.h"
 #include "alarms/alarmstore.h"
 #include "alarms/frmaaddalarm.h"
@@ -135,7 +136,7 @@ void frmalarms::Cmdadd_Click()
     connect(editor, &frmaaddalarm::alarmAccepted, this, [this](const AlarmEditorValues &values) {
         storeEdited(m_store.alarmCount() + 1, values);
     });
-    editor->openNew();
+    editor->openNew(alarmFileRoom(m_store.alarms(), m_store.alarmCount() + 1, QLocale()));
     setEditorOpen(true);
 }
 
@@ -147,7 +148,7 @@ void frmalarms::Command2_Click()
     frmaaddalarm *editor = createEditor();
     connect(editor, &frmaaddalarm::alarmAccepted, this,
             [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
-    editor->openExisting(m_store.alarms()[slot]);
+    editor->openExisting(m_store.alarms()[slot], alarmFileRoom(m_store.alarms(), slot, QLocale()));
     setEditorOpen(true);
 }
 
