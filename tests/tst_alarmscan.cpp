@@ -51,19 +51,6 @@ private Q_SLOTS:
     void queue();
     void nextWakeUp_data();
     void nextWakeUp();
-    // A zone set by a row goes with it.
-    void cleanup()
-    {
-        if (m_zoneSet)
-            qputenv("TZ", m_zone);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    const bool m_zoneSet = qEnvironmentVariableIsSet("TZ");
-    const QByteArray m_zone = qgetenv("TZ");
 };
 
 void TestAlarmScan::schedule_data()
