@@ -12,9 +12,9 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
-class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTimeEdit;
 class PlaylistPanel;
@@ -41,6 +41,10 @@ public:
 
     void done(int result) override;
 
+protected:
+    // Return in the message box is OK, as it is everywhere else in the editor.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     // OK: store these values as the alarm the editor was opened on (whoever
     // opened it knows which slot that is, or that it is a new alarm).
@@ -51,7 +55,7 @@ Q_SIGNALS:
 
 private:
     QWidget *createGeneralTab();
-    QWidget *createSoundTab(Dialogs &dialogs);
+    QWidget *createSoundTab();
     QWidget *createEffectsTab();
     void showWithMessageFocused();
     void combofreq_Click(int frequency);
@@ -81,6 +85,6 @@ private:
     PlaylistPanel *m_playlist = nullptr;
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
-    QLineEdit *m_txtfademin = nullptr;
-    QLineEdit *m_txtsnoozetimer = nullptr;
+    QSpinBox *m_txtfademin = nullptr;
+    QSpinBox *m_txtsnoozetimer = nullptr;
 };
