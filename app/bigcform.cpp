@@ -190,6 +190,11 @@ void BigCForm::showTrayIcon()
     if (!m_tray) {
         m_tray = new QSystemTrayIcon(windowIcon(), this);
         m_tray->setToolTip(QStringLiteral("Right Click For Popup"));
+        // A status-notifier host never passes a right click on: it shows the
+        // menu the icon exports. An XEmbed tray passes it, and the menu opens
+        // at the pointer as on the clock.
+        if (m_bas.statusNotifierTray())
+            m_tray->setContextMenu(m_popup);
         connect(m_tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     trayMessage(trayMessageFor(reason));
@@ -240,7 +245,9 @@ void BigCForm::removeTrayIcon()
 
 void BigCForm::trayMessage(int mouseMessage)
 {
-    switch (trayActionFor(mouseMessage)) {
+    const TrayHost host =
+        m_bas.statusNotifierTray() ? TrayHost::StatusNotifier : TrayHost::MouseMessages;
+    switch (trayActionFor(mouseMessage, host)) {
     case TrayAction::ShowClock:
         showClock();
         break;

@@ -118,11 +118,24 @@ private Q_SLOTS:
         QFETCH(QPoint, pixel);
         QTEST(LedGlyph::digit(digit).pixel(pixel), "colour");
     }
+    void trayAction_data()
+    {
+        QTest::addColumn<int>("message");
+        QTest::addColumn<TrayHost>("host");
+        QTest::addColumn<TrayAction>("action");
+        const TrayHost mouse = TrayHost::MouseMessages, notifier = TrayHost::StatusNotifier;
+        QTest::newRow("double click") << 515 << mouse << TrayAction::ShowClock;
+        QTest::newRow("right button up") << 517 << mouse << TrayAction::OpenMenu;
+        QTest::newRow("pointer move") << 512 << mouse << TrayAction::Nothing;
+        QTest::newRow("left click in an XEmbed tray") << 513 << mouse << TrayAction::Nothing;
+        QTest::newRow("activation by a status notifier")
+            << 513 << notifier << TrayAction::ShowClock;
+    }
     void trayAction()
     {
-        QCOMPARE(trayActionFor(515), TrayAction::ShowClock);
-        QCOMPARE(trayActionFor(517), TrayAction::OpenMenu);
-        QCOMPARE(trayActionFor(512), TrayAction::Nothing);
+        QFETCH(int, message);
+        QFETCH(TrayHost, host);
+        QTEST(trayActionFor(message, host), "action");
     }
     // The offset is looked up once a minute, yet a change of offset shows at once.
     void localOffset()
