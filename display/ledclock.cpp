@@ -54,8 +54,6 @@ void LedClock::TimeIN(const QString &TheTime)
 void LedClock::adjustsize(int Perc)
 {
     m_layout = ledLayout(Perc);
-    for (QPixmap &scaled : m_scaledGlyphs)
-        scaled = QPixmap();
     resizeToLayout();
     update();
 }
@@ -65,32 +63,17 @@ void LedClock::resizeToLayout()
     resize(qRound(twipsToPixels(m_layout.width)), qRound(twipsToPixels(m_layout.height)));
 }
 
-const QPixmap &LedClock::glyph(int digit)
-{
-    QPixmap &scaled = m_scaledGlyphs[digit];
-    const qreal ratio = devicePixelRatioF();
-    const QSize size =
-        (twipsToPixels(m_layout.digits[0]).size() * ratio).toSize().expandedTo({1, 1});
-    if (scaled.isNull() || scaled.size() != size) {
-        // Smooth when shrinking keeps thin segments visible; exact pixels when
-        // enlarging keep the edges sharp.
-        const bool shrinking = size.width() < LedGlyph::Width;
-        scaled = QPixmap::fromImage(LedGlyph::digit(digit).scaled(
-            size, Qt::IgnoreAspectRatio,
-            shrinking ? Qt::SmoothTransformation : Qt::FastTransformation));
-        scaled.setDevicePixelRatio(ratio);
-    }
-    return scaled;
-}
-
+// The digits are painted from the segment outlines at the device's resolution,
+// so they stay sharp at any scale, with smooth slanted ends.
 void LedClock::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
+    painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const QRectF target = twipsToPixels(m_layout.digits[i]);
         if (event->region().intersects(target.toAlignedRect()))
-            painter.drawPixmap(target.topLeft(), glyph(m_shown[i]));
+            LedGlyph::paint(painter, target, m_shown[i]);
     }
     for (const QRectF &dot : m_layout.dots) {
         const QRectF target = twipsToPixels(dot);

@@ -2,7 +2,6 @@
 
 #include "display/ledlayout.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -46,10 +45,7 @@ protected:
 
 private:
     void resizeToLayout();
-    const QPixmap &glyph(int digit);
 
     LedLayout m_layout;
     std::array<int, LedLayout::DigitCount> m_shown{};
-    // The ten glyphs scaled to the digit size, made when first painted at it.
-    std::array<QPixmap, 10> m_scaledGlyphs;
 };

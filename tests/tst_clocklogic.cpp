@@ -2,7 +2,6 @@
 #include "app/dragsnap.h"
 #include "app/traymessage.h"
 #include "app/windowsizing.h"
-#include "display/ledglyph.h"
 #include "display/ledlayout.h"
 #include "platform/systemclock.h"
 
@@ -103,20 +102,6 @@ private Q_SLOTS:
         // The layout's numbers are single-precision.
         for (qsizetype i = 0; i < twips.size(); ++i)
             QCOMPARE(float(layout[i]), float(twips[i]));
-    }
-    void glyph_data()
-    {
-        QTest::addColumn<int>("digit");
-        QTest::addColumn<QPoint>("pixel");
-        QTest::addColumn<QRgb>("colour");
-        QTest::newRow("8: top bar lit") << 8 << QPoint(12, 0) << LedGlyph::Lit;
-        QTest::newRow("1: top bar unlit") << 1 << QPoint(12, 2) << LedGlyph::Unlit;
-    }
-    void glyph()
-    {
-        QFETCH(int, digit);
-        QFETCH(QPoint, pixel);
-        QTEST(LedGlyph::digit(digit).pixel(pixel), "colour");
     }
     void trayAction_data()
     {
