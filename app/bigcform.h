@@ -12,6 +12,9 @@
 
 struct Settings;
 
+// The user guide's file in the program folder, which the install lays out.
+inline const QString kUserGuide = QStringLiteral("user-guide.md");
+
 class ClockBas;
 class LedClock;
 class QAction;
@@ -61,6 +64,9 @@ public:
 
     BigCFormState state;
 
+    // The time and the date line the window shows, as a screen reader reads them.
+    QString timeAndDateShown() const;
+
     LedClock *display() const { return m_display; }
     QLabel *TheDate() const { return m_theDate; }
     QMenu *mPopupSys() const { return m_popup; }
@@ -72,6 +78,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void buildMenu();
@@ -84,6 +92,7 @@ private:
     void showClock();
     void hideshowClick();
     void aboutClick();
+    void openMenuFromKeyboard();
     void alarmsformClick();
     void exitClick();
 

@@ -26,10 +26,11 @@ namespace {
 void leaveWindowGroup(QWidget &window)
 {
 #ifdef TOCKARO_XCB
+    // The offscreen platform answers as X11 too, without a connection.
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return;
-    xcb_connection_t *connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     // WM_HINTS is nine 32-bit fields: the flags first, the window group last.
     constexpr uint32_t kWindowGroupHint = 1u << 6;

@@ -33,7 +33,9 @@ LedClock::LedClock(QWidget *parent) : QWidget(parent), m_layout(initialLedLayout
 
 void LedClock::TimeIN(const QString &TheTime)
 {
+    m_timeText = TheTime;
     QRegion changed;
+    bool minuteChanged = false;
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const int position = kDigitCharacter[i];
         if (position >= TheTime.size())
@@ -43,12 +45,32 @@ void LedClock::TimeIN(const QString &TheTime)
             continue;
         m_shown[i] = value;
         changed += twipsToPixels(m_layout.digits[i]).toAlignedRect();
+        minuteChanged = minuteChanged || i <= LedLayout::M2;
     }
     // Painted at once rather than from a posted update: the new second reaches
     // the screen a little sooner, and the idle clock wakes the event loop once
     // less each second.
     if (!changed.isEmpty())
         repaint(changed);
+    if (minuteChanged)
+        Q_EMIT minuteShown();
+}
+
+QString LedClock::timeShown() const
+{
+    const auto &d = m_shown;
+    // The designator follows the eight time characters, before the tenths.
+    const QString designator = m_timeText.mid(8).section(u'.', 0, 0).trimmed();
+    QString text = QStringLiteral("%1%2:%3%4:%5%6")
+                       .arg(d[0])
+                       .arg(d[1])
+                       .arg(d[2])
+                       .arg(d[3])
+                       .arg(d[4])
+                       .arg(d[5]);
+    if (!designator.isEmpty())
+        text += u' ' + designator;
+    return text;
 }
 
 void LedClock::adjustsize(int Perc)

@@ -1,9 +1,23 @@
+#include "app/bigcform.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
 #include "display/ledglyph.h"
+#include "playback/alarmwind.h"
+#include "settings/frmoptions.h"
+#include "testseams.h"
 
+#include <QAccessible>
+#include <QLabel>
+#include <QMenu>
 #include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
 
 using LedGlyph::Segment;
 
@@ -15,6 +29,34 @@ QPainterPath path(const QPolygonF &outline)
     p.addPolygon(outline);
     p.closeSubpath();
     return p;
+}
+
+// Every control that takes the focus, and every item of a menu, has a name a
+// screen reader can say: some letters, not just "...".
+void checkNames(QWidget &root)
+{
+    QList<QAccessibleInterface *> named{QAccessible::queryAccessibleInterface(&root)};
+    if (qobject_cast<QMenu *>(&root)) {
+        for (int i = 0; i < named.front()->childCount(); ++i) {
+            if (named.front()->child(i)->role() != QAccessible::Separator)
+                named.append(named.front()->child(i));
+        }
+    }
+    for (QWidget *control : root.findChildren<QWidget *>()) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            named.append(QAccessible::queryAccessibleInterface(control));
+    }
+    const QRegularExpression letters(QStringLiteral("[A-Za-z]"));
+    for (QAccessibleInterface *item : named) {
+        QString name = item->text(QAccessible::Name);
+        // On Unix a list box's name is its value; what labels it says what it is.
+        if (item->role() == QAccessible::ComboBox) {
+            const auto labels = item->relations(QAccessible::Label);
+            name = labels.isEmpty() ? QString() : labels.front().first->text(QAccessible::Name);
+        }
+        QVERIFY2(name.contains(letters),
+                 qPrintable(item->object()->objectName() + QStringLiteral(" has no name")));
+    }
 }
 
 } // namespace
@@ -86,6 +128,98 @@ private Q_SLOTS:
             }
         }
         QVERIFY(checked > pixels.width() * pixels.height() / 2);
+    }
+
+    // A screen reader hears the time the digits show, with AM or PM, and the
+    // date line.
+    void clockReadsOutTimeAndDate_data()
+    {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12 hours") << QByteArray("True\r\n\r\n0\r\n0\r\n0\r\n")
+                                  << "07:30:15 PM, Monday 7 December 2026";
+        QTest::newRow("24 hours") << QByteArray("True\r\n\r\n0\r\n1\r\n0\r\n")
+                                  << "19:30:15, Monday 7 December 2026";
+    }
+    void clockReadsOutTimeAndDate()
+    {
+        QFETCH(QByteArray, conf);
+        ProgramFolder folder;
+        folder.write(QStringLiteral("conf"), conf);
+        TestProgram program(folder);
+        program.clock.set(QTime(19, 30, 14));
+        QVERIFY(program.bas.startprogram());
+        program.clock.set(QTime(19, 30, 15));
+        program.ticks.fire();
+        QTEST(QAccessible::queryAccessibleInterface(program.bas.form())->text(QAccessible::Name),
+              "text");
+    }
+    // A screen reader is told of a new text once a minute, not every second
+    // (the platform's accessibility sends the window's name change on it).
+    void clockTellsOncePerMinute()
+    {
+        ProgramFolder folder;
+        TestProgram program(folder);
+        program.clock.set(QTime(7, 30, 15));
+        QVERIFY(program.bas.startprogram());
+        QSignalSpy told(program.bas.form()->display(), &LedClock::minuteShown);
+        for (int second = 16; second < 76; ++second) {
+            program.clock.set(QTime(7, 30).addSecs(second));
+            program.ticks.fire();
+        }
+        QCOMPARE(told.count(), 1);
+    }
+    void menuFromKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+    void menuFromKeyboard()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        ProgramFolder folder;
+        TestProgram program(folder);
+        QVERIFY(program.bas.startprogram());
+        BigCForm *form = program.bas.form();
+        QCOMPARE(form->focusPolicy(), Qt::StrongFocus);
+        QTest::keyClick(form, Qt::Key(key), modifiers);
+        QTRY_VERIFY(form->mPopupSys()->isVisible());
+        QCOMPARE(form->mPopupSys()->activeAction(), form->hideshow());
+        form->mPopupSys()->close();
+    }
+    void controlsHaveNames()
+    {
+        ProgramFolder folder;
+        TestProgram program(folder);
+        QVERIFY(program.bas.startprogram());
+        checkNames(*program.bas.options());
+        checkNames(*program.bas.form()->mPopupSys());
+        alarmwind alarm;
+        checkNames(alarm);
+    }
+    // On a screen smaller than its design (640 x 350 here) the alarm window
+    // stays inside the free area: the message gives up room, the buttons stay
+    // whole and in view, and the time line shows its AM whole.
+    void alarmWindowFitsTheScreen()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(available.height() < 380, "the screen must be smaller than the window");
+        alarmwind window;
+        window.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                         QStringLiteral("Wake up"));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(available.contains(window.frameGeometry()));
+        const auto *message = window.findChild<QPlainTextEdit *>(QStringLiteral("tmess"));
+        for (const char *name : {"Command1", "Command2"}) {
+            const auto *button = window.findChild<QPushButton *>(QLatin1String(name));
+            QVERIFY(window.rect().contains(button->geometry()));
+            QVERIFY(button->geometry().top() > message->geometry().bottom());
+        }
+        const auto *time = window.findChild<QLabel *>(QStringLiteral("lbltime"));
+        QVERIFY(time->width() >= time->sizeHint().width());
     }
 };
 
