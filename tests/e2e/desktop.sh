@@ -17,57 +17,11 @@ export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 pids=()
-faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
+source "$(dirname "$0")/lib.sh"
 
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [ -f "$log" ] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
-    done
-    exit 1
-}
-
-step() { echo "desktop: $*"; }
-
-# Polls a command every 50 ms until it succeeds or the deadline passes.
-wait_for() {
-    local what=$1 seconds=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-        sleep 0.05
-    done
-}
-
-running() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" | cut -c1)" != Z ]; }
-ended() { ! running "$1"; }
 window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
 shown() { [ -n "$(window_named "$1")" ]; }
 hidden() { [ -z "$(window_named "$1")" ]; }
-
-# With FAKE_START set, the program's clock starts at that local time and runs on.
-start_program() {
-    local name=$1 preload=
-    shift
-    [ -n "${FAKE_START:-}" ] && preload=$faketime_lib
-    env "$@" QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='tockaro.*.info=true' \
-        GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX "LD_PRELOAD=$preload" \
-        "FAKETIME=${FAKE_START:+@$FAKE_START}" DONT_FAKE_MONOTONIC=1 \
-        "$folder/tockaro" >"$work/$name.log" 2>&1 &
-    pids+=($!)
-    last_pid=$!
-}
 
 stop_program() {
     kill "$1"
@@ -108,12 +62,11 @@ cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'EOF'
   </property>
 </channel>
 EOF
-{
-    read -r bus_address
-    read -r bus_pid
-} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-pids+=("$bus_pid")
-export DBUS_SESSION_BUS_ADDRESS=$bus_address
+dbus-daemon --session --nofork --print-address=1 >"$work/bus.address" 2>"$work/bus.log" &
+pids+=($!)
+wait_for "the session bus" 5 test -s "$work/bus.address"
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.address")
+export DBUS_SESSION_BUS_ADDRESS
 xfwm4 >"$work/xfwm4.log" 2>&1 &
 pids+=($!)
 xfce4-panel >"$work/panel.log" 2>&1 &
@@ -160,9 +113,9 @@ tray_plugin() {
         split($(NF - 1), size, /[x+]/); split($NF, at, /[+]/)
         if (size[1] >= 16 && size[1] < 100 && at[3] < 40) { print $1; exit } }'
 }
-wait_for "the status tray's window" 5 sh -c "[ -n \"\$(xwininfo -root -tree | grep -c wrapper)\" ]"
+tray_found() { [ -n "$(tray_plugin)" ]; }
+wait_for "the status tray in the panel" 5 tray_found
 plugin=$(tray_plugin)
-[ -n "$plugin" ] || fail "no status tray in the panel"
 eval "$(xdotool getwindowgeometry --shell "$plugin")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 wait_for "the clock to show" 5 shown Tockaro
