@@ -33,11 +33,7 @@ cmake --install "$build_dir" --prefix "$folder" >/dev/null
 grep -q '^## Using Tockaro' "$folder/user-guide.md" || fail "no user guide in the program folder"
 
 step "starting Xvfb, a session bus, xfwm4 and xfce4-panel with its status tray"
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -noreset -nolisten tcp -screen 0 1280x800x24 >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$display_fd" display_number || fail "Xvfb did not start"
-export DISPLAY=":$display_number"
+start_xvfb
 # xfconfd, which the panel and xfwm4 read their settings from, is started by
 # the bus on demand and reads this: one panel along the top with the status tray.
 mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"

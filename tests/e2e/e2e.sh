@@ -48,11 +48,7 @@ cmake --install "$build_dir" --prefix "$folder" >/dev/null
 [ -f "$folder/tockaro_media.so" ] || fail "the media module beside the program"
 
 step "starting Xvfb and the tray host"
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -noreset -nolisten tcp -screen 0 1280x800x24 >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$display_fd" display_number || fail "Xvfb did not start"
-export DISPLAY=":$display_number"
+start_xvfb
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
     >"$work/trayer.log" 2>&1 &
 pids+=($!)

@@ -52,3 +52,13 @@ start_program() {
     pids+=($!)
     last_pid=$!
 }
+
+# Starts Xvfb on a free display, 1280 x 800, and points DISPLAY at it.
+start_xvfb() {
+    local display_fd display_number
+    exec {display_fd}<> <(:)
+    Xvfb -displayfd "$display_fd" -noreset -nolisten tcp -screen 0 1280x800x24 >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    read -r -t 10 -u "$display_fd" display_number || fail "Xvfb did not start"
+    export DISPLAY=":$display_number"
+}
