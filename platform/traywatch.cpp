@@ -46,10 +46,11 @@ TrayWatch::TrayWatch(QObject *parent)
       m_statusNotifierHost(usesStatusNotifierHost())
 {
 #ifdef TOCKARO_XCB
+    // The offscreen platform answers as X11 too, without a connection.
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return;
-    xcb_connection_t *connection = x11->connection();
     const char name[] = "MANAGER";
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
