@@ -43,7 +43,8 @@ AlarmInProgress::~AlarmInProgress() = default;
 
 void AlarmInProgress::tick(const QDateTime &now)
 {
-    const AlarmQueue::TickOutcome outcome = m_queue.tick(now, m_bas.alarmSlots());
+    const AlarmQueue::TickOutcome outcome =
+        m_queue.tick(now, m_bas.alarmSlots(), m_bas.alarmCount());
     if (outcome.start)
         startalm(*outcome.start);
     if (!outcome.missed.isEmpty()) {

@@ -181,6 +181,7 @@ void TestAlarmScan::queue()
     AlarmSlots alarms;
     for (qsizetype i = 0; i < records.size(); ++i)
         alarms[i + 1] = records[i];
+    int count = int(records.size());
     QTimeZone zone("Europe/Berlin");
     AlarmQueue queue(kGerman);
     QString at;
@@ -200,6 +201,7 @@ void TestAlarmScan::queue()
         } else if (step.startsWith(u"delete ")) {
             const int slot = step.mid(7).toInt();
             std::move(alarms.begin() + slot + 1, alarms.end(), alarms.begin() + slot);
+            alarms[count--] = AlarmRecord();
             queue.deleted(slot);
             ringing -= ringing > slot ? 1 : 0;
         } else if (step == u"ok" || step == u"snooze" || step == u"close") {
@@ -212,7 +214,7 @@ void TestAlarmScan::queue()
             now = QDateTime::fromString(dated, Qt::ISODate);
             now =
                 dated.size() > 19 ? now.toTimeZone(zone) : QDateTime(now.date(), now.time(), zone);
-            const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms);
+            const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms, count);
             started(outcome.start);
             for (const MissedAlarm &missed : outcome.missed)
                 seen << at + " missed " + alarms[missed.slot].message + " " +
