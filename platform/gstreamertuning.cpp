@@ -29,6 +29,25 @@ void putMpg123First(GstRegistry *registry)
     gst_object_unref(decoder);
 }
 
+gboolean unclockStreamSelector(GSignalInvocationHint *, guint, const GValue *values, gpointer)
+{
+    // element-added: the bin, then the element added to it.
+    auto *element = GST_ELEMENT(g_value_get_object(&values[1]));
+    GstElementFactory *factory = gst_element_get_factory(element);
+    if (factory != nullptr &&
+        g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "input-selector") == 0)
+        gst_util_set_object_arg(G_OBJECT(element), "sync-mode", "active-segment");
+    return TRUE;
+}
+
+// Watches every bin of the process, as Qt's pipeline is out of reach; its
+// selectors are added to it as the player is made, before anything plays.
+void keepStreamSelectorsUnclocked()
+{
+    g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0,
+                               unclockStreamSelector, nullptr, nullptr);
+}
+
 } // namespace
 
 bool offersSoundOutput(const char *klass)
@@ -44,4 +63,5 @@ void keepGStreamerLight()
     GstRegistry *registry = gst_registry_get();
     dropDeviceProvidersWithoutSoundOutput(registry);
     putMpg123First(registry);
+    keepStreamSelectorsUnclocked();
 }
