@@ -19,6 +19,10 @@ class QToolBar;
 // and closes at the end of a file; closing says the player is free. The window
 // object lives for the whole run; "loaded" is the time between a play and the
 // close.
+//
+// Beside the engine that plays it may hold one more, readied: opened on a
+// file, paused and silent, so that a play of the same request only has to
+// start it.
 class frmdshow final : public QWidget, private MediaEngineListener {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmdshow)
@@ -27,8 +31,14 @@ public:
     explicit frmdshow(MediaEngineFactory &engines, QWidget *parent = nullptr);
     ~frmdshow() override;
 
-    // Plays the request on a new engine, replacing whatever plays.
+    // Plays the request on a new engine, or on the one readied for it,
+    // replacing whatever plays.
     void play(const PlayRequest &request);
+    // Readies an engine for a later play of the request, in place of any
+    // readied before, while nothing plays. Nothing is heard of it until
+    // that play.
+    void ready(const PlayRequest &request);
+    void dropReadied();
     // Lowers the volume of what plays step by step and stops the player once
     // it is silent.
     void fadeOut();
@@ -57,8 +67,12 @@ private:
     // Starts the end check and the placement unless the player is loaded.
     void load();
     void unload();
-    // Opens the requested file on a new engine, replacing the old one, and plays it.
+    // Plays the requested file on the engine readied for it, or else on a new
+    // one, replacing the old one.
     void mnuopen_Click();
+    std::unique_ptr<MediaEngine> openEngine(const PlayRequest &request);
+    // Plays the file again from its start.
+    void restart(quint64 play);
     // "Play" runs the file; any other button pauses it.
     void tlbControlBar_ButtonClick(const QAction &button);
     // End check: repeat or close at the end of the file.
@@ -68,8 +82,9 @@ private:
     // Placement, once after loading.
     void Timer4_Timer();
     void durationChanged(qint64 ms) override;
-    // A file that cannot be played is given up at once; the end check reads
-    // every other status on its own ticks.
+    // A file that cannot be played is given up at once, and a repeated one
+    // that has ended starts again at once; the end check reads every other
+    // status on its own ticks, and repeats for an engine that never says it ended.
     void statusChanged(PlayerLogic::MediaStatus status) override;
     void giveUp(quint64 play);
     void Slider1_Scroll(int action);
@@ -81,6 +96,8 @@ private:
     int m_fadein = 0;    // 1 while a fade-in is wanted and not finished
     bool m_fadeout = false;
     std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<MediaEngine> m_readied;
+    PlayRequest m_readiedRequest;
     quint64 m_plays = 0; // counts the files opened, so a late report finds its own
     bool m_loaded = false;
     bool m_centreWhenShown = false;

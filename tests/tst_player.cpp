@@ -53,6 +53,52 @@ private Q_SLOTS:
         QCOMPARE(m_engines->alive(), restarts ? 1 : 0);
     }
 
+    // A repeated file starts again as soon as its engine reports the end, or
+    // else at the end check; the volume goes on from where the fade-in had
+    // brought it.
+    void repeatsAtTheEnginesEnd_data()
+    {
+        QTest::addColumn<bool>("told");
+        QTest::newRow("the engine tells its end") << true;
+        QTest::newRow("it never does: the end check") << false;
+    }
+    void repeatsAtTheEnginesEnd()
+    {
+        QFETCH(bool, told);
+        m_player->play({QStringLiteral("a.wav"), 0, true, false, true});
+        EngineScript &script = m_engines->scripts[0];
+        fire("Timer3");
+        script.reachEnd(told);
+        if (!told)
+            fire("Timer2");
+        QCoreApplication::processEvents();
+        QCOMPARE(script.seeks, QList<qint64>{0});
+        fire("Timer3");
+        QCOMPARE(script.volumes, (QList{-4000, -3000, -2000}));
+        QVERIFY(m_events.isEmpty());
+    }
+
+    // A readied engine is silent until a play of its request, which only
+    // starts it; a play of anything else drops it, and nothing is readied
+    // while something plays.
+    void aReadiedEngineServesOnlyItsRequest()
+    {
+        const PlayRequest alarm{QStringLiteral("bells.wav"), 0, true};
+        m_player->ready(alarm);
+        m_player->ready(alarm);
+        QVERIFY(!m_engines->scripts[0].running && !m_player->isLoaded());
+        m_player->play(alarm);
+        QCOMPARE(m_engines->scripts.size(), size_t(1));
+        QVERIFY(m_engines->scripts[0].running);
+        m_player->ready({QStringLiteral("other.wav")});
+        QCOMPARE(m_engines->scripts.size(), size_t(1));
+        m_player->stop();
+        m_player->ready(alarm);
+        m_player->play({QStringLiteral("chime.mp3")});
+        QCOMPARE(m_engines->alive(), 1);
+        QCOMPARE(m_engines->scripts.back().opened, QStringLiteral("chime.mp3"));
+    }
+
     // A window once closed by its close box is gone, and a close would reach
     // nothing: the program's own stop still ends a later hidden play.
     void stopsWhateverTheWindowWentThrough()
