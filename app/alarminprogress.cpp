@@ -62,9 +62,10 @@ void AlarmInProgress::tick(const QDateTime &now)
     readyNextSound(now);
 }
 
-// At the alarm's second only "play" is left to do: the media module is loaded,
-// the file open and the sound server's stream made, all silent, some seconds
-// before. While no alarm is near this is one comparison a tick.
+// At the alarm's second only its own engine is left to start: the media
+// module, the decoders of its file and the sound server's connection are
+// readied, silent, some seconds before. While no alarm is near this is one
+// comparison a tick.
 void AlarmInProgress::readyNextSound(const QDateTime &now)
 {
     const std::optional<NextDue> &next = m_bas.nextDue();

@@ -73,9 +73,8 @@ public:
     // the player reports to it.
     void playfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
                   bool repeatHidden);
-    // Opens what playfile with the same arguments will play, paused and
-    // silent, so that the playfile only has to start it; whatever plays now
-    // plays on.
+    // Readies the way for a playfile with the same arguments, silent: the
+    // media module loaded, the file opened, the sound server connected.
     void readyfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
                    bool repeatHidden);
 

