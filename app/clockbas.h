@@ -4,6 +4,7 @@
 #include "alarms/alarmtable.h"
 #include "app/nextdue.h"
 #include "app/programfiles.h"
+#include "platform/files.h"
 #include "settings/conffile.h"
 
 #include <QDateTime>
@@ -44,6 +45,9 @@ struct Seams {
     WakeTimer &wake;
     // Keeps the computer awake while an alarm rings.
     SleepInhibitor &sleepInhibitor;
+    // The notification area is a status-notifier host: it shows the menu the
+    // icon exports and sends activations rather than mouse messages.
+    bool statusNotifierTray = false;
 };
 
 // The program's shared module: start-up, the file paths, the settings, the
@@ -83,7 +87,12 @@ public:
 
     // Writes the table to the alarm file. A failure is told to the user, and
     // the file keeps what it held; the result says whether the file was written.
+    // A file changed by hand since it was read is kept beside it, and the user
+    // is told where.
     bool savealarms() override;
+
+    // Writes the settings to conf, as savealarms writes the alarms.
+    void saveconf(const Settings &settings);
 
     const AlarmSlots &alarms() const override { return m_alarms; }
     // The table as the clock and the alarm in progress change it: snooze marks
@@ -116,6 +125,7 @@ public:
     // The alarm that comes due first, as armWakeUp last found it.
     const std::optional<NextDue> &nextDue() const { return m_nextDue; }
     bool trayAvailable() const { return m_seams.trayAvailable; }
+    bool statusNotifierTray() const { return m_seams.statusNotifierTray; }
 
     bool editorOpen = false;
 
@@ -137,11 +147,15 @@ private:
 
     Seams m_seams;
     const ProgramFiles m_files;
+    KeptFile m_confFile;
+    KeptFile m_alarmFile;
+    // Why conf could not be read at start-up, told once the clock runs.
+    QString m_confReadError;
     Settings m_settings;
     AlarmSlots m_alarms{};
     int m_alarmCount = 0;
     // The loaded file held what the table does not, so the first save keeps
-    // a copy of it first (or, when it could not be read, does not replace it).
+    // a copy of it first.
     bool m_keepAlarmBackup = false;
     QDateTime m_wakeDue; // the alarm moment the wake timer is armed for
     // The next alarm as of the last change; the wake timer firing for it

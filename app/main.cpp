@@ -5,6 +5,7 @@
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
 #include "platform/mediamodule.h"
+#include "platform/privilegedstart.h"
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
 #include "platform/showrequests.h"
@@ -48,6 +49,8 @@ int answerCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before Qt or anything else reads them.
+    argc = dropPluginLoadingWhenPrivileged(argc, argv);
     if (const int answered = answerCommandLine(argc, argv); answered >= 0)
         return answered;
 
@@ -77,7 +80,8 @@ int main(int argc, char *argv[])
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor});
+                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
+                  trayWatch.statusNotifierHost()});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;

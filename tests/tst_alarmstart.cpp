@@ -198,8 +198,9 @@ private Q_SLOTS:
     }
 
     // While one alarm rings, the next one due waits and keeps out of its
-    // window and its sound; it rings when the first is answered. A sleep alarm
-    // that comes long after its time does not turn the computer off.
+    // window and its sound; it rings when the first is answered, dated the day it
+    // rings. A sleep alarm that comes long after its time does not turn the
+    // computer off.
     void aSecondAlarmWaitsItsTurn()
     {
         AlarmRecord first = daily(QStringLiteral("First"), QTime(7, 0));
@@ -208,6 +209,7 @@ private Q_SLOTS:
         second.playMedia = 0;
         second.soundIndex = 7;
         second.sleepFlag = 1;
+        second.alarmDate = QDate(2026, 11, 30); // the day it was made
         start({first, second});
         at(QTime(7, 0));
         QTRY_COMPARE(openedNames(), QStringList{"alarm.wav"});
@@ -220,6 +222,8 @@ private Q_SLOTS:
         QTRY_COMPARE(openedNames(), (QStringList{"alarm.wav", "Moo.wav"}));
         QCOMPARE(m_program->end.powerOffs, 0);
         QVERIFY(window()->findChild<QLabel *>("lblnote")->text().contains("not turned off"));
+        QVERIFY(window()->findChild<QLabel *>("lbltime")->text().endsWith(
+            alarmDateText(QDate(2026, 12, 7), QLocale())));
     }
 
     // The chime keeps out of a ringing alarm, and comes again at the next
