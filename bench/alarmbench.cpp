@@ -230,12 +230,10 @@ void stop(pid_t pid, int signal = SIGTERM)
     waitpid(pid, nullptr, 0);
 }
 
-// The X server, the sink's monitor and the sound server's events, read together.
+// The X server and the sink's monitor, read together.
 class Watch final {
 public:
-    Watch(Display *display, int monitorFd, int eventsFd)
-        : m_display(display), m_monitor(monitorFd), m_events(eventsFd)
-    {}
+    Watch(Display *display, int monitorFd) : m_display(display), m_monitor(monitorFd) {}
 
     // Runs until `done` holds or the wall clock passes `until`.
     template <typename Done> bool pumpUntil(double until, Done done)
@@ -258,7 +256,6 @@ public:
     {
         m_alarmMapped.reset();
         m_alarmWindow = 0;
-        m_streamOpened.reset();
         m_firstSound.reset();
         m_armedFrame = m_frames;
     }
@@ -285,8 +282,6 @@ public:
         XSendEvent(m_display, window, False, NoEventMask, &event);
         XFlush(m_display);
     }
-    // When the sound server saw the program's stream, before any of it played.
-    std::optional<double> streamOpened() const { return m_streamOpened; }
 
     // A program just stopped leaves the sound it had sent to the sink playing
     // for a moment; it must not pass for the next run's.
@@ -325,10 +320,9 @@ private:
         FD_ZERO(&fds);
         FD_SET(xfd, &fds);
         FD_SET(m_monitor, &fds);
-        FD_SET(m_events, &fds);
         timeval tv{0, 2000};
         if (!XPending(m_display))
-            select(std::max({xfd, m_monitor, m_events}) + 1, &fds, nullptr, nullptr, &tv);
+            select(std::max(xfd, m_monitor) + 1, &fds, nullptr, nullptr, &tv);
         // Both pipes are read whether or not select ran: a read that finds
         // nothing returns at once.
         const double now = wallSeconds();
@@ -341,20 +335,7 @@ private:
                 m_alarmWindow = event.xmap.window;
             }
         }
-        readEvents(now);
         readMonitor();
-    }
-
-    void readEvents(double now)
-    {
-        std::array<char, 4096> buffer{};
-        const ssize_t got = read(m_events, buffer.data(), buffer.size());
-        if (got <= 0)
-            return;
-        m_eventText.append(buffer.data(), static_cast<size_t>(got));
-        if (!m_streamOpened && m_eventText.find("'new' on sink-input") != std::string::npos)
-            m_streamOpened = now;
-        m_eventText.erase(0, m_eventText.rfind('\n') + 1);
     }
 
     void readMonitor()
@@ -395,16 +376,13 @@ private:
 
     Display *m_display;
     int m_monitor;
-    int m_events;
     std::string m_pending;
-    std::string m_eventText;
     int64_t m_frames = 0;
     double m_frameZero = INFINITY;
     int64_t m_armedFrame = 0;
     int64_t m_lastLoudFrame = 0;
     std::optional<double> m_alarmMapped;
     Window m_alarmWindow = 0;
-    std::optional<double> m_streamOpened;
     std::optional<int64_t> m_firstSound;
     bool m_blockLoud = false;
     int m_blocks = 0;
@@ -576,20 +554,16 @@ int main(int argc, char *argv[])
                                      "--format=s16le", "--rate=" + std::to_string(kRate),
                                      "--channels=" + std::to_string(kChannels), "--latency-msec=5"},
                                     monitor);
-    // Line-buffered, or the events would wait in pactl's buffer.
-    int events = -1;
-    const pid_t subscriber = readFrom({"stdbuf", "-oL", "pactl", "subscribe"}, events);
-    if (recorder < 0 || subscriber < 0) {
+    if (recorder < 0) {
         std::fprintf(stderr, "cannot watch the sound server\n");
         return 1;
     }
-    Watch watch(display, monitor, events);
+    Watch watch(display, monitor);
     // Settles the monitor's clock before anything is timed against it.
     watch.pumpFor(1);
 
     const FileSilence bells = fileSilence(setup.folder + "/Sounds/bells.wav");
     std::vector<double> mapped;
-    std::vector<double> opened;
     std::vector<double> first;
     std::vector<double> later;
     // Each run starts the program well before its first alarm, as a clock
@@ -609,14 +583,10 @@ int main(int argc, char *argv[])
             watch.waitForSilence();
             watch.arm();
             const Answered answered = ringAndAnswer(watch, dues[alarm], bells.leadingMs);
-            const double openMs =
-                watch.streamOpened() ? (*watch.streamOpened() - dues[alarm]) * 1000 : NAN;
-            std::printf("  window %+.1f ms, stream %+.0f ms, sound %+.1f ms;", answered.mappedMs,
-                        openMs, answered.soundMs);
+            std::printf("  window %+.1f ms, sound %+.1f ms;", answered.mappedMs, answered.soundMs);
             if (run == 0)
                 continue;
             mapped.push_back(answered.mappedMs);
-            opened.push_back(openMs);
             (alarm == 0 ? first : later).push_back(answered.soundMs);
         }
         std::printf("\n");
@@ -682,16 +652,14 @@ int main(int argc, char *argv[])
 
     // Killed outright: on a polite signal they say goodbye among the figures.
     stop(recorder, SIGKILL);
-    stop(subscriber, SIGKILL);
     XCloseDisplay(display);
 
     std::printf("\ndue second to the \"Alarm\" window mapped: median %.1f ms, worst %.1f ms "
                 "(%zu alarms)\n",
                 median(mapped), worst(mapped), mapped.size());
     std::printf("due second to the first sound at the sink, less the %.1f ms of silence the "
-                "sound file opens with; the stream opened at the sound server at %.0f ms "
-                "(median)\n",
-                bells.leadingMs, median(opened));
+                "sound file opens with:\n",
+                bells.leadingMs);
     printSpread("  the first alarm of a run", first);
     printSpread("  the alarms after it     ", later);
     std::printf("CPU per 60 s while Bells repeats (measured over %d s): alarm ringing %.0f ms, "
