@@ -96,7 +96,7 @@ int main()
         deadlines[slot] = day.toSecsSinceEpoch() + 60 * slot;
     }
     const SnoozeDeadlines none{};
-    std::optional<QDateTime> due;
+    std::optional<NextDue> due;
     report("next wake-up, 300 alarms", 2000, [&] { due = nextWakeUp(alarms, none, day, locale); });
     report("next wake-up, 300 alarms, all snoozed", 2000,
            [&] { due = nextWakeUp(snoozed, deadlines, day, locale); });
