@@ -62,6 +62,7 @@ public:
     ~WatchedEngine() override { --m_alive; }
 
     void setListener(MediaEngineListener *listener) override { m_real->setListener(listener); }
+    void setRepeat(bool on) override { m_real->setRepeat(on); }
     void open(const QString &file) override { m_real->open(file); }
     void run() override { m_real->run(); }
     void pause() override { m_real->pause(); }
@@ -81,12 +82,14 @@ private:
 // The real engines, watched so the bench can tell whether any outlives its file.
 class WatchedEngines final : public MediaEngineFactory {
 public:
-    explicit WatchedEngines(const QString &modulePath) : m_real(modulePath) {}
+    explicit WatchedEngines(const QStringList &modulePaths)
+        : m_real(modulePaths.value(0), modulePaths.value(1))
+    {}
 
-    std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) override
     {
         ++m_made;
-        return std::make_unique<WatchedEngine>(m_real.create(videoArea), m_alive);
+        return std::make_unique<WatchedEngine>(m_real.create(videoArea, file), m_alive);
     }
 
     int alive() const { return m_alive; }
@@ -203,7 +206,7 @@ bool measureStart(ClockBas &bas, const QString &file, int plays, StartTimes &rea
     return true;
 }
 
-int run(const QString &soundsDir, const QString &modulePath)
+int run(const QString &soundsDir, const QStringList &modulePaths)
 {
     QTemporaryDir folder;
     const QDir program(folder.path());
@@ -221,7 +224,7 @@ int run(const QString &soundsDir, const QString &modulePath)
     PrintedDialogs dialogs;
     EventLoopEnd end;
     FolderLockGuard guard(folder.path());
-    WatchedEngines engines(modulePath);
+    WatchedEngines engines(modulePaths);
     NoPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;
@@ -294,10 +297,13 @@ int main(int argc, char *argv[])
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     std::printf("resident at start %.1f MB\n", residentMegabytes());
-    const QString modulePath =
-        argc > 2 ? ModuleMediaEngineFactory::modulePath(QString::fromLocal8Bit(argv[2]))
-                 : QStringLiteral(TOCKARO_MEDIA_MODULE_FILE);
-    std::printf("media module %s\n", qPrintable(modulePath));
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QStringList modulePaths =
+        argc > 2 ? QStringList{ModuleMediaEngineFactory::modulePath(folder),
+                               ModuleMediaEngineFactory::audioModulePath(folder)}
+                 : QStringList{QStringLiteral(TOCKARO_MEDIA_MODULE_FILE),
+                               QStringLiteral(TOCKARO_AUDIO_MODULE_FILE)};
+    std::printf("media modules %s\n", qPrintable(modulePaths.join(u' ')));
     return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR),
-               modulePath);
+               modulePaths);
 }

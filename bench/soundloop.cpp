@@ -56,7 +56,8 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
-    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder));
+    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder),
+                                          ModuleMediaEngineFactory::audioModulePath(programFolder));
     NoPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;

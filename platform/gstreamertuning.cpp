@@ -72,13 +72,19 @@ bool offersSoundOutput(const char *klass)
     return words.contains("Audio") && words.contains("Sink");
 }
 
-void keepGStreamerLight()
+bool startGStreamerLean()
 {
     if (!gst_init_check(nullptr, nullptr, nullptr))
-        return;
-    GstRegistry *registry = gst_registry_get();
-    dropDeviceProvidersWithoutSoundOutput(registry);
-    putMpg123First(registry);
-    keepStreamSelectorsUnclocked();
+        return false;
+    putMpg123First(gst_registry_get());
     keepMallocArenasFew();
+    return true;
+}
+
+void keepGStreamerLight()
+{
+    if (!startGStreamerLean())
+        return;
+    dropDeviceProvidersWithoutSoundOutput(gst_registry_get());
+    keepStreamSelectorsUnclocked();
 }

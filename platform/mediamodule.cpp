@@ -1,6 +1,7 @@
 #include "platform/mediamodule.h"
 
 #include "base/logging.h"
+#include "playback/isvideo.h"
 
 #include <QDir>
 #include <QLibrary>
@@ -42,8 +43,9 @@ private:
 
 } // namespace
 
-ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &modulePath)
-    : m_modulePath(modulePath)
+ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &mediaModulePath,
+                                                   const QString &audioModulePath)
+    : m_media(mediaModulePath), m_audio(audioModulePath)
 {}
 
 QString ModuleMediaEngineFactory::modulePath(const QString &programFolder)
@@ -51,28 +53,41 @@ QString ModuleMediaEngineFactory::modulePath(const QString &programFolder)
     return QDir(programFolder).filePath(QStringLiteral(TOCKARO_MEDIA_MODULE));
 }
 
-std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea)
+QString ModuleMediaEngineFactory::audioModulePath(const QString &programFolder)
 {
-    if (!m_loadTried)
-        load();
-    if (!m_engines)
-        return std::make_unique<NoMediaEngine>(m_loadError);
-    return m_engines->create(videoArea);
+#ifdef TOCKARO_AUDIO_MODULE
+    return QDir(programFolder).filePath(QStringLiteral(TOCKARO_AUDIO_MODULE));
+#else
+    Q_UNUSED(programFolder)
+    return {};
+#endif
 }
 
-void ModuleMediaEngineFactory::load()
+std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea,
+                                                              const QString &file)
 {
-    m_loadTried = true;
-    // Unloading would pull the code from under engines and Qt's own
-    // registrations, so the module stays for the rest of the process.
-    QLibrary module(m_modulePath);
+    Module &module = m_audio.path.isEmpty() || isvideo(file) ? m_media : m_audio;
+    if (!module.loadTried)
+        module.load();
+    if (!module.engines)
+        return std::make_unique<NoMediaEngine>(module.loadError);
+    return module.engines->create(videoArea, file);
+}
+
+void ModuleMediaEngineFactory::Module::load()
+{
+    loadTried = true;
+    // Unloading would pull the code from under engines and the libraries'
+    // own registrations, so a module stays for the rest of the process.
+    QLibrary module(path);
     module.setLoadHints(QLibrary::PreventUnloadHint);
     const auto entry = reinterpret_cast<MediaModuleEntry>(module.resolve(kMediaModuleEntry));
-    if (!entry) {
-        m_loadError = QStringLiteral("No media module: %1").arg(module.errorString());
-        qCInfo(lcPlayback).noquote() << m_loadError;
-        return;
-    }
-    m_engines.reset(entry());
-    qCInfo(lcPlayback).noquote() << "media module loaded from" << module.fileName();
+    if (!entry)
+        loadError = QStringLiteral("No media module: %1").arg(module.errorString());
+    else if (engines.reset(entry()); !engines)
+        loadError = QStringLiteral("The media module %1 could not start.").arg(module.fileName());
+    if (engines)
+        qCInfo(lcPlayback).noquote() << "media module loaded from" << module.fileName();
+    else
+        qCInfo(lcPlayback).noquote() << loadError;
 }

@@ -1,14 +1,15 @@
 // The media module: Qt Multimedia behind the media engine interface. It is a
-// library of its own, loaded on the first play, so that the idle program does
-// not carry Qt Multimedia, its sound server client and its codecs.
+// library of its own, loaded on the first video (on the first play where the
+// program has no audio module), so that the idle program and an alarm's sound
+// do not carry Qt Multimedia and what it brings.
 
 #include "platform/gstreamertuning.h"
+#include "platform/playablefile.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"
 
 #include <QAudioOutput>
-#include <QFileInfo>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoWidget>
@@ -81,17 +82,10 @@ QtMediaEngine::QtMediaEngine(QWidget &videoArea)
 
 void QtMediaEngine::open(const QString &file)
 {
-    // An empty source makes the player do nothing and say nothing; without
-    // this the player would wait for a length that never comes.
-    if (file.isEmpty()) {
-        fail(QStringLiteral("No file to play."));
-        return;
-    }
-    // Only an ordinary file is handed to the engine: opening a pipe blocks the
-    // caller until something writes to it, and a device such as /dev/zero
-    // never ends, either of which would stop the clock.
-    if (!QFileInfo(file).isFile()) {
-        fail(QStringLiteral("Not a file that can be played."));
+    // An empty source would make the player do nothing and say nothing, and
+    // it would wait for a length that never comes.
+    if (const QString refused = refusedMediaFile(file); !refused.isEmpty()) {
+        fail(refused);
         return;
     }
     if (isvideo(file)) {
@@ -196,7 +190,7 @@ class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
     QtMediaEngineFactory() { keepGStreamerLight(); }
 
-    std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &) override
     {
         return std::make_unique<QtMediaEngine>(videoArea);
     }

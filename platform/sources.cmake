@@ -28,13 +28,21 @@ else()
     list(APPEND TOCKARO_PLATFORM_SOURCES
         platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
 endif()
-# The media module: Qt Multimedia behind the media engine interface. It is
-# built apart from the libraries, so the pure helpers it needs are compiled
-# into it rather than taken from the program.
+# The media modules: Qt Multimedia, and GStreamer alone for sound, behind the
+# media engine interface. They are built apart from the libraries, so the pure
+# helpers they need are compiled into them rather than taken from the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     platform/gstreamertuning.cpp platform/gstreamertuning.h
+    platform/playablefile.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
+    playback/mediaengine.h
+    playback/volume.cpp playback/volume.h
+)
+list(APPEND TOCKARO_AUDIO_MODULE_SOURCES
+    platform/gstaudioengine.cpp
+    platform/gstreamertuning.cpp platform/gstreamertuning.h
+    platform/playablefile.h
     playback/mediaengine.h
     playback/volume.cpp playback/volume.h
 )

@@ -237,7 +237,8 @@ void frmdshow::mnuopen_Click()
 
 std::unique_ptr<MediaEngine> frmdshow::openEngine(const PlayRequest &request)
 {
-    std::unique_ptr<MediaEngine> engine = m_engines.create(*m_picVideoWindow);
+    std::unique_ptr<MediaEngine> engine = m_engines.create(*m_picVideoWindow, request.file);
+    engine->setRepeat(request.repeat);
     engine->open(request.file);
     engine->setVolume(PlayerLogic::openVolume(request.volume, request.fadeIn ? 1 : 0));
     return engine;

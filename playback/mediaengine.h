@@ -38,6 +38,10 @@ public:
 
     // Null for none. The listener must outlive the engine or be replaced first.
     virtual void setListener(MediaEngineListener *listener) = 0;
+    // Whether the file plays again from its start at each end; set before open.
+    // An engine that can loop without a gap does so and never reports the end;
+    // the others report Ended, and the player seeks back to the start.
+    virtual void setRepeat(bool) {}
     // Starts reading the file; the length and the status follow through the listener.
     virtual void open(const QString &file) = 0;
     virtual void run() = 0;
@@ -57,7 +61,8 @@ public:
 };
 
 // Makes an engine for each file the player opens, so nothing of one file
-// carries over to the next and a closed player holds no engine at all.
+// carries over to the next and a closed player holds no engine at all. The
+// engine may be chosen for the file it is made for.
 class MediaEngineFactory {
 public:
     MediaEngineFactory() = default;
@@ -65,13 +70,13 @@ public:
     MediaEngineFactory &operator=(const MediaEngineFactory &) = delete;
     virtual ~MediaEngineFactory() = default;
 
-    // A video, if the file has one, fills `videoArea`; the engine must be
-    // destroyed before the area is.
-    virtual std::unique_ptr<MediaEngine> create(QWidget &videoArea) = 0;
+    // An engine for `file`, which it is then to open. A video, if the file
+    // has one, fills `videoArea`; the engine must be destroyed before the area is.
+    virtual std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) = 0;
 };
 
-// The media module's one exported function: a new factory, which the caller
-// owns. Both sides must come from the same compiler and Qt, as the module is
-// built with the program.
+// A media module's one exported function: a new factory, which the caller
+// owns, or null when the module cannot start. Both sides must come from the
+// same compiler and Qt, as the modules are built with the program.
 using MediaModuleEntry = MediaEngineFactory *(*)();
 inline constexpr char kMediaModuleEntry[] = "tockaroMediaEngineFactory";

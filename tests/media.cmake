@@ -37,15 +37,17 @@ tockaro_media(film.avi ${gst} videotestsrc num-buffers=300
     ! video/x-raw,width=160,height=120,framerate=25/1 ! avenc_mpeg4 ! avimux ! filesink location=film.avi)
 add_custom_target(test_media DEPENDS ${test_media})
 
-# The engines come from the media module as the program loads it; Qt Multimedia
-# is linked only to look at what the module gave Qt.
+# The engines come from the media modules as the program loads them; Qt
+# Multimedia and GStreamer are linked only to look at what the modules gave them.
 add_library(tst_nomediaentry MODULE nomediaentry.cpp)
 add_executable(tst_mediaengine tst_mediaengine.cpp)
-target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test)
+target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test
+    PkgConfig::GStreamer)
 target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_TEST_MEDIA_DIR="${media_dir}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>"
+    TOCKARO_AUDIO_MODULE_FILE="$<TARGET_FILE:tockaro_audio>"
     TOCKARO_NO_ENTRY_MODULE_FILE="$<TARGET_FILE:tst_nomediaentry>")
-add_dependencies(tst_mediaengine test_media tockaro_media tst_nomediaentry)
+add_dependencies(tst_mediaengine test_media tockaro_media tockaro_audio tst_nomediaentry)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
 set(environment QT_QPA_PLATFORM=offscreen)
 if(TOCKARO_SANITIZE)

@@ -70,7 +70,7 @@ private:
 };
 
 struct ScriptedEngineFactory final : MediaEngineFactory {
-    std::unique_ptr<MediaEngine> create(QWidget &) override
+    std::unique_ptr<MediaEngine> create(QWidget &, const QString &) override
     {
         return std::make_unique<ScriptedEngine>(scripts.emplace_back(), failing);
     }
