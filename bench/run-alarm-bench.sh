@@ -5,8 +5,8 @@
 # sound repeats and its CPU against the same sound in the player alone;
 # resident memory idle, after the first alarm and over RINGS alarms.
 #
-# usage: bench/run-alarm-bench.sh [RUNS [SECONDS [RINGS]]]   (default 5 runs, 60 s, 300 rings;
-#                                                            about 8 minutes)
+# usage: bench/run-alarm-bench.sh [RUNS [SECONDS [RINGS]]]   (default 5 runs, 60 s, 500 rings;
+#                                                            about 12 minutes)
 #        bench/run-alarm-bench.sh 1 10 20                    (a quick look, under 2 minutes)
 # BENCH_BUILD names the build tree (default build-bench); an existing tree keeps its build type.
 set -euo pipefail

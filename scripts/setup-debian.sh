@@ -17,16 +17,19 @@ playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugi
     gstreamer1.0-plugins-ugly gstreamer1.0-libav fonts-dejavu-core)
 # Test media are made at build time; the end-to-end run needs an X server and
 # a tray host; the fuzz target needs clang's libFuzzer; the benchmarks, built
-# with the tests so they keep compiling, need Xlib and its DAMAGE extension;
-# the alarm bench measures sound at a PulseAudio null sink; the installed menu
+# with the tests so they keep compiling, need Xlib and its DAMAGE and XTEST
+# extensions; the alarm bench measures sound at a PulseAudio null sink and
+# presses the alarm window's buttons as a user would; the installed menu
 # entry and metainfo are checked by their validators.
 testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
-    faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev desktop-file-utils appstream)
+    faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev desktop-file-utils
+    appstream)
 # The desktop run: a real window manager (xfwm4) for the stacking order and a
 # real status-notifier host (xfce4-panel's status tray) on a private session bus
 # (dbus-daemon), whose exported menu gdbus reads.
 testing+=(xfwm4 xfce4-panel dbus libglib2.0-bin)
-benchmark=(libx11-dev libxdamage-dev xvfb x11-utils trayer pulseaudio pulseaudio-utils)
+benchmark=(libx11-dev libxdamage-dev libxtst-dev xvfb x11-utils trayer pulseaudio
+    pulseaudio-utils)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;

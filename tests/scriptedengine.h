@@ -18,6 +18,7 @@ struct EngineScript {
     qint64 position = 0;
     MediaEngine::MediaStatus status = MediaEngine::MediaStatus::Ready;
     bool running = false;
+    bool repeat = false; // what the engine was told, not what it did
     bool alive = true;
     MediaEngineListener *listener = nullptr;
     // As an engine that never reports its end; told, as one that does.
@@ -44,6 +45,7 @@ public:
     ~ScriptedEngine() override { m_script.alive = false; }
 
     void setListener(MediaEngineListener *listener) override { m_script.listener = listener; }
+    void setRepeat(bool on) override { m_script.repeat = on; }
     void open(const QString &file) override
     {
         m_script.opened = file;

@@ -42,6 +42,8 @@ private Q_SLOTS:
         for (bool repeat : repeats)
             m_player->play({QStringLiteral("a.wav"), 0, repeat});
         EngineScript &script = m_engines->scripts.back();
+        // An engine that can loops by itself, without a gap.
+        QCOMPARE(script.repeat, repeats.last());
         if (end != "fails")
             script.reachEnd();
         if (end == "end")
