@@ -31,9 +31,12 @@ endif()
 # built apart from the libraries, so the pure helpers it needs are compiled
 # into it rather than taken from the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
-    platform/gstreamertuning.cpp platform/gstreamertuning.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/volume.cpp playback/volume.h
 )
+if(TOCKARO_GSTREAMER)
+    list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+        platform/gstreamertuning.cpp platform/gstreamertuning.h)
+endif()
