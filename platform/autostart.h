@@ -6,7 +6,9 @@
 
 // Whether the desktop session starts the program of one program folder: an XDG
 // autostart entry, named after the folder, in $XDG_CONFIG_HOME/autostart (or
-// ~/.config/autostart). The entry is the setting; conf knows nothing of it.
+// ~/.config/autostart); on Windows a value, named after the folder, of the
+// user's Run key in the registry. The entry is the setting; conf knows nothing
+// of it.
 class AutostartEntry final {
 public:
     explicit AutostartEntry(const QString &programFolder);
@@ -14,6 +16,7 @@ public:
     bool exists() const;
     // Writes the entry (in one step) or removes it.
     Result set(bool on) const;
+    // Where the entry is: a file, or on Windows the registry value.
     const QString &path() const { return m_path; }
 
 private:
