@@ -86,13 +86,13 @@ private Q_SLOTS:
     {
         QFETCH(bool, onPath);
         const QFileInfo standin(QStringLiteral(TOCKARO_POWEROFF_STANDIN));
-        const QString record = m_dir.filePath("poweroff-record");
-        QFile::remove(record);
+        QTemporaryDir empty;
+        const QString record = empty.filePath("record");
         const QByteArray path = qgetenv("PATH");
         const QString folder = QDir::currentPath();
         qputenv("TOCKARO_POWEROFF_RECORD", QDir::toNativeSeparators(record).toLocal8Bit());
         qputenv("PATH",
-                QDir::toNativeSeparators(onPath ? standin.path() : m_dir.path()).toLocal8Bit());
+                QDir::toNativeSeparators(onPath ? standin.path() : empty.path()).toLocal8Bit());
         QDir::setCurrent(standin.path());
         const QString found = QStandardPaths::findExecutable(standin.completeBaseName());
         const bool onlyTheStandin = onPath ? QFileInfo(found) == standin : found.isEmpty();
