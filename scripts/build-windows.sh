@@ -23,26 +23,7 @@ started=$SECONDS
 say() { printf '== %s (%d s)\n' "$*" $((SECONDS - started)); }
 
 # --- Packages -----------------------------------------------------------------
-# The cross toolchain with the posix thread model, Wine to run the results, the
-# host's Qt tools (moc, rcc, uic, qsb), dpkg-source to unpack the Qt sources and
-# what the build and the tests run on the host.
-packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine
-    dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-shader-baker qt6-shadertools-dev
-    lame zip xvfb)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "missing packages (run as root to install): ${missing[*]}" >&2
-        exit 1
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/setup-debian.sh windows
 say "packages ready"
 
 # --- Qt for Windows -------------------------------------------------------------
@@ -102,9 +83,12 @@ unpack() {
 common_qt_flags=(-G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt"
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF)
+# Only what Tockaro and Qt Multimedia use: no OpenGL, D-Bus, SQL, printing, XML,
+# TLS, image format plugins, Direct2D or TUIO.
 qtbase_flags=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
-    -DINPUT_opengl=no)
+    -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
+    -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_direct2d=OFF -DFEATURE_tuiotouch=OFF)
 wmf_libraries=()
 for name in strmiids amstrmid dmoguids uuid msdmo ole32 oleaut32 mf mfuuid mfplat mfcore propsys; do
     wmf_libraries+=("-DWMF_${name^^}_LIBRARY=/usr/$mingw/lib/lib$name.a")
@@ -136,10 +120,14 @@ qt_module() {
         rm -rf "$qt"
     fi
     say "building $name for Windows (long the first time)"
+    # A build that was stopped goes on where it stopped; one with other flags starts afresh.
     local module_build=$cache/build/$name
-    rm -rf "$module_build"
-    nice -n 10 cmake -S "$dir" -B "$module_build" "${flags[@]}" >"$cache/build-$name.log" 2>&1 ||
-        { tail -n 40 "$cache/build-$name.log"; exit 1; }
+    if [ ! -f "$module_build/build.ninja" ] || [ "$(cat "$module_build/.tockaro-want" 2>/dev/null)" != "$want" ]; then
+        rm -rf "$module_build"
+        nice -n 10 cmake -S "$dir" -B "$module_build" "${flags[@]}" >"$cache/build-$name.log" 2>&1 ||
+            { tail -n 40 "$cache/build-$name.log"; exit 1; }
+        echo "$want" >"$module_build/.tockaro-want"
+    fi
     nice -n 10 cmake --build "$module_build" -j "$jobs" >>"$cache/build-$name.log" 2>&1 ||
         { tail -n 40 "$cache/build-$name.log"; exit 1; }
     cmake --install "$module_build" >>"$cache/build-$name.log" 2>&1
