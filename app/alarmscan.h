@@ -1,15 +1,13 @@
 #pragma once
 
-#include "alarms/alarmrecord.h"
 #include "alarms/alarmtable.h"
 
-#include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QLocale>
-#include <QStringView>
-#include <QTime>
+#include <QTimeZone>
 
-#include <functional>
+#include <array>
 #include <optional>
 
 // How far back a late tick still rings what fell due: a tick held up by a busy
@@ -17,47 +15,62 @@
 // hours does not ring the stale alarms of the time it slept.
 inline constexpr int kCatchUpSeconds = 600;
 
-// The time of day of an alarm's time text: "hh:mm:ss" (24-hour) or "hh:mm:ss AM"
-// / "hh:mm:ss PM" (12-hour, with the locale's or the English designators in any
-// case), one-digit hours too. Empty when it cannot be read.
-std::optional<QTime> alarmTimeOfDay(QStringView timeText, const QLocale &locale);
+// Each snoozed alarm's moment to ring again, as UTC seconds since the epoch,
+// by slot. A moment rather than a minute of the hour, so that a clock set
+// back never makes the snooze run out early.
+using SnoozeDeadlines = std::array<std::optional<qint64>, kAlarmSlots>;
 
-// Whether the alarm's schedule matches this local date and time, to the whole
-// second. Weekly alarms count Sunday as day 1 of dayFlags whatever the locale's
-// first weekday. An unknown frequency, an unreadable time text, date or day
-// flag never matches.
-bool scheduleMatches(const AlarmRecord &alarm, QDate date, QTime time, const QLocale &locale);
+// An alarm that fell due in a tick.
+struct DueAlarm {
+    int slot = 0;
+    qint64 localSecond = 0; // the local second it fell due for (see schedule.h)
+    qint64 dueUtc = 0;      // when that was; for a second a jump skipped, the jump
 
-// Whether a snoozed alarm's time has run out: the minutes since minute snnhin,
-// counted round the hour, reach the alarm's snooze minutes (not a number
-// counts as 0, so 60 or more never runs out).
-bool snoozeRunOut(const AlarmRecord &alarm, int minute, int snnhin);
+    friend bool operator==(const DueAlarm &, const DueAlarm &) = default;
+};
 
-// The alarm scan of the clock tick. It is given the present time at each tick
-// and evaluates every local second that came due since the previous tick, so a
-// late tick, a clock set forward or a skipped daylight-saving hour loses no
-// alarm, and a clock set back or a repeated hour rings nothing twice.
+// An alarm whose second passed while nothing could ring it.
+struct MissedAlarm {
+    int slot = 0;
+    qint64 localSecond = 0;
+
+    friend bool operator==(const MissedAlarm &, const MissedAlarm &) = default;
+};
+
+struct ScanResult {
+    QList<DueAlarm> due; // oldest first, the lowest slot first within a second
+    QList<MissedAlarm> missed;
+    bool fullHour = false; // a full hour came by, once however many did
+};
+
+// The alarm scan of the clock tick. Each tick it is given the present time
+// with its time zone and finds every local second that came due since the
+// tick before, so a late tick or a clock set forward loses no alarm that fell
+// due within the catch-up window, the hour that daylight saving skips rings at
+// the jump, and a clock set back or a repeated hour rings nothing twice.
+// Seconds older than the window are stale: what fell due in them is missed,
+// and told, not rung. A jump of local time that the zone's own rules do not
+// make (another time zone) counts as a clock set.
 class AlarmScan final {
 public:
-    struct Hooks {
-        std::function<bool()> alarmInProgress;    // read afresh before every start
-        std::function<void(int slot)> startAlarm; // sets what alarmInProgress reads, clears snoozed
-        std::function<void()> fullHour;           // at most once a tick; the chime decides
-    };
-
     explicit AlarmScan(const QLocale &locale) : m_locale(locale) {}
 
-    // now: local time with its offset, as the clock reads it. Evaluates the
-    // local seconds due, oldest first, each against slots 1 to kMaxAlarms in
-    // order; only hooks.startAlarm changes whether an alarm is in progress.
-    void tick(const QDateTime &now, AlarmSlots &alarms, int snnhin, const Hooks &hooks);
+    // Marks what falls due as rung (scheduleRang) and takes the snooze
+    // deadlines that ran out, due or missed, out of `snoozes`.
+    ScanResult tick(const QDateTime &now, AlarmSlots &alarms, SnoozeDeadlines &snoozes);
 
 private:
-    struct TickContext;
-    void evaluate(qint64 localSecond, TickContext &context);
+    struct Pass;
+    void evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass);
+    void reportMissed(qint64 after, qint64 upTo, Pass &pass) const;
+
+    struct Reading {
+        qint64 utc;
+        qint64 local;
+        QTimeZone zone;
+    };
 
     QLocale m_locale;
-    std::optional<qint64> m_lastSecond; // UTC seconds since the epoch
-    qint64 m_lastLocalSecond = 0;       // its local wall time in seconds, days 86400 long
-    std::optional<qint64> m_lastFullHour;
+    std::optional<Reading> m_last;
+    std::optional<qint64> m_lastFullHour; // local second
 };

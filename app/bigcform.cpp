@@ -66,7 +66,7 @@ void drawOutline(QPainter &painter, const QRectF &twips, const QPen &pen)
 
 BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_bas(bas),
-      m_scan(QLocale()), m_alarm(bas, state)
+      m_alarm(bas)
 {
     setWindowTitle(QStringLiteral("Tockaro"));
     QIcon icon;
@@ -92,15 +92,8 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     buildMenu();
 
     connect(&m_bas.ticks(), &TickSource::tick, this, &BigCForm::Timer1_Timer);
-    m_scanHooks.alarmInProgress = [this] {
-        return state.alarmwin;
-    };
-    m_scanHooks.startAlarm = [this](int slot) {
-        startalm(slot);
-    };
-    m_scanHooks.fullHour = [this] {
-        hourlyChime();
-    };
+    // From the event loop: a message box must not open inside the tick.
+    connect(&m_alarm, &AlarmInProgress::notice, this, &BigCForm::showNotice, Qt::QueuedConnection);
 
     Sizing(state.adjustsize);
 }
@@ -137,9 +130,6 @@ bool BigCForm::load()
         m_bas.endProgram();
         return false;
     }
-    state.alarmON = false;
-    state.alarmwin = false;
-    state.alaringnow = false;
     addTrayIcon();
 
     // The first text is always in the 12-hour form; the first tick, within
@@ -226,7 +216,7 @@ void BigCForm::showOnRequest()
 void BigCForm::endOnRequest()
 {
     if (frmdshow *player = m_bas.player())
-        player->close();
+        player->stop();
     exitClick();
 }
 
@@ -345,38 +335,19 @@ void BigCForm::Timer1_Timer()
 {
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
-    m_scan.tick(now, m_bas.alarmSlots(), state.snnhin, m_scanHooks);
-    m_alarm.checkFadeOut(now);
+    m_alarm.tick(now);
     refreshDateLine(now.date());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
 }
 
-void BigCForm::hourlyChime()
+void BigCForm::showNotice(const QString &text)
 {
-    // The settings follow the options dialog as it changes, so a change there
-    // counts at once, OK or not. A chime still playing is not started again.
-    const Settings &settings = m_bas.settings();
-    if (!settings.chimesOn || state.alarmON)
-        return;
-    state.alarmON = true;
-    m_bas.playfile(settings.chimeFile, 0, false, 0, false);
-}
-
-void BigCForm::startalm(int slot)
-{
-    m_alarm.startalm(slot);
-}
-
-void BigCForm::playerClosed()
-{
-    state.alarmON = false;
-    state.alaringnow = false;
-    m_alarm.playerClosed();
-}
-
-void BigCForm::alarmDeleted(int slot)
-{
-    m_alarm.alarmDeleted(slot);
+    // Shown until clicked: the user may be away when it comes.
+    if (m_tray && m_tray->isVisible())
+        m_tray->showMessage(QStringLiteral("Tockaro"), text, QSystemTrayIcon::Information, 0);
+    else
+        m_bas.messg(text);
+    qCInfo(lcAlarms).noquote() << "notice:" << text;
 }
 
 // The date line is refreshed by the clock tick rather than by a timer of its

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/alarminprogress.h"
-#include "app/alarmscan.h"
 #include "app/bigcformstate.h"
 #include "app/windowsizing.h"
 
@@ -41,12 +40,8 @@ public:
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
 
-    // Starts the alarm in `slot` (see AlarmInProgress).
-    void startalm(int slot);
-    // The player has closed: no chime or playlist item plays any more.
-    void playerClosed();
-    // The alarm in `slot` has left the table and the alarms after it moved up.
-    void alarmDeleted(int slot);
+    // What rings: the alarm in progress, those waiting, the snoozes, the chime.
+    AlarmInProgress &alarms() { return m_alarm; }
     // Null until the first alarm.
     alarmwind *alarmWindow() const { return m_alarm.window(); }
 
@@ -88,8 +83,10 @@ private:
     void exitClick();
 
     void Timer1_Timer();
-    void hourlyChime();
     void refreshDateLine(QDate today);
+    // Tells the user something without stopping them: on the tray icon's
+    // balloon, or in a message box where there is no tray.
+    void showNotice(const QString &text);
 
     void pointerDown(int button, double x, double y);
     void pointerMove(double x, double y);
@@ -103,8 +100,6 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
-    AlarmScan m_scan;
-    AlarmScan::Hooks m_scanHooks;
     AlarmInProgress m_alarm;
 
     // Hidden by the settings, but shown because no tray icon could bring it back.

@@ -127,10 +127,15 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
         return;
     if (!m_dshow) {
         m_dshow = std::make_unique<frmdshow>(m_seams.mediaEngines);
-        QObject::connect(m_dshow.get(), &frmdshow::closed, m_form.get(), &BigCForm::playerClosed);
-        QObject::connect(m_dshow.get(), &frmdshow::fadedOut, m_form.get(),
-                         [this] { m_form->state.alarmwin = false; });
+        AlarmInProgress &alarms = m_form->alarms();
+        QObject::connect(m_dshow.get(), &frmdshow::closed, &alarms, [this, &alarms] {
+            m_editorPreview = false;
+            alarms.playerClosed();
+        });
+        QObject::connect(m_dshow.get(), &frmdshow::failed, &alarms, &AlarmInProgress::playFailed);
+        QObject::connect(m_dshow.get(), &frmdshow::fadedOut, &alarms, &AlarmInProgress::fadedOut);
     }
+    m_editorPreview = false;
     m_dshow->play(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
 }
 
@@ -172,7 +177,7 @@ void ClockBas::deleteAlarm(int slot)
         return;
     }
     if (m_form)
-        m_form->alarmDeleted(slot);
+        m_form->alarms().alarmDeleted(slot);
     armWakeUp();
 }
 
@@ -189,13 +194,34 @@ void ClockBas::armWakeUp()
 
 void ClockBas::armWakeUpAfter(const QDateTime &after)
 {
-    const bool inProgress = m_form && m_form->state.alarmwin;
-    const DueContext context{after, m_form ? m_form->state.snnhin : 0, inProgress, QLocale()};
-    const std::optional<QDateTime> due = nextWakeUp(m_alarms, context);
+    static const SnoozeDeadlines noSnoozes{};
+    const SnoozeDeadlines &snoozes = m_form ? m_form->alarms().snoozeDeadlines() : noSnoozes;
+    const std::optional<QDateTime> due = nextWakeUp(m_alarms, snoozes, after, QLocale());
     m_wakeDue = due.value_or(QDateTime());
     // Never a moment already passed: it would fire at once, and again.
     const QDateTime earliest = m_seams.clock.now().addSecs(1);
-    m_seams.wake.arm(due ? std::max(due->addSecs(-kWakeLeadSeconds), earliest) : QDateTime());
+    const QDateTime wakeAt =
+        due ? std::max(due->addSecs(-kWakeLeadSeconds), earliest) : QDateTime();
+    // Armed once per change: the alarm, a snooze or an answer that leaves the
+    // moment where it was costs the system timer nothing.
+    if (m_wakeArmed && *m_wakeArmed == wakeAt)
+        return;
+    m_wakeArmed = wakeAt;
+    m_seams.wake.arm(wakeAt);
+}
+
+void ClockBas::playEditorPreview(const QString &file)
+{
+    playfile(file, 0, true, 0, false);
+    m_editorPreview = true;
+}
+
+void ClockBas::setEditorOpen(bool open)
+{
+    editorOpen = open;
+    // The editor's preview belongs to the editor and ends with it.
+    if (!open && m_editorPreview && m_dshow)
+        m_dshow->stop();
 }
 
 frmalarms &ClockBas::alarmList()
@@ -206,11 +232,20 @@ frmalarms &ClockBas::alarmList()
             std::make_unique<frmalarms>(store, m_seams.dialogs, m_seams.clock, m_settings);
         QObject::connect(m_alarmList.get(), &frmalarms::soundPlayRequested, m_alarmList.get(),
                          [this](int sound) {
-                             if (loadsoundlist())
-                                 playfile(m_files.soundfiles.value(sound), 0, true, 0, false);
+                             // A sound gone since start-up is told of; ending the
+                             // program here would lose every alarm still to come.
+                             const QString file = m_files.soundfiles.value(sound);
+                             if (!isFile(file)) {
+                                 messg(QStringLiteral("The built-in sound %1 is missing. "
+                                                      "Installing the program again brings it "
+                                                      "back.")
+                                           .arg(QDir::toNativeSeparators(file)));
+                                 return;
+                             }
+                             playEditorPreview(file);
                          });
         QObject::connect(m_alarmList.get(), &frmalarms::filePlayRequested, m_alarmList.get(),
-                         [this](const QString &file) { playfile(file, 0, true, 0, false); });
+                         [this](const QString &file) { playEditorPreview(file); });
     }
     return *m_alarmList;
 }

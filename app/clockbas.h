@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class BigCForm;
 class Clock;
@@ -117,7 +118,9 @@ private:
     void storeAlarm(int slot, const AlarmRecord &record) override;
     void armWakeUpAfter(const QDateTime &after);
     bool isEditorOpen() const override { return editorOpen; }
-    void setEditorOpen(bool open) override { editorOpen = open; }
+    void setEditorOpen(bool open) override;
+    // Plays a sound or a playlist item for the alarm editor, shown and repeated.
+    void playEditorPreview(const QString &file);
     // Writes or removes the autostart entry when the options dialog's box
     // differs from it; a failure is told to the user.
     void applyAutostart(bool on);
@@ -130,7 +133,9 @@ private:
     // The loaded file held what the table does not, so the first save keeps
     // a copy of it first (or, when it could not be read, does not replace it).
     bool m_keepAlarmBackup = false;
-    QDateTime m_wakeDue; // the alarm moment the wake timer is armed for
+    QDateTime m_wakeDue;                  // the alarm moment the wake timer is armed for
+    std::optional<QDateTime> m_wakeArmed; // what the wake timer was last given
+    bool m_editorPreview = false;         // the player plays what the editor asked for
     // Windows that refer to the clock window are declared after it, so they go first.
     std::unique_ptr<BigCForm> m_form;
     std::unique_ptr<frmoptions> m_options;

@@ -12,23 +12,23 @@ qint64 minuteStart(qint64 utcMsecs)
 
 } // namespace
 
-QDateTime LocalOffsetCache::localTime(qint64 utcMsecs)
+QDateTime LocalZoneCache::localTime(qint64 utcMsecs)
 {
     const qint64 minute = minuteStart(utcMsecs);
     if (minute != m_minuteStart) {
-        m_offset = m_lookup(utcMsecs);
+        m_zone = m_lookup();
         m_minuteStart = minute;
     }
-    return QDateTime::fromMSecsSinceEpoch(utcMsecs, Qt::OffsetFromUTC, m_offset);
+    // A zone the system names but Qt cannot read still has the C library's
+    // local time, without the zone's rules to tell its changes apart.
+    if (!m_zone.isValid())
+        return QDateTime::fromMSecsSinceEpoch(utcMsecs, Qt::LocalTime);
+    return QDateTime::fromMSecsSinceEpoch(utcMsecs, m_zone);
 }
 
-SystemClock::SystemClock()
-    : m_offsets([](qint64 utcMsecs) {
-          return QDateTime::fromMSecsSinceEpoch(utcMsecs, Qt::LocalTime).offsetFromUtc();
-      })
-{}
+SystemClock::SystemClock() : m_zones([] { return QTimeZone::systemTimeZone(); }) {}
 
 QDateTime SystemClock::now() const
 {
-    return m_offsets.localTime(QDateTime::currentMSecsSinceEpoch());
+    return m_zones.localTime(QDateTime::currentMSecsSinceEpoch());
 }

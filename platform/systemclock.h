@@ -2,28 +2,29 @@
 
 #include "base/clock.h"
 
+#include <QTimeZone>
+
 #include <functional>
 #include <optional>
 
-// Local time made from the UTC time and the local offset, the offset looked up
-// at most once a UTC minute. Looking it up asks the C library, which checks
-// the time-zone file on every call; the clock reads the time every second.
-// Offsets and daylight-saving changes fall on whole minutes, so a change of
-// offset shows the moment it happens; a new system time zone shows within a
-// minute.
-class LocalOffsetCache final {
+// Local time in the system's time zone, the zone looked up at most once a UTC
+// minute: finding it asks the system (the TZ variable, the zone file's link),
+// and the clock reads the time every second. The zone's own rules give every
+// offset, so a daylight-saving change shows the moment it happens; a new
+// system time zone shows within a minute. The time carries its zone, so the
+// alarm scan can tell the zone's own changes of offset from a change of zone.
+class LocalZoneCache final {
 public:
-    // Seconds east of UTC at a UTC time in milliseconds since the epoch.
-    using OffsetLookup = std::function<int(qint64 utcMsecs)>;
+    using ZoneLookup = std::function<QTimeZone()>;
 
-    explicit LocalOffsetCache(OffsetLookup lookup) : m_lookup(std::move(lookup)) {}
+    explicit LocalZoneCache(ZoneLookup lookup) : m_lookup(std::move(lookup)) {}
 
     QDateTime localTime(qint64 utcMsecs);
 
 private:
-    OffsetLookup m_lookup;
-    std::optional<qint64> m_minuteStart; // of the offset below
-    int m_offset = 0;
+    ZoneLookup m_lookup;
+    std::optional<qint64> m_minuteStart; // of the zone below
+    QTimeZone m_zone;
 };
 
 class SystemClock final : public Clock {
@@ -32,5 +33,5 @@ public:
     QDateTime now() const override;
 
 private:
-    mutable LocalOffsetCache m_offsets;
+    mutable LocalZoneCache m_zones;
 };

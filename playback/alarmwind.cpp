@@ -39,6 +39,8 @@ alarmwind::alarmwind(QWidget *parent)
     place(new QLabel(QStringLiteral("Remember:"), this), "Label1", 0, 1560, 1095, 255);
     m_tmess = place(new QPlainTextEdit(this), "tmess", 0, 1800, 7215, 3255);
     m_tmess->setReadOnly(true);
+    m_note = place(new QLabel(this), "lblnote", 60, 5100, 3960, 600);
+    m_note->setWordWrap(true);
     auto *snooze =
         place(new QPushButton(QStringLiteral("Snooze"), this), "Command1", 4080, 5280, 1335, 375);
     auto *ok =
@@ -55,6 +57,11 @@ void alarmwind::showAlarm(const QString &timeText, const QString &dateText, cons
     m_lbltime->setText(QStringLiteral("  ") + timeText + u'\n' + dateText);
     m_tmess->setPlainText(message);
     showInFront(*this, m_placed);
+}
+
+void alarmwind::setNote(const QString &note)
+{
+    m_note->setText(note);
 }
 
 void alarmwind::closeEvent(QCloseEvent *event)

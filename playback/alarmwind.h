@@ -18,6 +18,8 @@ public:
 
     // Fills the window for an alarm and shows it on top, centred the first time.
     void showAlarm(const QString &timeText, const QString &dateText, const QString &message);
+    // A line beside the buttons about how this alarm rang; empty for none.
+    void setNote(const QString &note);
 
 Q_SIGNALS:
     void snoozeClicked();
@@ -31,5 +33,6 @@ protected:
 private:
     QLabel *m_lbltime = nullptr;
     QPlainTextEdit *m_tmess = nullptr;
+    QLabel *m_note = nullptr;
     bool m_placed = false;
 };

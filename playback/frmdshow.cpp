@@ -144,10 +144,18 @@ void frmdshow::fadeOut()
     m_fadeout = true;
 }
 
+void frmdshow::stop()
+{
+    hide();
+    if (m_loaded)
+        unload();
+}
+
 void frmdshow::mnuopen_Click()
 {
     // The old engine goes first, so two files never hold memory or sound at once.
     m_engine.reset();
+    ++m_plays;
     m_engine = m_engines.create(*m_picVideoWindow);
     m_engine->setListener(this);
     qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
@@ -162,6 +170,24 @@ void frmdshow::durationChanged(qint64 ms)
 {
     m_txtlength = PlayerLogic::wholeSeconds(ms);
     m_slider1->setMaximum(PlayerLogic::nearestSecond(ms));
+}
+
+void frmdshow::statusChanged(PlayerLogic::MediaStatus status)
+{
+    // Reported from inside the engine's own calls, which must not see it go.
+    if (status == PlayerLogic::MediaStatus::Failed)
+        QMetaObject::invokeMethod(
+            this, [this, play = m_plays] { giveUp(play); }, Qt::QueuedConnection);
+}
+
+void frmdshow::giveUp(quint64 play)
+{
+    if (play != m_plays || !m_engine || m_engine->status() != PlayerLogic::MediaStatus::Failed)
+        return;
+    qCWarning(lcPlayback).noquote()
+        << "cannot play" << m_request.file << "-" << m_engine->errorString();
+    Q_EMIT failed(m_request.file);
+    stop();
 }
 
 void frmdshow::tlbControlBar_ButtonClick(const QAction &button)
@@ -194,15 +220,15 @@ void frmdshow::Timer3_Timer()
     if (step.volume != m_engine->volume())
         m_engine->setVolume(step.volume);
     if (step.fadeoutDone) {
+        stop();
         Q_EMIT fadedOut();
-        close();
     }
 }
 
 void frmdshow::Timer2_Timer()
 {
     if (!m_engine) {
-        close();
+        stop();
         return;
     }
     switch (PlayerLogic::endCheck(m_engine->status(), m_engine->duration(), m_txtlength,
@@ -216,9 +242,9 @@ void frmdshow::Timer2_Timer()
         // A file that cannot be played is not retried, repeat or not: a
         // hidden player would go on in silence for as long as the alarm lasts.
         if (m_engine->status() == PlayerLogic::MediaStatus::Failed)
-            qCWarning(lcPlayback).noquote()
-                << "cannot play" << m_request.file << "-" << m_engine->errorString();
-        close();
+            giveUp(m_plays);
+        else
+            stop();
         return;
     }
     showPosition();
@@ -263,5 +289,6 @@ void frmdshow::unload()
     m_timer4.stop();
     m_engine.reset();
     m_loaded = false;
+    qCInfo(lcPlayback) << "stopped";
     Q_EMIT closed();
 }

@@ -29,9 +29,13 @@ public:
 
     // Plays the request on a new engine, replacing whatever plays.
     void play(const PlayRequest &request);
-    // Lowers the volume of what plays step by step and closes the player once
+    // Lowers the volume of what plays step by step and stops the player once
     // it is silent.
     void fadeOut();
+    // Stops what plays and hides the window: the program's own close. A window
+    // the user has closed once is no longer there to receive a close, so the
+    // program never relies on one to end the sound.
+    void stop();
     bool isLoaded() const { return m_loaded; }
 
     // Null while the player is closed.
@@ -40,8 +44,10 @@ public:
 Q_SIGNALS:
     // Whatever the player played has ended: at its end, by the user or by the program.
     void closed();
-    // A fade-out has reached silence; closed() follows.
+    // A fade-out has reached silence; closed() came just before.
     void fadedOut();
+    // The file cannot be played; closed() follows at once.
+    void failed(const QString &file);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -62,8 +68,10 @@ private:
     // Placement, once after loading.
     void Timer4_Timer();
     void durationChanged(qint64 ms) override;
-    // The end check reads the status on its own ticks.
-    void statusChanged(PlayerLogic::MediaStatus) override {}
+    // A file that cannot be played is given up at once; the end check reads
+    // every other status on its own ticks.
+    void statusChanged(PlayerLogic::MediaStatus status) override;
+    void giveUp(quint64 play);
     void Slider1_Scroll(int action);
     void showPosition();
 
@@ -73,6 +81,7 @@ private:
     int m_fadein = 0;    // 1 while a fade-in is wanted and not finished
     bool m_fadeout = false;
     std::unique_ptr<MediaEngine> m_engine;
+    quint64 m_plays = 0; // counts the files opened, so a late report finds its own
     bool m_loaded = false;
     bool m_centreWhenShown = false;
 

@@ -6,6 +6,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/playlisttext.cpp playback/playlisttext.h
     playback/playrequest.cpp playback/playrequest.h
     playback/soundtable.cpp playback/soundtable.h
+    playback/tone.cpp playback/tone.h
     playback/volume.cpp playback/volume.h
 )
 list(APPEND TOCKARO_GUI_SOURCES

@@ -3,6 +3,7 @@
 #include "playback/mediaengine.h"
 
 #include <QList>
+#include <QSet>
 
 #include <algorithm>
 #include <deque>
@@ -17,16 +18,31 @@ struct EngineScript {
     qint64 position = 0;
     MediaEngine::MediaStatus status = MediaEngine::MediaStatus::Ready;
     bool alive = true;
+    MediaEngineListener *listener = nullptr;
     void reachEnd() { position = kDuration, status = MediaEngine::MediaStatus::Ended; }
+    // Tells the player at once, as a real engine does.
+    void fail()
+    {
+        status = MediaEngine::MediaStatus::Failed;
+        if (alive && listener)
+            listener->statusChanged(status);
+    }
 };
 
 class ScriptedEngine final : public MediaEngine {
 public:
-    explicit ScriptedEngine(EngineScript &script) : m_script(script) {}
+    ScriptedEngine(EngineScript &script, const QSet<QString> &failing)
+        : m_script(script), m_failing(failing)
+    {}
     ~ScriptedEngine() override { m_script.alive = false; }
 
-    void setListener(MediaEngineListener *) override {}
-    void open(const QString &file) override { m_script.opened = file; }
+    void setListener(MediaEngineListener *listener) override { m_script.listener = listener; }
+    void open(const QString &file) override
+    {
+        m_script.opened = file;
+        if (m_failing.contains(file))
+            m_script.fail();
+    }
     void run() override {}
     void pause() override {}
     void setVolume(int centibels) override { m_script.volumes.append(centibels); }
@@ -43,16 +59,18 @@ public:
 
 private:
     EngineScript &m_script;
+    const QSet<QString> &m_failing;
 };
 
 struct ScriptedEngineFactory final : MediaEngineFactory {
     std::unique_ptr<MediaEngine> create(QWidget &) override
     {
-        return std::make_unique<ScriptedEngine>(scripts.emplace_back());
+        return std::make_unique<ScriptedEngine>(scripts.emplace_back(), failing);
     }
     int alive() const
     {
         return int(std::count_if(scripts.begin(), scripts.end(), [](auto &s) { return s.alive; }));
     }
     std::deque<EngineScript> scripts; // a deque keeps each in place as more come
+    QSet<QString> failing;            // files that cannot be played
 };

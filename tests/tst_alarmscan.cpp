@@ -1,9 +1,8 @@
-#include "app/alarmscan.h"
+#include "app/alarmqueue.h"
 #include "app/nextdue.h"
+#include "app/schedule.h"
 
 #include <QTest>
-
-#include <ctime>
 
 Q_DECLARE_METATYPE(AlarmRecord)
 
@@ -25,17 +24,13 @@ AlarmRecord alarm(qint16 frequency, const QString &timeText, QDate date = QDate(
     return r;
 }
 
-AlarmRecord daily(const QString &timeText)
+AlarmRecord daily(const QString &timeText, const QString &message = {},
+                  const QString &snoozeMinutes = QStringLiteral("0"), qint16 sleep = 0)
 {
-    return alarm(AlarmFrequency::Daily, timeText);
-}
-
-// A record that rings only through its snooze.
-AlarmRecord snoozed(const QString &snoozeMinutes)
-{
-    AlarmRecord r = alarm(9, QStringLiteral("00:00:00"));
-    r.snoozed = true;
+    AlarmRecord r = alarm(AlarmFrequency::Daily, timeText);
+    r.message = message;
     r.snoozeMinutes = snoozeMinutes;
+    r.sleepFlag = sleep;
     return r;
 }
 
@@ -52,8 +47,8 @@ class TestAlarmScan final : public QObject {
 private Q_SLOTS:
     void schedule_data();
     void schedule();
-    void ticks_data();
-    void ticks();
+    void queue_data();
+    void queue();
     void nextWakeUp_data();
     void nextWakeUp();
 };
@@ -114,100 +109,119 @@ void TestAlarmScan::schedule()
     QCOMPARE(scheduleMatches(record, when.date(), when.time(), locale), matches);
 }
 
-// Each tick is the clock's reading in Berlin, local time with its offset, on
-// 7 December 2026 unless dated; an event is the tick's time and offset with
-// what it started. The user answers every alarm
-// right after its tick, so nothing but the tick itself holds a later one back.
-void TestAlarmScan::ticks_data()
+// A night of the program, step by step: each tick is the clock's reading in
+// the row's time zone (on 7 December 2026 unless dated; with an offset where
+// the hour repeats), then the user's answers ("ok", "snooze", "close" by the
+// close box), "delete N" in the list, or "zone NAME" for a new time zone. An
+// event is the tick it came at with what happened: an alarm rings (and turns
+// the computer off), one was missed, a full hour came.
+void TestAlarmScan::queue_data()
 {
     QTest::addColumn<QList<AlarmRecord>>("records");
-    QTest::addColumn<int>("snnhin");
-    QTest::addColumn<QStringList>("ticks");
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("events");
 
-    QTest::newRow("two alarms in one second: the lower slot only")
-        << QList{daily("07:30:00"), daily("07:30:00")} << 0 << QStringList{"07:30:00+01:00"}
-        << QStringList{"07:30:00+01:00 slot 1"};
-    QTest::newRow("snoozed at :50 for 15 minutes rings at :05")
-        << QList{snoozed("15")} << 50
-        << QStringList{"10:51:00+01:00", "11:04:59+01:00", "11:05:00+01:00", "11:05:01+01:00"}
-        << QStringList{"11:04:59+01:00 hour", "11:05:00+01:00 slot 1"};
-    QTest::newRow("snooze 60 never runs out")
-        << QList{snoozed("60")} << 50 << QStringList{"10:51:00+01:00", "11:49:59+01:00"}
-        << QStringList{};
-    QTest::newRow("a snoozed alarm waits for the alarm in progress")
-        << QList{daily("10:51:00"), snoozed("0")} << 50
-        << QStringList{"10:51:00+01:00", "10:51:01+01:00"}
-        << QStringList{"10:51:00+01:00 slot 1", "10:51:01+01:00 slot 2"};
-    QTest::newRow("3 s late: the oldest due second wins")
-        << QList{daily("07:30:01"), daily("07:30:00")} << 0
-        << QStringList{"07:29:58+01:00", "07:30:01+01:00"} << QStringList{"07:30:01+01:00 slot 2"};
-    QTest::newRow("11 min late: 11 min old stays silent, 9 min old rings")
-        << QList{daily("07:30:00"), daily("07:32:00")} << 0
-        << QStringList{"07:29:00+01:00", "07:41:00+01:00"} << QStringList{"07:41:00+01:00 slot 2"};
-    QTest::newRow("clock set 2 h forward; the first tick looks back at nothing")
-        << QList{daily("06:05:00"), daily("07:30:00"), daily("08:05:00")} << 0
-        << QStringList{"06:10:00+01:00", "06:10:01+01:00", "08:10:01+01:00"}
-        << QStringList{"08:10:01+01:00 slot 3"};
-    QTest::newRow("clock set 1 min back across the due second")
-        << QList{daily("07:30:00")} << 0
-        << QStringList{"07:29:59+01:00", "07:30:00+01:00", "07:30:30+01:00", "07:29:30+01:00",
-                       "07:29:59+01:00", "07:30:00+01:00", "07:30:01+01:00"}
-        << QStringList{"07:30:00+01:00 slot 1"};
-    QTest::newRow("clock set 1 h back: an hourly alarm rings no time twice")
-        << QList{alarm(AlarmFrequency::Hourly, "00:30:00")} << 0
-        << QStringList{"06:29:59+01:00", "06:30:00+01:00", "07:30:00+01:00", "06:29:59+01:00",
-                       "06:30:00+01:00"}
-        << QStringList{"06:30:00+01:00 slot 1", "07:30:00+01:00 slot 1"};
-    QTest::newRow("clock a year ahead, then put right: the alarm rings again")
-        << QList{daily("07:30:00")} << 0
-        << QStringList{"2027-12-07T07:30:00+01:00", "07:29:59+01:00", "07:30:00+01:00"}
-        << QStringList{"07:30:00+01:00 slot 1", "07:30:00+01:00 slot 1"};
-    QTest::newRow("Berlin spring forward: the skipped 02:30 and 02:00 come at the jump")
-        << QList{daily("02:30:00")} << 0
-        << QStringList{"2026-03-29T01:59:59+01:00", "2026-03-29T03:00:00+02:00"}
-        << QStringList{"03:00:00+02:00 hour", "03:00:00+02:00 slot 1"};
-    QTest::newRow("Berlin fall back: the repeated hour rings and chimes nothing")
-        << QList{daily("02:30:00")} << 0
-        << QStringList{"2026-10-25T01:59:59+02:00", "2026-10-25T02:00:00+02:00",
-                       "2026-10-25T02:30:00+02:00", "2026-10-25T02:59:59+02:00",
-                       "2026-10-25T02:00:00+01:00", "2026-10-25T02:30:00+01:00",
-                       "2026-10-25T02:59:59+01:00", "2026-10-25T03:00:00+01:00"}
-        << QStringList{"02:00:00+02:00 hour", "02:30:00+02:00 slot 1", "03:00:00+01:00 hour"};
+    const auto row = [](const char *name, const QList<AlarmRecord> &records,
+                        const QStringList &steps, const QStringList &events) {
+        QTest::newRow(name) << records << steps << events;
+    };
+    row("two in one second and a third 20 s on ring in turn",
+        {daily("07:30:00", "A"), daily("07:30:00", "B"), daily("07:30:20", "C")},
+        {"07:30:00", "07:30:20", "ok", "07:30:30", "ok", "ok"},
+        {"07:30:00 ring A", "07:30:20 ring B", "07:30:30 ring C"});
+    row("a waiting alarm deleted before its turn",
+        {daily("07:30:00", "A"), daily("07:30:00", "B"), daily("07:30:00", "C")},
+        {"07:30:00", "delete 2", "close", "ok"}, {"07:30:00 ring A", "07:30:00 ring C"});
+    row("3 s late: the oldest due second first", {daily("07:30:01", "A"), daily("07:30:00", "B")},
+        {"07:29:58", "07:30:01", "ok"}, {"07:30:01 ring B", "07:30:01 ring A"});
+    row("each snooze on its own minute",
+        {daily("08:00:00", "A", "10"), daily("08:05:00", "B", "10")},
+        {"08:00:00", "08:00:10", "snooze", "08:05:00", "08:05:30", "snooze", "08:09:59", "08:10:00",
+         "ok", "08:14:59", "08:15:00"},
+        {"08:00:00 ring A", "08:00:00 hour", "08:05:00 ring B", "08:10:00 ring A",
+         "08:15:00 ring B"});
+    row("snooze, then the clock 10 s back across a minute", {daily("08:10:00", "A", "5")},
+        {"08:10:00", "08:10:02", "snooze", "08:09:52", "08:14:59", "08:15:00"},
+        {"08:10:00 ring A", "08:15:00 ring A"});
+    row("clock 20 min forward: 15 min old missed, 5 min old rings",
+        {daily("07:05:00", "A"), daily("07:15:00", "B")}, {"07:00:01", "07:20:00"},
+        {"07:20:00 ring B", "07:20:00 missed A 07:05:00"});
+    row("clock 1 min back across the due second", {daily("07:30:00", "A")},
+        {"07:29:59", "07:30:00", "ok", "07:30:30", "07:29:30", "07:29:59", "07:30:00", "07:30:01"},
+        {"07:30:00 ring A"});
+    row("clock a year ahead, then put right: it rings again", {daily("07:30:00", "A")},
+        {"2027-12-07T07:30:00", "ok", "07:29:59", "07:30:00"},
+        {"2027-12-07T07:30:00 ring A", "07:30:00 ring A"});
+    row("sleep alarm 5 s late turns the computer off", {daily("07:30:00", "S", "5", 1)},
+        {"07:29:58", "07:30:05"}, {"07:30:05 ring S off"});
+    row("sleep alarm 9 min late does not", {daily("07:30:00", "S", "5", 1)},
+        {"07:29:58", "07:39:00"}, {"07:39:00 ring S"});
+    row("Berlin spring forward: 02:30 at the jump, then 03:00",
+        {daily("02:30:00", "A"), daily("03:00:00", "B")},
+        {"2026-03-29T01:59:59", "2026-03-29T03:00:00", "ok"},
+        {"2026-03-29T03:00:00 ring A", "2026-03-29T03:00:00 hour", "2026-03-29T03:00:00 ring B"});
+    row("Berlin fall back: the repeated hour rings and chimes nothing", {daily("02:30:00", "A")},
+        {"2026-10-25T01:59:59+02:00", "2026-10-25T02:00:00+02:00", "2026-10-25T02:30:00+02:00",
+         "ok", "2026-10-25T02:59:59+02:00", "2026-10-25T02:00:00+01:00",
+         "2026-10-25T02:30:00+01:00", "2026-10-25T02:59:59+01:00", "2026-10-25T03:00:00+01:00"},
+        {"2026-10-25T02:00:00+02:00 hour", "2026-10-25T02:30:00+02:00 ring A",
+         "2026-10-25T03:00:00+01:00 hour"});
+    row("New York to Berlin: 10:00 passed in the change is missed", {daily("10:00:00", "A")},
+        {"zone America/New_York", "08:00:01", "zone Europe/Berlin", "14:00:02"},
+        {"14:00:02 missed A 10:00:00", "14:00:02 hour"});
+    row("Berlin to New York: nothing passed", {daily("10:00:00", "A")},
+        {"09:00:01", "zone America/New_York", "03:00:02"}, {});
 }
 
-void TestAlarmScan::ticks()
+void TestAlarmScan::queue()
 {
     QFETCH(QList<AlarmRecord>, records);
-    QFETCH(int, snnhin);
-    QFETCH(QStringList, ticks);
-    QFETCH(QStringList, events);
+    QFETCH(QStringList, steps);
 
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
     AlarmSlots alarms;
     for (qsizetype i = 0; i < records.size(); ++i)
         alarms[i + 1] = records[i];
-    bool alarmwin = false;
-    QString tickTime;
+    QTimeZone zone("Europe/Berlin");
+    AlarmQueue queue(kGerman);
+    QString at;
+    QDateTime now;
     QStringList seen;
-    const AlarmScan::Hooks hooks{[&] { return alarmwin; },
-                                 [&](int slot) {
-                                     alarmwin = true;
-                                     alarms[slot].snoozed = false;
-                                     seen << tickTime + " slot " + QString::number(slot);
-                                 },
-                                 [&] {
-                                     seen << tickTime + " hour";
-                                 }};
-    AlarmScan scan(kGerman);
-    for (const QString &tick : ticks) {
-        tickTime = tick.right(14);
-        const QString dated = tick.size() == 14 ? QString(u"2026-12-07T" + tick) : tick;
-        scan.tick(QDateTime::fromString(dated, Qt::ISODate), alarms, snnhin, hooks);
-        alarmwin = false;
+    int ringing = 0;
+    const auto started = [&](const std::optional<AlarmStart> &start) {
+        if (!start)
+            return;
+        ringing = start->slot;
+        seen << at + " ring " + alarms[ringing].message +
+                    (alarms[ringing].sleepFlag && start->mayPowerOff() ? " off" : "");
+    };
+    for (const QString &step : steps) {
+        if (step.startsWith(u"zone ")) {
+            zone = QTimeZone(step.mid(5).toLatin1());
+        } else if (step.startsWith(u"delete ")) {
+            const int slot = step.mid(7).toInt();
+            std::move(alarms.begin() + slot + 1, alarms.end(), alarms.begin() + slot);
+            queue.deleted(slot);
+            ringing -= ringing > slot ? 1 : 0;
+        } else if (step == u"ok" || step == u"snooze" || step == u"close") {
+            if (step == u"snooze")
+                queue.snooze(ringing, now, alarms);
+            started(queue.finish(now, alarms));
+        } else {
+            at = step;
+            const QString dated = step.contains(u'T') ? step : QString(u"2026-12-07T" + step);
+            now = QDateTime::fromString(dated, Qt::ISODate);
+            now =
+                dated.size() > 19 ? now.toTimeZone(zone) : QDateTime(now.date(), now.time(), zone);
+            const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms);
+            started(outcome.start);
+            for (const MissedAlarm &missed : outcome.missed)
+                seen << at + " missed " + alarms[missed.slot].message + " " +
+                            timeOfLocalSecond(missed.localSecond).toString(u"HH:mm:ss");
+            if (outcome.fullHour)
+                seen << at + " hour";
+        }
     }
-    QCOMPARE(seen, events);
+    QTEST(seen, "events");
 }
 
 void TestAlarmScan::nextWakeUp_data()
@@ -215,17 +229,16 @@ void TestAlarmScan::nextWakeUp_data()
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<QList<AlarmRecord>>("records");
     QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("snnhin");
-    QTest::addColumn<bool>("ringing"); // an alarm in progress
-    QTest::addColumn<QString>("due");  // UTC; empty for never
+    QTest::addColumn<QString>("snoozeDue"); // UTC, for slot 1, which is snoozed; empty for none
+    QTest::addColumn<QString>("due");       // UTC; empty for never
 
     using namespace AlarmFrequency;
     const QByteArray berlin = "Europe/Berlin", newYork = "America/New_York",
                      sydney = "Australia/Sydney";
     const auto row = [](const char *name, const QByteArray &zone, const QList<AlarmRecord> &records,
-                        const char *after, const char *due, int snnhin = 0, bool ringing = false) {
-        QTest::newRow(name) << zone << records << QString::fromLatin1(after) << snnhin << ringing
-                            << QString::fromLatin1(due);
+                        const char *after, const char *due, const char *snoozeDue = "") {
+        QTest::newRow(name) << zone << records << QString::fromLatin1(after)
+                            << QString::fromLatin1(snoozeDue) << QString::fromLatin1(due);
     };
     AlarmRecord rang = daily("02:30:00"), unused = daily("08:00:00");
     rang.scheduleRang = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::UTC);
@@ -233,6 +246,7 @@ void TestAlarmScan::nextWakeUp_data()
     QList<AlarmRecord> full;
     for (int k = kMaxAlarms; k > 0; --k)
         full << daily(QTime(8, 0).addSecs(k).toString(u"hh:mm:ss"));
+    const AlarmRecord never = alarm(9, "00:00:00");
     row("fixed date later today", berlin, {alarm(FixedDate, "07:30:00")},
         "2026-01-31T07:00:00+01:00", "2026-01-31T06:30:00Z");
     row("fixed date at this second: passed", berlin, {alarm(FixedDate, "07:30:00")},
@@ -243,6 +257,9 @@ void TestAlarmScan::nextWakeUp_data()
         "2026-12-08T06:30:00Z");
     row("weekly Mon and Fri, after Monday's", berlin, {alarm(Weekly, "07:30:00")},
         "2026-12-07T08:00:00+01:00", "2026-12-11T06:30:00Z");
+    row("weekly Monday only, after Monday's: next week", berlin,
+        {alarm(Weekly, "07:30:00", {}, "0100000")}, "2026-12-07T08:00:00+01:00",
+        "2026-12-14T06:30:00Z");
     row("weekly with no day", berlin, {alarm(Weekly, "07:30:00", {}, "0000000")},
         "2026-12-07T08:00:00+01:00", "");
     row("monthly 31st past February", berlin, {alarm(Monthly, "07:30:00")},
@@ -263,13 +280,10 @@ void TestAlarmScan::nextWakeUp_data()
         "2026-10-03T16:00:00Z");
     row("Sydney April", sydney, {daily("02:30:00")}, "2026-04-05T00:00:00+11:00",
         "2026-04-04T15:30:00Z");
-    row("snoozed at 50 for 15", berlin, {snoozed("15")}, "2026-12-07T07:52:10+01:00",
-        "2026-12-07T07:05:00Z", 50);
-    row("snooze run out", berlin, {snoozed("0")}, "2026-12-07T07:31:00+01:00",
-        "2026-12-07T06:31:01Z", 30);
-    row("snooze of 60", berlin, {snoozed("60")}, "2026-12-07T07:31:00+01:00", "", 30);
-    row("snooze run out, an alarm ringing", berlin, {snoozed("0")}, "2026-12-07T07:31:00+01:00", "",
-        30, true);
+    row("a snooze before the schedule", berlin, {daily("09:00:00")}, "2026-12-07T07:52:10+01:00",
+        "2026-12-07T07:05:00Z", "2026-12-07T07:05:00Z");
+    row("a snooze run out is no more due", berlin, {never}, "2026-12-07T07:31:00+01:00", "",
+        "2026-12-07T06:31:00Z");
     row("unreadable time", berlin, {daily("25:00:00")}, "2026-12-07T07:31:00+01:00", "");
     row("the earliest in use", berlin, {daily("09:00:00"), unused, alarm(Hourly, "00:45:00")},
         "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z");
@@ -282,16 +296,18 @@ void TestAlarmScan::nextWakeUp()
     QFETCH(QByteArray, zone);
     QFETCH(QList<AlarmRecord>, records);
     QFETCH(QString, after);
-    QFETCH(int, snnhin);
-    QFETCH(bool, ringing);
+    QFETCH(QString, snoozeDue);
 
-    qputenv("TZ", zone);
-    tzset();
     AlarmSlots alarms;
     for (qsizetype i = 0; i < records.size(); ++i)
         alarms[i + 1] = records[i];
-    const DueContext context{QDateTime::fromString(after, Qt::ISODate), snnhin, ringing, kGerman};
-    const std::optional<QDateTime> due = ::nextWakeUp(alarms, context);
+    SnoozeDeadlines snoozes{};
+    if (!snoozeDue.isEmpty()) {
+        alarms[1].snoozed = true;
+        snoozes[1] = QDateTime::fromString(snoozeDue, Qt::ISODate).toSecsSinceEpoch();
+    }
+    const QDateTime from = QDateTime::fromString(after, Qt::ISODate).toTimeZone(QTimeZone(zone));
+    const std::optional<QDateTime> due = ::nextWakeUp(alarms, snoozes, from, kGerman);
     QTEST(due ? due->toString(Qt::ISODate) : QString(), "due");
 }
 

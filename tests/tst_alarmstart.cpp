@@ -7,6 +7,10 @@
 #include "playback/frmdshow.h"
 #include "testseams.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -42,10 +46,10 @@ class TestAlarmStart final : public QObject {
     std::optional<ProgramFolder> m_folder;
     std::optional<TestProgram> m_program;
 
-    void start(const QList<AlarmRecord> &alarms)
+    void start(const QList<AlarmRecord> &alarms, bool tray = true)
     {
         m_folder.emplace().write(QStringLiteral("als"), alarmFile(alarms));
-        m_program.emplace(*m_folder);
+        m_program.emplace(*m_folder, tray);
         QVERIFY(m_program->bas.startprogram());
     }
     void at(QTime time)
@@ -75,6 +79,21 @@ class TestAlarmStart final : public QObject {
         m_program->bas.alarmList().findChild<QPushButton *>("Command3")->click();
     }
 
+    void ok() { press("Command2"); }
+    // The window's close is over once the program has seen it.
+    bool answered()
+    {
+        return !window()->isVisible() && !sounding() &&
+               !m_program->bas.form()->alarms().alarmRinging();
+    }
+    QStringList openedNames()
+    {
+        QStringList names;
+        for (const EngineScript &script : m_program->engines.scripts)
+            names << QFileInfo(script.opened).fileName();
+        return names;
+    }
+
 private Q_SLOTS:
     void cleanup() { m_program.reset(), m_folder.reset(); }
 
@@ -97,11 +116,13 @@ private Q_SLOTS:
         playing().reachEnd();
         fire("Timer2");
         QCOMPARE(playing().seeks, QList<qint64>{0});
-        press("Command2");
-        QVERIFY(!window()->isVisible() && !sounding() && !m_program->bas.alarms()[1].snoozed);
+        ok();
+        QTRY_VERIFY(answered());
+        QVERIFY(!m_program->bas.alarms()[1].snoozed);
     }
 
-    // The computer is turned off as the alarm starts; the sound plays on.
+    // The computer is turned off as the alarm starts; the sound plays on. An
+    // item that cannot be played is passed over at once.
     void playlistPlaysInOrderEachFadedIn()
     {
         AlarmRecord alarm = daily(QStringLiteral("List"), QTime(7, 0));
@@ -109,6 +130,7 @@ private Q_SLOTS:
         alarm.fadeIn = 1;
         alarm.sleepFlag = 1;
         start({alarm});
+        m_program->engines.failing = {QStringLiteral("c.mp3")};
         at(QTime(7, 0));
         QVERIFY(m_program->end.powerOffs == 1 && m_program->dialogs.messages.isEmpty());
         QTRY_COMPARE(opened(), QStringLiteral("a.mp3"));
@@ -116,15 +138,114 @@ private Q_SLOTS:
         fire("Timer2");
         QTRY_COMPARE(opened(), QStringLiteral("b.mp3"));
         player().close(); // by the user, during the second item
-        QTRY_COMPARE(opened(), QStringLiteral("c.mp3"));
-        playing().status = MediaEngine::MediaStatus::Failed; // not media: passed over
-        fire("Timer2");
         QTRY_COMPARE(opened(), QStringLiteral("d.mp3"));
         for (const EngineScript &item : m_program->engines.scripts)
             QCOMPARE(item.volumes.value(0), -4000);
         playing().reachEnd();
         fire("Timer2");
         QVERIFY(!sounding() && ringing(QStringLiteral("List"))); // silent, still open
+    }
+
+    // An alarm always makes a sound, and a damaged sound file never ends the
+    // program: it is told of once, and the next sound that plays rings.
+    void neverSilent_data()
+    {
+        QTest::addColumn<QString>("playlist");
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QStringList>("played");
+        QTest::addColumn<int>("told"); // damaged built-in sounds
+        const QStringList none;
+        QTest::newRow("empty playlist") << "" << none << none << QStringList{"Moo.wav"} << 0;
+        QTest::newRow("every item fails")
+            << "x.mp3[2*2]y.ogg[2*2]" << none << QStringList{"x.mp3", "y.ogg"}
+            << QStringList{"x.mp3", "y.ogg", "Moo.wav"} << 0;
+        QTest::newRow("the sound missing, the next fails")
+            << "" << QStringList{"Moo.wav"} << QStringList{"Sounds/musical.wav"}
+            << QStringList{"musical.wav", "Ricochet.wav"} << 2;
+        QStringList all;
+        for (const QString &sound : SoundTable::paths(QString()))
+            all << QFileInfo(sound).fileName();
+        QTest::newRow("all ten missing: the program's tone")
+            << "" << all << none << QStringList{"tone"} << 10;
+    }
+    void neverSilent()
+    {
+        QFETCH(QString, playlist);
+        QFETCH(QStringList, missing);
+        QFETCH(QStringList, failing);
+        QFETCH(QStringList, played);
+        QFETCH(int, told);
+        AlarmRecord alarm = daily(QStringLiteral("Loud"), QTime(7, 0));
+        alarm.playlist = playlist;
+        alarm.soundIndex = 7;
+        start({alarm}, false);
+        for (const QString &name : failing)
+            m_program->engines.failing
+                << (name.startsWith(u"Sounds/") ? m_folder->file(name) : name);
+        for (const QString &name : missing)
+            QVERIFY(QFile::remove(m_folder->file("Sounds/" + name)));
+        at(QTime(7, 0));
+        QTRY_COMPARE(openedNames().size(), played.size());
+        QStringList names = openedNames();
+        if (names.last().startsWith(u"tockaro-tone"))
+            names.last() = QStringLiteral("tone");
+        QCOMPARE(names, played);
+        QCOMPARE(m_program->end.requests, 0);
+        QTRY_COMPARE(m_program->dialogs.messages.size(), told);
+        QVERIFY(sounding() && ringing(QStringLiteral("Loud")));
+    }
+
+    // While one alarm rings, the next one due waits and keeps out of its
+    // window and its sound; it rings when the first is answered, dated the day it
+    // rings. A sleep alarm that comes long after its time does not turn the
+    // computer off.
+    void aSecondAlarmWaitsItsTurn()
+    {
+        AlarmRecord first = daily(QStringLiteral("First"), QTime(7, 0));
+        first.playMedia = 0;
+        AlarmRecord second = daily(QStringLiteral("Second"), QTime(7, 0, 10));
+        second.playMedia = 0;
+        second.soundIndex = 7;
+        second.sleepFlag = 1;
+        second.alarmDate = QDate(2026, 11, 30); // the day it was made
+        start({first, second});
+        at(QTime(7, 0));
+        QTRY_COMPARE(openedNames(), QStringList{"alarm.wav"});
+        at(QTime(7, 0, 10));
+        at(QTime(7, 2, 30));
+        QVERIFY(ringing(QStringLiteral("First")));
+        QCOMPARE(openedNames(), QStringList{"alarm.wav"});
+        ok();
+        QTRY_VERIFY(ringing(QStringLiteral("Second")));
+        QTRY_COMPARE(openedNames(), (QStringList{"alarm.wav", "Moo.wav"}));
+        QCOMPARE(m_program->end.powerOffs, 0);
+        QVERIFY(window()->findChild<QLabel *>("lblnote")->text().contains("not turned off"));
+        QVERIFY(window()->findChild<QLabel *>("lbltime")->text().endsWith(
+            alarmDateText(QDate(2026, 12, 7), QLocale())));
+    }
+
+    // The chime keeps out of a ringing alarm, and comes again at the next
+    // hour once the first chime has ended.
+    void chimeWaitsForTheAlarm()
+    {
+        m_folder.emplace().write(QStringLiteral("conf"), "True\r\n\r\n1\r\n0\r\n0\r\n");
+        AlarmRecord alarm = daily(QStringLiteral("Wake"), QTime(6, 59, 59));
+        alarm.playMedia = 0;
+        m_folder->write(QStringLiteral("als"), alarmFile({alarm}));
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->bas.startprogram());
+        at(QTime(6, 59, 59));
+        at(QTime(7, 0));
+        QTRY_COMPARE(openedNames(), QStringList{"alarm.wav"});
+        ok();
+        QTRY_VERIFY(answered());
+        at(QTime(8, 0));
+        QCOMPARE(openedNames().size(), 2);
+        playing().reachEnd();
+        fire("Timer2");
+        at(QTime(9, 0));
+        QCOMPARE(openedNames(), (QStringList{"alarm.wav", "chimering.MP3", "chimering.MP3"}));
     }
 
     void fadeOutEndsTheSoundButNotTheWindow()
@@ -149,6 +270,7 @@ private Q_SLOTS:
         QVERIFY(!sounding() && ringing(QStringLiteral("Fade")));
         at(QTime(11, 5)); // the window is still open, but the alarm is over
         QTRY_COMPARE(opened(), QStringLiteral("y.mp3"));
+        QVERIFY(ringing(QStringLiteral("Plain")));
         at(QTime(11, 7, 10));
         fire("Timer3");
         QCOMPARE(playing().volumes, QList<int>{0});
@@ -167,7 +289,7 @@ private Q_SLOTS:
         deleteRow(0); // the ringing alarm moves up a slot; its answer follows it
         m_program->clock.set(QTime(7, 0, 3));
         press("Command1"); // Snooze: sound and window stop
-        QVERIFY(!window()->isVisible() && !sounding());
+        QTRY_VERIFY(answered());
         deleteRow(1); // another alarm goes: the snooze stays
         QVERIFY(m_program->bas.alarms()[1].snoozed && !m_program->bas.alarms()[2].snoozed);
         at(QTime(7, 4, 59));
@@ -175,14 +297,37 @@ private Q_SLOTS:
         at(QTime(7, 5));
         QVERIFY(ringing(QStringLiteral("Second")));
         window()->close(); // the close box: not snoozed
+        QTRY_VERIFY(answered());
         at(QTime(7, 10));
         QVERIFY(!window()->isVisible());
         at(QTime(8, 0));
         QVERIFY(ringing(QStringLiteral("Fourth")));
         deleteRow(1); // the alarm in progress goes, and its window with it
-        QVERIFY(!window()->isVisible() && !sounding());
+        QTRY_VERIFY(answered());
         QCOMPARE(list()->topLevelItemCount(), 1);
         QCOMPARE(m_folder->read(QStringLiteral("als")), alarmFile({second}));
+    }
+
+    // The editor's preview ends with the editor, whatever the player went
+    // through before.
+    void previewStopsWithTheEditor()
+    {
+        start({});
+        frmalarms &alarms = m_program->bas.alarmList();
+        alarms.findChild<QPushButton *>("Cmdadd")->click();
+        QDialog *editor = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmaaddalarm" && window->isVisible())
+                editor = qobject_cast<QDialog *>(window);
+        }
+        QVERIFY2(editor, "the editor did not open");
+        Q_EMIT alarms.filePlayRequested(QStringLiteral("clip.avi"));
+        QVERIFY(QTest::qWaitForWindowExposed(&player()));
+        player().close();
+        Q_EMIT alarms.soundPlayRequested(7);
+        QVERIFY(sounding());
+        editor->reject();
+        QVERIFY(!sounding() && !player().isVisible());
     }
 
     void wakeFollowsTheNextAlarmAndSleepWaitsForTheRinging()
@@ -193,13 +338,20 @@ private Q_SLOTS:
         at(QTime(7, 30));
         QCOMPARE(m_program->inhibitor.events, QStringList{"take"});
         press("Command1"); // Snooze for 5 minutes
-        QCOMPARE(m_program->inhibitor.events, QStringList({"take", "release"}));
+        QTRY_COMPARE(m_program->inhibitor.events, QStringList({"take", "release"}));
+        m_program->clock.set(QTime(7, 34));
+        Q_EMIT wake.fired(); // the snooze it woke for is left to the tick
+        at(QTime(7, 35));
+        QVERIFY(ringing(QStringLiteral("Wake")));
+        ok();
+        QTRY_VERIFY(answered());
         deleteRow(0);
         m_program->clock.set(QTime(9, 0));
         Q_EMIT wake.clockSet();
         m_program->clock.set(QTime(7, 59), QDate(2026, 12, 8));
-        Q_EMIT wake.fired(); // the alarm it woke for is left to the tick
-        // Loaded, rung, snoozed, deleted, the clock set, the moment come.
+        Q_EMIT wake.fired();
+        // Loaded, rung, snoozed, woken, the clock set, the moment come: each
+        // change arms once, and what changes nothing arms nothing.
         QCOMPARE(wake.armings, QStringList({"7 07:29:00", "7 07:59:00", "7 07:34:00", "7 07:59:00",
                                             "8 07:59:00", "9 07:59:00"}));
     }

@@ -124,19 +124,19 @@ private Q_SLOTS:
         QCOMPARE(trayActionFor(517), TrayAction::OpenMenu);
         QCOMPARE(trayActionFor(512), TrayAction::Nothing);
     }
-    // The offset is looked up once a minute, yet a change of offset shows at once.
-    void localOffset()
+    // The zone is looked up once a minute, yet its change of offset shows at once.
+    void localZone()
     {
         int lookups = 0;
-        LocalOffsetCache cache([&lookups](qint64 utc) {
+        LocalZoneCache cache([&lookups] {
             ++lookups;
-            return utc < kSpringForward ? 3600 : 7200;
+            return QTimeZone("Europe/Berlin");
         });
         QCOMPARE(cache.localTime(kSpringForward - 60000).time(), QTime(1, 59));
         QCOMPARE(cache.localTime(kSpringForward - 1).time(), QTime(1, 59, 59, 999));
-        QCOMPARE(lookups, 1);
         QCOMPARE(cache.localTime(kSpringForward).time(), QTime(3, 0));
         QCOMPARE(lookups, 2);
+        QCOMPARE(cache.localTime(kSpringForward).timeZone(), QTimeZone("Europe/Berlin"));
     }
 };
 

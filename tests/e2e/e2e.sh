@@ -345,6 +345,37 @@ until [ "$video_tries" -eq 2 ]; do
     echo "e2e: the first try saw no picture; trying once more"
 done
 
+step "alarms due while another rings wait their turn; OK stops each one's sound"
+# On the real clock, as the video above. The two alarms due in one second
+# while the film plays ring after it, one after the other; each OK stops the
+# sound then playing, also once the film's player window has come and gone.
+{
+    alarm_line 2 "Film" "$(date -d '+3 sec' +%H:%M:%S)" 15 0 "$build_dir/tests/media/film.avi[2*2]"
+    alarm_line 2 "First" "$(date -d '+4 sec' +%H:%M:%S)"
+    alarm_line 2 "Second" "$(date -d '+4 sec' +%H:%M:%S)"
+} >"$folder/als"
+start_program queue
+queue=$last_pid
+player_shown() { [ -n "$(player_window)" ]; }
+count() { grep -c "$2" "$work/$1.log" || true; }
+silent() { [ "$(count queue 'playback: playing')" -eq "$(count queue 'playback: stopped')" ]; }
+wait_for "the film's player" 10 player_shown
+sleep 2
+logged queue "alarm started: First" && fail "an alarm took the window from the one ringing"
+# Off the alarm window's buttons, which it may cover.
+xdotool windowmove "$(player_window)" 0 400
+press_alarm_button 5760
+wait_for "the first waiting alarm" 5 logged queue "alarm started: First"
+wait_for "its sound" 5 logged queue "playing $folder/Sounds/bells.wav"
+logged queue "alarm started: Second" && fail "two alarms rang at once"
+press_alarm_button 5760
+wait_for "the second waiting alarm" 5 logged queue "alarm started: Second"
+press_alarm_button 5760
+wait_for "the window to close" 5 alarm_gone
+wait_for "the last sound to stop" 2 silent
+kill "$queue"
+wait_for "the program to end" 5 ended "$queue"
+
 step "--version answers without a display; an unknown option is an error"
 [ "$(env -u DISPLAY "$folder/tockaro" --version)" = "Tockaro 0.1.0" ] || fail "--version"
 status=0 && env -u DISPLAY "$folder/tockaro" --bogus 2>/dev/null || status=$?
