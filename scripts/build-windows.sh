@@ -265,6 +265,8 @@ wine_env /usr/lib/wine/wine64 "$folder/tockaro.exe" --version
 # --- Tests under Wine ---------------------------------------------------------------------
 say "running the tests under Wine"
 cd "$build/build"
+# Qt's offscreen platform on Windows reads its fonts from one folder.
+export QT_QPA_FONTDIR=$(to_windows /usr/share/fonts/truetype/dejavu)
 status=0
 ctest --output-on-failure --timeout 600 -j 1 || status=$?
 say "done"

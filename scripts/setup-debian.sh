@@ -29,7 +29,7 @@ benchmark=(libx11-dev libxdamage-dev xvfb x11-utils trayer pulseaudio pulseaudio
 # test media and the zip.
 windows=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine
     dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-shader-baker qt6-shadertools-dev
-    lame zip xvfb)
+    lame zip xvfb fonts-dejavu-core)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;
