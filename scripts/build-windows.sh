@@ -96,7 +96,7 @@ done
 # mingw-w64's headers are lower case; Qt Multimedia asks for some in mixed case.
 mixed_case=$cache/mingw-mixed-case
 multimedia_flags=(-DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
-    -DFEATURE_gstreamer=OFF -DFEATURE_ffmpeg=OFF "${wmf_libraries[@]}"
+    -DFEATURE_gstreamer=OFF -DFEATURE_ffmpeg=OFF -DFEATURE_spatialaudio=OFF "${wmf_libraries[@]}"
     -DCMAKE_CXX_FLAGS="-idirafter $mixed_case")
 
 # qt_module NAME PACKAGE FLAGS...: configures, builds and installs one Qt module
