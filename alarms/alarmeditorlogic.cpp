@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr int kMinMinutes = 1;
-constexpr int kMaxMinutes = 59;
-
 struct FrequencyRow {
     const char *caption;
     bool weekdays;
@@ -103,9 +100,24 @@ AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord 
     record.playlist = createplaylist(values.playlist);
     record.fadeIn = values.fadeIn ? 1 : 0;
     record.fadeOut = values.fadeOut ? 1 : 0;
-    record.fadeMinutes = minuteValue(values.fadeText);
-    record.snoozeMinutes = QString::number(minuteValue(values.snoozeText));
+    record.fadeMinutes = std::clamp(values.fadeMinutes, kMinMinutes, kMaxMinutes);
+    record.snoozeMinutes =
+        QString::number(std::clamp(values.snoozeMinutes, kMinMinutes, kMaxMinutes));
     record.playMedia = values.playMedia ? 1 : 0;
     record.soundIndex = static_cast<qint16>(values.soundIndex);
     return record;
+}
+
+Result alarmCanRing(const AlarmEditorValues &values, const QDateTime &now)
+{
+    // The clock has already looked at the present second, so it is past too.
+    if (values.frequency == AlarmFrequency::FixedDate && QDateTime(values.date, values.time) <= now)
+        return Result::failure(
+            QStringLiteral("This alarm can never ring: its date and time have passed.\n"
+                           "Choose a date and time still to come, or another frequency."));
+    if (values.frequency == AlarmFrequency::Weekly && !values.dayFlags.contains(u'1'))
+        return Result::failure(
+            QStringLiteral("This alarm can never ring: no day of the week is ticked.\n"
+                           "Tick the days it should ring on, or choose another frequency."));
+    return Result::success();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "alarms/alarmrecord.h"
+#include "base/result.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,10 @@ struct FrequencyLayout {
 };
 
 FrequencyLayout frequencyLayout(int frequency, bool twentyFourHour, const QLocale &locale);
+
+// The range of the fade and snooze minutes.
+inline constexpr int kMinMinutes = 1;
+inline constexpr int kMaxMinutes = 59;
 
 // The minutes a fade or snooze text stands for: its leading number rounded
 // to a whole number, held to the up-down range 1 to 59. An empty text, zero
@@ -42,11 +48,16 @@ struct AlarmEditorValues {
     QStringList playlist; // full paths in play order
     bool fadeIn = false;
     bool fadeOut = false;
-    QString fadeText;
-    QString snoozeText;
+    int fadeMinutes = 30;
+    int snoozeMinutes = 15;
     bool playMedia = true;
     int soundIndex = 0;
 };
+
+// Whether the alarm the editor holds can ever ring after `now`: not a Fixed
+// Date whose second has come and gone, nor a Weekly alarm with no day ticked.
+// The failure says why, in words for the user.
+Result alarmCanRing(const AlarmEditorValues &values, const QDateTime &now);
 
 // The record the editor's OK stores over `slot`, the record now in the target
 // slot (an empty record for a new alarm). Whatever the editor does not show

@@ -1,9 +1,19 @@
 #include "alarms/alarmfile.h"
 
-QString alarmBackupPath(const QString &path, const QDateTime &now, int copy)
+#include <QStringEncoder>
+
+qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale)
 {
-    const QString stamp = path + u'-' + now.toString(u"yyyyMMdd-HHmmss");
-    return (copy > 1 ? stamp + u'-' + QString::number(copy) : stamp) + QStringLiteral(".bak");
+    const bool replaced = slot >= 0 && slot < kAlarmSlots && alarms[slot].inUse;
+    return kMaxAlarmFileBytes - alarmFileBytes(alarms, locale).size() +
+           (replaced ? alarmLineBytes(alarms[slot], locale) : 0);
+}
+
+qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale)
+{
+    // As alarmFileBytes writes it: the encoding keeps no state from line to line.
+    QStringEncoder encode(QStringConverter::System);
+    return QByteArray(encode(formatAlarmLine(record, locale) + QStringLiteral("\r\n"))).size();
 }
 
 QString alarmLoadMessage(const AlarmFileReport &report)

@@ -2,17 +2,24 @@
 
 #include "alarms/alarmtable.h"
 
-#include <QDateTime>
+#include <QLocale>
 #include <QString>
 
-// A name for a copy of the alarm file as it was before a save replaced it:
-// beside it, stamped with the present moment, "als-20261207-064500.bak"; a
-// copy number above 1 tells copies made in the same second apart.
-QString alarmBackupPath(const QString &path, const QDateTime &now, int copy);
+// The largest alarm file there is: the reader takes no more, so the writer
+// writes no more and the editor makes no alarm that would need more. 300
+// alarms with long messages and long playlists stay far below it.
+inline constexpr qint64 kMaxAlarmFileBytes = 16 * 1024 * 1024;
+
+// The bytes the alarm file would take for the alarm in `slot` (alarmCount + 1
+// for a new one): the limit less what every other alarm takes.
+qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale);
+
+// The bytes `record` takes in the alarm file, its line end included.
+qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale);
 
 // What the user is told at start-up about an alarm file that did not load
 // whole; empty when it did.
 QString alarmLoadMessage(const AlarmFileReport &report);
 
-// What the user is told when a save failed with `error` from saveAlarmFile.
+// What the user is told when a save failed with `error`.
 QString alarmSaveMessage(const QString &error);

@@ -4,14 +4,15 @@ namespace {
 
 constexpr qsizetype kAlarmNameLength = 9;
 
-// The first characters of the message; a character outside the Basic
-// Multilingual Plane is kept whole rather than cut in half.
+// The first characters of the message, with an ellipsis when that is not all
+// of it; a character outside the Basic Multilingual Plane is kept whole rather
+// than cut in half.
 QString alarmName(const QString &message)
 {
     qsizetype length = kAlarmNameLength;
     if (message.size() > length && message.at(length - 1).isHighSurrogate())
         ++length;
-    return message.left(length);
+    return message.size() > length ? message.left(length) + u'\u2026' : message;
 }
 
 } // namespace

@@ -1,35 +1,48 @@
 #include "alarms/frmaaddalarm.h"
 
+#include "alarms/alarmfile.h"
 #include "alarms/playlistpanel.h"
 #include "base/clock.h"
+#include "base/dialogs.h"
+#include "base/topmost.h"
 #include "playback/soundtable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
-#include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
 constexpr std::array<const char *, 7> kWeekdayCaptions = {"Sun", "Mon", "Tur", "Wed",
                                                           "Thu", "Fri", "Sat"};
+constexpr std::array<const char *, 7> kWeekdayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                       "Thursday", "Friday", "Saturday"};
 constexpr int kDefaultFadeMinutes = 30;
 constexpr int kDefaultSnoozeMinutes = 15;
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
+// A control with its designer name and the name a screen reader says.
+template <typename Widget>
+Widget *named(Widget *widget, const char *name, const QString &accessibleName)
 {
     widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(accessibleName);
     return widget;
 }
 
@@ -42,63 +55,81 @@ QLabel *label(const QString &text, QWidget *parent, const char *name = nullptr)
 }
 
 // A button that Return does not press: Return is OK wherever the focus is.
-QPushButton *button(const QString &caption, QWidget *parent, const char *name)
+QPushButton *button(const QString &caption, QWidget *parent, const char *name,
+                    const QString &accessibleName)
 {
-    auto *result = named(new QPushButton(caption, parent), name);
+    auto *result = named(new QPushButton(caption, parent), name, accessibleName);
     result->setAutoDefault(false);
     return result;
 }
 
-// The up-down arrows beside a minute text box. The text is repaired as it
-// changes (empty or 0 gives 1, above 59 gives 59, the leading number of
-// anything else); the arrows step it by one within the same range.
-QWidget *minuteUpDown(QLineEdit *text, const char *name)
-{
-    auto *updown = named(new QWidget(text->parentWidget()), name);
-    auto *layout = new QVBoxLayout(updown);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (const int step : {1, -1}) {
-        auto *arrow = new QToolButton(updown);
-        arrow->setObjectName(step > 0 ? QStringLiteral("up") : QStringLiteral("down"));
-        arrow->setArrowType(step > 0 ? Qt::UpArrow : Qt::DownArrow);
-        arrow->setAutoRepeat(true);
-        arrow->setFocusPolicy(Qt::NoFocus);
-        arrow->setFixedSize(text->sizeHint().height(), text->sizeHint().height() / 2);
-        layout->addWidget(arrow);
-        QObject::connect(arrow, &QToolButton::clicked, text, [text, step] {
-            const int next = minuteValue(text->text()) + step;
-            text->setText(QString::number(minuteValue(QString::number(next))));
-        });
+// Typing after a click replaces what was clicked, as typing after Tab does:
+// the clicked part of a time or date, or the whole of a minute box that the
+// click brought the focus to.
+class ClickSelects final : public QObject {
+public:
+    explicit ClickSelects(QAbstractSpinBox *box) : QObject(box), m_box(box)
+    {
+        box->installEventFilter(this);
+        box->findChild<QLineEdit *>()->installEventFilter(this);
     }
-    QObject::connect(text, &QLineEdit::textChanged, text, [text](const QString &now) {
-        if (const QString repaired = QString::number(minuteValue(now)); now != repaired)
-            text->setText(repaired);
-    });
-    // Minutes have two digits; the box need not be wider than a few.
-    text->setFixedWidth(text->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-    return updown;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_box && event->type() == QEvent::FocusIn) {
+            m_focusedByClick = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
+        } else if (watched != m_box && event->type() == QEvent::MouseButtonRelease &&
+                   !static_cast<QLineEdit *>(watched)->hasSelectedText()) {
+            // A drag that selected text keeps what it selected.
+            if (auto *picker = qobject_cast<QDateTimeEdit *>(m_box))
+                picker->setSelectedSection(picker->currentSection());
+            else if (std::exchange(m_focusedByClick, false))
+                m_box->selectAll();
+        }
+        return false;
+    }
+
+private:
+    QAbstractSpinBox *m_box;
+    bool m_focusedByClick = false;
+};
+
+// A box of whole minutes, 1 to 59, stepped by its arrows, the Up and Down
+// keys and the wheel. A number out of range is refused as it is typed, and a
+// box left empty or at 0 becomes 1.
+QSpinBox *minuteBox(QWidget *parent, const char *name, const QString &accessibleName)
+{
+    auto *box = named(new QSpinBox(parent), name, accessibleName);
+    box->setRange(kMinMinutes, kMaxMinutes);
+    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    new ClickSelects(box);
+    return box;
 }
 
 } // namespace
 
 frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFourHour,
                            QWidget *parent)
-    : QDialog(parent), m_clock(clock), m_twentyFourHour(twentyFourHour)
+    : QDialog(parent), m_dialogs(dialogs), m_clock(clock), m_twentyFourHour(twentyFourHour)
 {
     setObjectName(QStringLiteral("frmaaddalarm"));
     setWindowTitle(QStringLiteral("Alarm options"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
-    m_xtab1 = named(new QTabWidget(this), "XTab1");
+    m_xtab1 = named(new QTabWidget(this), "XTab1", QStringLiteral("Alarm options"));
+    m_xtab1->tabBar()->setAccessibleName(QStringLiteral("Pages"));
     m_xtab1->addTab(createGeneralTab(), QStringLiteral("General"));
-    m_xtab1->addTab(createSoundTab(dialogs), QStringLiteral("Alarm sound"));
+    m_xtab1->addTab(createSoundTab(), QStringLiteral("Alarm sound"));
     m_xtab1->addTab(createEffectsTab(), QStringLiteral("V.effects && Snooze"));
 
-    auto *ok = button(QStringLiteral("OK"), this, "Command1");
+    auto *ok = button(QStringLiteral("OK"), this, "Command1", QStringLiteral("OK"));
     ok->setDefault(true);
-    auto *cancel = button(QStringLiteral("Cancel"), this, "Command2");
+    auto *cancel = button(QStringLiteral("Cancel"), this, "Command2", QStringLiteral("Cancel"));
+    // A preview player opened from here leaves the two in sight.
+    keepInSight(*ok);
+    keepInSight(*cancel);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -110,6 +141,7 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
     connect(ok, &QPushButton::clicked, this, &frmaaddalarm::Command1_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_playlist, &PlaylistPanel::playRequested, this, &frmaaddalarm::filePlayRequested);
+    m_text1->installEventFilter(this);
 
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);
@@ -121,15 +153,19 @@ frmaaddalarm::~frmaaddalarm() = default;
 QWidget *frmaaddalarm::createGeneralTab()
 {
     auto *tab = new QWidget;
-    m_text1 = named(new QPlainTextEdit(QStringLiteral("Alarm message..."), tab), "Text1");
+    m_text1 = named(new QPlainTextEdit(QStringLiteral("Alarm message..."), tab), "Text1",
+                    QStringLiteral("Alarm text"));
     m_text1->setTabChangesFocus(true);
-    m_combofreq = named(new QComboBox(tab), "combofreq");
+    m_combofreq = named(new QComboBox(tab), "combofreq", QStringLiteral("Frequency"));
     m_combofreq->addItems(alarmFrequencyNames());
 
-    m_frame1 = named(new QGroupBox(tab), "Frame1");
-    m_timepicker = named(new QTimeEdit(m_frame1), "timepicker");
-    m_dtpicker1 = named(new QDateEdit(m_frame1), "DTPicker1");
+    m_frame1 = new QGroupBox(tab);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_timepicker = named(new QTimeEdit(m_frame1), "timepicker", QStringLiteral("Time"));
+    m_dtpicker1 = named(new QDateEdit(m_frame1), "DTPicker1", QStringLiteral("Date"));
     m_dtpicker1->setCalendarPopup(true);
+    new ClickSelects(m_timepicker);
+    new ClickSelects(m_dtpicker1);
     auto *frameLayout = new QGridLayout(m_frame1);
     frameLayout->addWidget(label(QStringLiteral("Time:"), m_frame1, "tlabel"), 0, 0);
     frameLayout->addWidget(m_timepicker, 0, 1);
@@ -140,15 +176,17 @@ QWidget *frmaaddalarm::createGeneralTab()
     for (std::size_t day = 0; day < m_weekdays.size(); ++day) {
         m_weekdays[day] = new QCheckBox(QString::fromLatin1(kWeekdayCaptions[day]), m_frame1);
         m_weekdays[day]->setObjectName(QStringLiteral("weekdays%1").arg(day));
+        m_weekdays[day]->setAccessibleName(QString::fromLatin1(kWeekdayNames[day]));
         m_weekdays[day]->setChecked(day >= 1 && day <= 5);
         days->addWidget(m_weekdays[day]);
     }
     frameLayout->addLayout(days, 2, 0, 1, 4);
-    auto *gct = button(QStringLiteral("Get Current Time"), m_frame1, "gct");
+    auto *gct = button(QStringLiteral("Get Current Time"), m_frame1, "gct",
+                       QStringLiteral("Get Current Time"));
     frameLayout->addWidget(gct, 3, 3);
 
-    m_sleepcheck1 =
-        named(new QCheckBox(QStringLiteral("Sleep (will turn off computer)"), tab), "sleepcheck1");
+    const QString sleep = QStringLiteral("Sleep (will turn off computer)");
+    m_sleepcheck1 = named(new QCheckBox(sleep, tab), "sleepcheck1", sleep);
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Alarm text:"), tab, "Label1"), 0, 0, Qt::AlignTop);
@@ -163,17 +201,19 @@ QWidget *frmaaddalarm::createGeneralTab()
     return tab;
 }
 
-QWidget *frmaaddalarm::createSoundTab(Dialogs &dialogs)
+QWidget *frmaaddalarm::createSoundTab()
 {
     auto *tab = new QWidget;
-    m_cmbsoundlist = named(new QComboBox(tab), "cmbsoundlist");
+    m_cmbsoundlist = named(new QComboBox(tab), "cmbsoundlist", QStringLiteral("Sound"));
     for (const SoundTable::Entry &entry : SoundTable::Entries)
         m_cmbsoundlist->addItem(QString::fromLatin1(entry.name));
-    auto *play = button(QStringLiteral("Play"), tab, "Command8");
-    m_option2 = named(new QRadioButton(QStringLiteral("Play sound"), tab), "Option2");
-    m_optaudvid = named(new QRadioButton(QStringLiteral("Play audio && video"), tab), "optaudvid");
+    auto *play = button(QStringLiteral("Play"), tab, "Command8", QStringLiteral("Play the sound"));
+    const QString playSound = QStringLiteral("Play sound");
+    m_option2 = named(new QRadioButton(playSound, tab), "Option2", playSound);
+    m_optaudvid = named(new QRadioButton(QStringLiteral("Play audio && video"), tab), "optaudvid",
+                        QStringLiteral("Play audio & video"));
     m_optaudvid->setChecked(true);
-    m_playlist = new PlaylistPanel(dialogs, tab);
+    m_playlist = new PlaylistPanel(m_dialogs, tab);
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7"), 0, 0);
@@ -183,7 +223,11 @@ QWidget *frmaaddalarm::createSoundTab(Dialogs &dialogs)
     layout->addWidget(m_optaudvid, 2, 0, 1, 2);
     layout->addWidget(m_playlist, 3, 0, 1, 3);
 
+    // Whoever picks or tries a sound means that sound to ring.
+    connect(m_cmbsoundlist, &QComboBox::activated, m_option2,
+            [this] { m_option2->setChecked(true); });
     connect(play, &QPushButton::clicked, this, [this] {
+        m_option2->setChecked(true);
         if (const int sound = m_cmbsoundlist->currentIndex(); sound >= 0)
             Q_EMIT soundPlayRequested(sound);
     });
@@ -193,25 +237,24 @@ QWidget *frmaaddalarm::createSoundTab(Dialogs &dialogs)
 QWidget *frmaaddalarm::createEffectsTab()
 {
     auto *tab = new QWidget;
-    m_fadeincheck =
-        named(new QCheckBox(QStringLiteral("Enable fade in effect"), tab), "fadeincheck");
-    m_fadeoutcheck = named(
-        new QCheckBox(QStringLiteral("Enable fade out effect after playing"), tab), "fadeoutcheck");
-    m_txtfademin = named(new QLineEdit(tab), "txtfademin");
-    m_txtsnoozetimer = named(new QLineEdit(tab), "txtsnoozetimer");
+    const QString fadeIn = QStringLiteral("Enable fade in effect");
+    const QString fadeOut = QStringLiteral("Enable fade out effect after playing");
+    m_fadeincheck = named(new QCheckBox(fadeIn, tab), "fadeincheck", fadeIn);
+    m_fadeoutcheck = named(new QCheckBox(fadeOut, tab), "fadeoutcheck", fadeOut);
+    m_txtfademin = minuteBox(tab, "txtfademin", QStringLiteral("Fade out after, in minutes"));
+    m_txtsnoozetimer = minuteBox(tab, "txtsnoozetimer", QStringLiteral("Snooze time, in minutes"));
 
     auto *layout = new QGridLayout(tab);
-    layout->addWidget(m_fadeincheck, 0, 0, 1, 4);
-    layout->addWidget(m_fadeoutcheck, 1, 0, 1, 4);
+    layout->addWidget(m_fadeincheck, 0, 0, 1, 3);
+    layout->addWidget(m_fadeoutcheck, 1, 0, 1, 3);
+    layout->addWidget(label(QStringLiteral("Fade out after:"), tab, "fadelabel"), 2, 0);
     layout->addWidget(m_txtfademin, 2, 1);
-    layout->addWidget(minuteUpDown(m_txtfademin, "UpDown1"), 2, 2);
-    layout->addWidget(label(QStringLiteral("minutes"), tab), 2, 3);
+    layout->addWidget(label(QStringLiteral("minutes"), tab), 2, 2);
     layout->addWidget(label(QStringLiteral("Snooze time:"), tab, "Label4"), 3, 0);
     layout->addWidget(m_txtsnoozetimer, 3, 1);
-    layout->addWidget(minuteUpDown(m_txtsnoozetimer, "UpDown2"), 3, 2);
-    layout->addWidget(label(QStringLiteral("minutes"), tab), 3, 3);
+    layout->addWidget(label(QStringLiteral("minutes"), tab), 3, 2);
     layout->setRowStretch(4, 1);
-    layout->setColumnStretch(4, 1);
+    layout->setColumnStretch(3, 1);
     return tab;
 }
 
@@ -241,19 +284,22 @@ QString frmaaddalarm::daysofwek() const
     return flags;
 }
 
-void frmaaddalarm::openNew()
+void frmaaddalarm::openNew(qint64 fileRoom)
 {
+    m_fileRoom = fileRoom;
     m_xtab1->setCurrentIndex(0);
     m_combofreq->setCurrentIndex(AlarmFrequency::Weekly);
     combofreq_Click(AlarmFrequency::Weekly);
     gct_Click();
-    m_txtfademin->setText(QString::number(kDefaultFadeMinutes));
-    m_txtsnoozetimer->setText(QString::number(kDefaultSnoozeMinutes));
+    m_txtfademin->setValue(kDefaultFadeMinutes);
+    m_txtsnoozetimer->setValue(kDefaultSnoozeMinutes);
     showWithMessageFocused();
 }
 
-void frmaaddalarm::openExisting(const AlarmRecord &record)
+void frmaaddalarm::openExisting(const AlarmRecord &record, qint64 fileRoom)
 {
+    m_target = record;
+    m_fileRoom = fileRoom;
     m_xtab1->setCurrentIndex(0);
     // A number beyond the lists (a hand-made file) leaves the list as it was.
     if (record.frequency >= 0 && record.frequency < m_combofreq->count())
@@ -266,8 +312,8 @@ void frmaaddalarm::openExisting(const AlarmRecord &record)
     m_sleepcheck1->setChecked(record.sleepFlag == 1);
     m_fadeincheck->setChecked(record.fadeIn == 1);
     m_fadeoutcheck->setChecked(record.fadeOut == 1);
-    m_txtfademin->setText(QString::number(record.fadeMinutes));
-    m_txtsnoozetimer->setText(record.snoozeMinutes);
+    m_txtfademin->setValue(record.fadeMinutes);
+    m_txtsnoozetimer->setValue(minuteValue(record.snoozeMinutes));
     (record.playMedia != 0 ? m_optaudvid : m_option2)->setChecked(true);
     if (record.soundIndex >= 0 && record.soundIndex < m_cmbsoundlist->count())
         m_cmbsoundlist->setCurrentIndex(record.soundIndex);
@@ -298,8 +344,8 @@ AlarmEditorValues frmaaddalarm::values() const
     values.playlist = m_playlist->paths();
     values.fadeIn = m_fadeincheck->isChecked();
     values.fadeOut = m_fadeoutcheck->isChecked();
-    values.fadeText = m_txtfademin->text();
-    values.snoozeText = m_txtsnoozetimer->text();
+    values.fadeMinutes = m_txtfademin->value();
+    values.snoozeMinutes = m_txtsnoozetimer->value();
     values.playMedia = m_optaudvid->isChecked();
     values.soundIndex = m_cmbsoundlist->currentIndex();
     return values;
@@ -307,8 +353,39 @@ AlarmEditorValues frmaaddalarm::values() const
 
 void frmaaddalarm::Command1_Click()
 {
-    Q_EMIT alarmAccepted(values());
+    const AlarmEditorValues accepted = values();
+    // The editor stays open on an alarm that would never ring, for the user
+    // to mend or cancel.
+    if (const Result ringing = alarmCanRing(accepted, m_clock.now()); !ringing.ok()) {
+        m_xtab1->setCurrentIndex(0);
+        m_dialogs.messg(ringing.error());
+        return;
+    }
+    // Saved, the alarm file must still load: the editor stays open for a
+    // shorter message or playlist.
+    const AlarmRecord record = buildAlarmRecord(accepted, m_target, m_twentyFourHour);
+    if (alarmLineBytes(record, QLocale()) > m_fileRoom) {
+        m_dialogs.messg(QStringLiteral("This alarm is too long to be saved: with its message and "
+                                       "playlist the alarm file would be larger than %1, the "
+                                       "most it may hold.\nShorten the message or take files "
+                                       "off the playlist.")
+                            .arg(QLocale::c().formattedDataSize(kMaxAlarmFileBytes)));
+        return;
+    }
+    Q_EMIT alarmAccepted(accepted);
     accept();
+}
+
+bool frmaaddalarm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Command1_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmaaddalarm::done(int result)

@@ -12,9 +12,9 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
-class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTimeEdit;
 class PlaylistPanel;
@@ -33,12 +33,17 @@ public:
                  QWidget *parent = nullptr);
     ~frmaaddalarm() override;
 
-    // Fills the editor for a new alarm and shows it.
-    void openNew();
+    // Fills the editor for a new alarm and shows it. fileRoom: the bytes the
+    // alarm may take in the alarm file (alarmFileRoom); OK refuses a longer one.
+    void openNew(qint64 fileRoom);
     // Fills the editor from an alarm's record and shows it.
-    void openExisting(const AlarmRecord &record);
+    void openExisting(const AlarmRecord &record, qint64 fileRoom);
 
     void done(int result) override;
+
+protected:
+    // Return in the message box is OK, as it is everywhere else in the editor.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 Q_SIGNALS:
     // OK: store these values as the alarm the editor was opened on (whoever
@@ -50,7 +55,7 @@ Q_SIGNALS:
 
 private:
     QWidget *createGeneralTab();
-    QWidget *createSoundTab(Dialogs &dialogs);
+    QWidget *createSoundTab();
     QWidget *createEffectsTab();
     void showWithMessageFocused();
     void combofreq_Click(int frequency);
@@ -59,8 +64,12 @@ private:
     AlarmEditorValues values() const;
     void Command1_Click();
 
+    Dialogs &m_dialogs;
     const Clock &m_clock;
     const bool m_twentyFourHour;
+    // The alarm as it is before the editor changes it, and the room its line has.
+    AlarmRecord m_target;
+    qint64 m_fileRoom = 0;
 
     QTabWidget *m_xtab1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;
@@ -76,6 +85,6 @@ private:
     PlaylistPanel *m_playlist = nullptr;
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
-    QLineEdit *m_txtfademin = nullptr;
-    QLineEdit *m_txtsnoozetimer = nullptr;
+    QSpinBox *m_txtfademin = nullptr;
+    QSpinBox *m_txtsnoozetimer = nullptr;
 };

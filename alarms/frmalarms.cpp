@@ -1,5 +1,6 @@
 #include "alarms/frmalarms.h"
 
+#include "alarms/alarmfile.h"
 #include "alarms/alarmlistrows.h"
 #include "alarms/alarmstore.h"
 #include "alarms/frmaaddalarm.h"
@@ -11,8 +12,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -64,6 +68,10 @@ frmalarms::frmalarms(AlarmStore &store, Dialogs &dialogs, const Clock &clock,
     connect(add, &QPushButton::clicked, this, &frmalarms::Cmdadd_Click);
     connect(edit, &QPushButton::clicked, this, &frmalarms::Command2_Click);
     connect(m_lv, &QTreeWidget::itemDoubleClicked, this, &frmalarms::Command2_Click);
+    // The list's own keys do what its buttons do, on the selected alarm.
+    for (const QKeySequence key : {Qt::Key_Return, Qt::Key_Enter})
+        new QShortcut(key, m_lv, this, &frmalarms::Command2_Click, Qt::WidgetShortcut);
+    new QShortcut(Qt::Key_Delete, m_lv, this, &frmalarms::Command3_Click, Qt::WidgetShortcut);
     connect(m_delete, &QPushButton::clicked, this, &frmalarms::Command3_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
@@ -93,14 +101,26 @@ void frmalarms::createColumns()
 
 void frmalarms::listalarms()
 {
+    // Rows stay in slot order and only a Delete takes one out (the selected
+    // one), so the row number keeps the selection on its alarm, or on the
+    // next one after a Delete.
+    const int selected = selectedRow();
     m_lv->clear();
     const QLocale locale;
     QList<QTreeWidgetItem *> rows;
     for (const AlarmRecord &record : m_store.alarms()) {
-        if (record.inUse)
-            rows.append(new QTreeWidgetItem(listRowTexts(record, locale)));
+        if (!record.inUse)
+            continue;
+        auto *row = new QTreeWidgetItem(listRowTexts(record, locale));
+        // The column shows the message cut short; the whole of it is a hover
+        // or a screen reader away.
+        row->setToolTip(0, record.message);
+        row->setData(0, Qt::AccessibleTextRole, record.message);
+        rows.append(row);
     }
     m_lv->addTopLevelItems(rows);
+    if (selected >= 0 && !rows.isEmpty())
+        m_lv->setCurrentItem(rows.at(std::min<qsizetype>(selected, rows.size() - 1)));
     qCInfo(lcAlarms) << "alarm list rows:" << rows.size();
 }
 
@@ -121,10 +141,22 @@ void frmalarms::setEditorOpen(bool open)
     m_delete->setEnabled(!open);
 }
 
+void frmalarms::raiseEditor()
+{
+    if (!m_editor)
+        return;
+    m_editor->setWindowState(m_editor->windowState() & ~Qt::WindowMinimized);
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
+
 void frmalarms::Cmdadd_Click()
 {
-    if (m_store.isEditorOpen())
+    if (m_store.isEditorOpen()) {
+        raiseEditor();
         return;
+    }
     if (m_store.alarmCount() >= kMaxAlarms) {
         m_dialogs.messg(QStringLiteral("The alarm list is full: it holds %1 alarms, the most "
                                        "it can. Delete an alarm to make room for a new one.")
@@ -135,26 +167,35 @@ void frmalarms::Cmdadd_Click()
     connect(editor, &frmaaddalarm::alarmAccepted, this, [this](const AlarmEditorValues &values) {
         storeEdited(m_store.alarmCount() + 1, values);
     });
-    editor->openNew();
+    editor->openNew(alarmFileRoom(m_store.alarms(), m_store.alarmCount() + 1, QLocale()));
     setEditorOpen(true);
 }
 
 void frmalarms::Command2_Click()
 {
+    if (m_store.isEditorOpen()) {
+        raiseEditor();
+        return;
+    }
     const int slot = selectedSlot();
-    if (m_store.isEditorOpen() || slot == 0)
+    if (slot == 0)
         return;
     frmaaddalarm *editor = createEditor();
     connect(editor, &frmaaddalarm::alarmAccepted, this,
             [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
-    editor->openExisting(m_store.alarms()[slot]);
+    editor->openExisting(m_store.alarms()[slot], alarmFileRoom(m_store.alarms(), slot, QLocale()));
     setEditorOpen(true);
+}
+
+int frmalarms::selectedRow() const
+{
+    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
+    return selected.isEmpty() ? -1 : m_lv->indexOfTopLevelItem(selected.first());
 }
 
 int frmalarms::selectedSlot() const
 {
-    const QList<QTreeWidgetItem *> selected = m_lv->selectedItems();
-    const int slot = selected.isEmpty() ? 0 : m_lv->indexOfTopLevelItem(selected.first()) + 1;
+    const int slot = selectedRow() + 1;
     return slot <= m_store.alarmCount() ? slot : 0;
 }
 

@@ -35,10 +35,14 @@ Q_SIGNALS:
     void filePlayRequested(const QString &path);
 
 private:
+    // Add, Edit or a double-click while the editor is open: it comes to the front.
+    void raiseEditor();
     void Cmdadd_Click();
     void Command2_Click();
     // Makes the editor for one opening; it says when it closes.
     frmaaddalarm *createEditor();
+    // The selected row, counted from 0; -1 when none is.
+    int selectedRow() const;
     // The slot of the selected row; 0 when no alarm is selected.
     int selectedSlot() const;
     void storeEdited(int slot, const AlarmEditorValues &values);

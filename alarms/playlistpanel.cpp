@@ -6,6 +6,7 @@
 
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -23,6 +24,7 @@ PlaylistPanel::PlaylistPanel(Dialogs &dialogs, QWidget *parent)
     setObjectName(QStringLiteral("Frame2"));
     m_lv2 = new QTreeWidget(this);
     m_lv2->setObjectName(QStringLiteral("LV2"));
+    m_lv2->setAccessibleName(QStringLiteral("Play list"));
     m_lv2->setRootIsDecorated(false);
     m_lv2->setItemsExpandable(false);
     m_lv2->setUniformRowHeights(true);
@@ -31,25 +33,35 @@ PlaylistPanel::PlaylistPanel(Dialogs &dialogs, QWidget *parent)
     m_lv2->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Location")});
     m_lv2->header()->setStretchLastSection(true);
 
+    // An alarm with no file of its own rings its built-in sound.
+    m_emptyNote = new QLabel(
+        QStringLiteral("While the play list is empty, the alarm rings the sound chosen above."),
+        this);
+    m_emptyNote->setObjectName(QStringLiteral("emptyNote"));
+    m_emptyNote->setWordWrap(true);
+
     auto *layout = new QGridLayout(this);
     layout->addWidget(m_lv2, 0, 0, 1, 5);
+    layout->addWidget(m_emptyNote, 1, 0, 1, 5);
     const struct {
         const char *name;
         const char *caption;
+        const char *accessibleName;
         void (PlaylistPanel::*action)();
     } buttons[] = {
-        {"Command3", "Add", &PlaylistPanel::Command3_Click},
-        {"Command4", "Delete", &PlaylistPanel::Command4_Click},
-        {"Command5", "Up", &PlaylistPanel::Command5_Click},
-        {"Command6", "Down", &PlaylistPanel::Command6_Click},
-        {"Command7", "Play", &PlaylistPanel::Command7_Click},
+        {"Command3", "Add", "Add a file", &PlaylistPanel::Command3_Click},
+        {"Command4", "Delete", "Delete the chosen file", &PlaylistPanel::Command4_Click},
+        {"Command5", "Up", "Move the chosen file up", &PlaylistPanel::Command5_Click},
+        {"Command6", "Down", "Move the chosen file down", &PlaylistPanel::Command6_Click},
+        {"Command7", "Play", "Play the chosen file", &PlaylistPanel::Command7_Click},
     };
     int column = 0;
     for (const auto &entry : buttons) {
         auto *button = new QPushButton(QString::fromLatin1(entry.caption), this);
         button->setObjectName(QString::fromLatin1(entry.name));
+        button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
         button->setAutoDefault(false);
-        layout->addWidget(button, 1, column++);
+        layout->addWidget(button, 2, column++);
         connect(button, &QPushButton::clicked, this, entry.action);
     }
     m_lv2->setMinimumWidth(kListWidth);
@@ -63,6 +75,7 @@ void PlaylistPanel::setPlaylist(const QString &playlist)
     m_lv2->clear();
     for (const QString &path : splitPlaylist(playlist))
         appendRow(path);
+    showEmptyNote();
 }
 
 QStringList PlaylistPanel::paths() const
@@ -88,12 +101,19 @@ void PlaylistPanel::Command3_Click()
         return;
     }
     appendRow(chosen);
+    showEmptyNote();
 }
 
 void PlaylistPanel::Command4_Click()
 {
     if (const int row = selectedRow(); row >= 0)
         delete m_lv2->takeTopLevelItem(row);
+    showEmptyNote();
+}
+
+void PlaylistPanel::showEmptyNote()
+{
+    m_emptyNote->setVisible(m_lv2->topLevelItemCount() == 0);
 }
 
 void PlaylistPanel::Command5_Click()

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Dialogs;
+class QLabel;
 class QTreeWidget;
 
 // The alarm editor's frame "Play List:": the alarm's own media files in play
@@ -30,6 +31,8 @@ private:
     void appendRow(const QString &path);
     void Command3_Click();
     void Command4_Click();
+    // The note on what rings instead shows while the list is empty.
+    void showEmptyNote();
     void Command5_Click();
     void Command6_Click();
     // Exchanges the selected row with the one `step` rows away, if there is one.
@@ -39,4 +42,5 @@ private:
 
     Dialogs &m_dialogs;
     QTreeWidget *m_lv2 = nullptr;
+    QLabel *m_emptyNote = nullptr;
 };

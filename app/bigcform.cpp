@@ -13,7 +13,6 @@
 #include "base/topmost.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
-#include "platform/files.h"
 #include "playback/frmdshow.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
@@ -21,7 +20,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -165,6 +163,9 @@ bool BigCForm::load()
     const AlarmFileReport alarmReport = m_bas.loadalarms();
     if (const QString text = alarmLoadMessage(alarmReport); !text.isEmpty())
         m_bas.messg(text);
+    // Told once the alarms ring: a lock that is not the user's stops nothing.
+    if (const QString warning = m_bas.instanceGuard().warning(); !warning.isEmpty())
+        m_bas.messg(warning);
     m_bas.editorOpen = false;
     return true;
 }
@@ -299,14 +300,7 @@ void BigCForm::exitClick()
 void BigCForm::savemainoptions(const Settings &settings)
 {
     state.ampm = settings.twentyFourHour ? 1 : 0;
-    // A settings file that cannot be written leaves the old one whole; the new
-    // settings still apply for this run.
-    const QString &path = m_bas.files().confFilePath;
-    if (const Result saved = saveFileAtomically(path, formatConf(settings)); !saved.ok()) {
-        m_bas.messg(QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
-                                   "They apply until the program ends.")
-                        .arg(QDir::toNativeSeparators(path), saved.error()));
-    }
+    m_bas.saveconf(settings);
     state.adjustsize = sizePercent(settings.sizeIndex);
     Sizing(state.adjustsize);
     // The new time format shows at once rather than at the next tick.

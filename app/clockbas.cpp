@@ -10,7 +10,6 @@
 #include "base/waketimer.h"
 #include "platform/alarmfilestore.h"
 #include "platform/autostart.h"
-#include "platform/files.h"
 #include "playback/frmdshow.h"
 #include "playback/playrequest.h"
 #include "settings/frmoptions.h"
@@ -32,16 +31,26 @@ bool isFile(const QString &path)
     return QFileInfo(path).isFile();
 }
 
+// A link to nothing is there, though nothing can be read through it.
+bool exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
 } // namespace
 
-ClockBas::ClockBas(const Seams &seams) : m_seams(seams), m_files(programFiles(seams.programFolder))
+ClockBas::ClockBas(const Seams &seams)
+    : m_seams(seams), m_files(programFiles(seams.programFolder)),
+      m_confFile(m_files.confFilePath, kMaxConfBytes),
+      m_alarmFile(m_files.alarmFilePath, kMaxAlarmFileBytes)
 {}
 
 ClockBas::~ClockBas() = default;
 
 bool ClockBas::startprogram()
 {
-    if (!isFile(m_files.confFilePath)) {
+    if (!exists(m_files.confFilePath)) {
         messg(kCorruptedMessage);
         endProgram();
         return false;
@@ -71,6 +80,8 @@ bool ClockBas::startprogram()
     m_options->loadAutostart(AutostartEntry(m_seams.programFolder).exists());
     if (!m_form->load())
         return false;
+    if (!m_confReadError.isEmpty())
+        messg(confLoadMessage(m_confReadError));
     QCoreApplication::processEvents();
     return true;
 }
@@ -89,8 +100,9 @@ bool ClockBas::loadsoundlist()
 
 void ClockBas::loadmainoptions()
 {
-    m_settings = readConf(readRegularFile(m_files.confFilePath, kMaxConfBytes).bytes,
-                          m_files.defaultChime, isFile);
+    const FileContents conf = m_confFile.read();
+    m_confReadError = conf.error;
+    m_settings = readConf(conf.bytes, m_files.defaultChime, isFile);
     BigCFormState &state = m_form->state;
     state.isshowing = m_settings.showAtStart;
     state.ampm = m_settings.twentyFourHour ? 1 : 0;
@@ -142,7 +154,7 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
 AlarmFileReport ClockBas::loadalarms()
 {
     const AlarmFileContents contents =
-        loadAlarmFile(m_files.alarmFilePath, QLocale(), m_seams.clock.now().date().year());
+        loadAlarmFile(m_alarmFile, QLocale(), m_seams.clock.now().date().year());
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
     armWakeUp();
@@ -151,14 +163,33 @@ AlarmFileReport ClockBas::loadalarms()
 
 bool ClockBas::savealarms()
 {
-    const Result saved = saveAlarmFile(m_files.alarmFilePath, alarmFileBytes(m_alarms, QLocale()),
-                                       m_keepAlarmBackup, m_seams.clock.now());
+    const SaveReport saved = m_alarmFile.save(alarmFileBytes(m_alarms, QLocale()),
+                                              m_seams.clock.now(), m_keepAlarmBackup);
     if (!saved.ok()) {
-        messg(alarmSaveMessage(saved.error()));
+        messg(alarmSaveMessage(saved.error));
         return false;
     }
     m_keepAlarmBackup = false;
+    if (saved.changedByHand) {
+        messg(handEditMessage(m_alarmFile.path(), saved,
+                              QStringLiteral("the alarms of the alarm list")));
+    }
     return true;
+}
+
+void ClockBas::saveconf(const Settings &settings)
+{
+    // A settings file that cannot be written is left whole; the new settings
+    // still apply for this run.
+    const SaveReport saved = m_confFile.save(formatConf(settings), m_seams.clock.now());
+    if (!saved.ok()) {
+        messg(QStringLiteral("The settings could not be saved.\n%1\n\n"
+                             "They apply until the program ends.")
+                  .arg(saved.error));
+    } else if (saved.changedByHand) {
+        messg(handEditMessage(m_confFile.path(), saved,
+                              QStringLiteral("the settings of the options dialog")));
+    }
 }
 
 void ClockBas::deleteAlarm(int slot)

@@ -3,6 +3,7 @@
 #include "alarms/alarmstore.h"
 #include "alarms/alarmtable.h"
 #include "app/programfiles.h"
+#include "platform/files.h"
 #include "settings/conffile.h"
 
 #include <QDateTime>
@@ -78,7 +79,12 @@ public:
 
     // Writes the table to the alarm file. A failure is told to the user, and
     // the file keeps what it held; the result says whether the file was written.
+    // A file changed by hand since it was read is kept beside it, and the user
+    // is told where.
     bool savealarms() override;
+
+    // Writes the settings to conf, as savealarms writes the alarms.
+    void saveconf(const Settings &settings);
 
     const AlarmSlots &alarms() const override { return m_alarms; }
     // The table as the clock and the alarm in progress change it: snooze marks
@@ -127,11 +133,15 @@ private:
 
     Seams m_seams;
     const ProgramFiles m_files;
+    KeptFile m_confFile;
+    KeptFile m_alarmFile;
+    // Why conf could not be read at start-up, told once the clock runs.
+    QString m_confReadError;
     Settings m_settings;
     AlarmSlots m_alarms{};
     int m_alarmCount = 0;
     // The loaded file held what the table does not, so the first save keeps
-    // a copy of it first (or, when it could not be read, does not replace it).
+    // a copy of it first.
     bool m_keepAlarmBackup = false;
     QDateTime m_wakeDue;                  // the alarm moment the wake timer is armed for
     std::optional<QDateTime> m_wakeArmed; // what the wake timer was last given

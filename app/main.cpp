@@ -5,6 +5,7 @@
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
 #include "platform/mediamodule.h"
+#include "platform/privilegedstart.h"
 #include "platform/qtdialogs.h"
 #include "platform/secondticker.h"
 #include "platform/showrequests.h"
@@ -48,6 +49,8 @@ int answerCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before Qt or anything else reads them.
+    argc = dropPluginLoadingWhenPrivileged(argc, argv);
     if (const int answered = answerCommandLine(argc, argv); answered >= 0)
         return answered;
 

@@ -1,7 +1,15 @@
 #include "base/topmost.h"
 
+#include <QApplication>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+// The mark of a part kept in sight, a property of the part's widget.
+constexpr char kInSight[] = "keepInSight";
+
+} // namespace
 
 void settopmost(QWidget &window)
 {
@@ -29,4 +37,23 @@ void showInFront(QWidget &window, bool &placed)
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+void keepInSight(QWidget &part)
+{
+    part.setProperty(kInSight, true);
+}
+
+QList<QRect> partsInSight(const QWidget &window)
+{
+    QList<QRect> parts;
+    for (const QWidget *other : QApplication::topLevelWidgets()) {
+        if (other == &window || !other->isVisible())
+            continue;
+        for (const QWidget *part : other->findChildren<QWidget *>()) {
+            if (part->property(kInSight).toBool() && part->isVisible())
+                parts.append(QRect(part->mapToGlobal(QPoint(0, 0)), part->size()));
+        }
+    }
+    return parts;
 }

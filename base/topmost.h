@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
+
 class QWidget;
 
 // Puts a window in the always-on-top band at its current position, without
@@ -9,3 +12,11 @@ void settopmost(QWidget &window);
 // Shows a window in front of the others and gives it the focus; the first
 // time (`placed` false, then set) it is centred on its screen.
 void showInFront(QWidget &window, bool &placed);
+
+// Marks a part of a window that the program's other windows are not placed
+// over where the screen leaves room: a dialog's buttons, an alarm's message.
+void keepInSight(QWidget &part);
+
+// Where the marked parts of the program's visible windows other than `window`
+// lie on the screen.
+QList<QRect> partsInSight(const QWidget &window);

@@ -19,15 +19,9 @@ if(IS_ABSOLUTE "${home}" AND NOT home STREQUAL "/")
     endif()
 endif()
 
-# Exec names the installed program by its absolute path, as one quoted
-# argument: ", `, $ and \ escaped inside the quotes, then every backslash
-# doubled again for the entry's string escapes, and % doubled.
-string(REPLACE "\\" "\\\\" exec "${prefix}/tockaro")
-foreach(special "\"" "`" "$")
-    string(REPLACE "${special}" "\\${special}" exec "${exec}")
-endforeach()
-string(REPLACE "\\" "\\\\" exec "\"${exec}\"")
-string(REPLACE "%" "%%" exec "${exec}")
+# Exec names the installed program by its absolute path.
+include(${CMAKE_CURRENT_LIST_DIR}/desktopexec.cmake)
+tockaro_desktop_exec(exec "${prefix}/tockaro")
 
 file(READ "${TOCKARO_SOURCE_DIR}/assets/tockaro.desktop.in" entry)
 string(REPLACE "@TOCKARO_EXEC@" "${exec}" entry "${entry}")

@@ -1,6 +1,7 @@
-# Removes what `cmake --install` wrote, as its manifest lists it, and the
-# folders that it leaves empty, but never the settings (conf) or the alarms
-# (als): they are the user's, whoever wrote them first.
+# Removes what `cmake --install` wrote, as its manifest lists it, the folders
+# that it leaves empty and the autostart entry that starts the program, but
+# never the settings (conf) or the alarms (als): they are the user's, whoever
+# wrote them first.
 #
 # usage: cmake -D MANIFEST=BUILD/install_manifest.txt -P cmake/uninstall.cmake
 # (`cmake --build BUILD --target uninstall` runs this)
@@ -23,6 +24,30 @@ foreach(file IN LISTS installed)
         get_filename_component(program_folder "${file}" DIRECTORY)
     endif()
 endforeach()
+
+# The desktop session would go on starting a program that is gone: the
+# autostart entry the options dialog wrote for this folder goes too. The
+# program names it after its folder's real path and lets it start the
+# program there; an entry that starts anything else is left alone.
+if(program_folder AND IS_DIRECTORY "${program_folder}")
+    file(REAL_PATH "${program_folder}" real_folder)
+    string(SHA1 key "${real_folder}")
+    string(SUBSTRING "${key}" 0 16 key)
+    set(config "$ENV{XDG_CONFIG_HOME}")
+    if(NOT IS_ABSOLUTE "${config}")
+        set(config "$ENV{HOME}/.config")
+    endif()
+    set(autostart "${config}/autostart/tockaro-${key}.desktop")
+    if(EXISTS "${autostart}" AND NOT IS_DIRECTORY "${autostart}")
+        include(${CMAKE_CURRENT_LIST_DIR}/desktopexec.cmake)
+        tockaro_desktop_exec(exec "${real_folder}/tockaro")
+        file(READ "${autostart}" entry)
+        string(FIND "${entry}" "\nExec=${exec}\n" at)
+        if(NOT at EQUAL -1)
+            file(REMOVE "${autostart}")
+        endif()
+    endif()
+endif()
 
 foreach(file IN LISTS installed)
     get_filename_component(name "${file}" NAME)

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 QString autostartFolder()
@@ -53,6 +55,13 @@ Result AutostartEntry::set(bool on) const
             return Result::failure(entry.errorString());
         return Result::success();
     }
+    // A line break would end Exec and start a line of the path's own making;
+    // no quoting carries a control character through the entry.
+    if (std::any_of(m_programFolder.cbegin(), m_programFolder.cend(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
+        return Result::failure(QStringLiteral("the program folder's path holds a control "
+                                              "character, such as a line break, which an "
+                                              "autostart entry cannot hold"));
     if (!QDir().mkpath(QFileInfo(m_path).path()))
         return Result::failure(QStringLiteral("cannot make the folder %1")
                                    .arg(QDir::toNativeSeparators(QFileInfo(m_path).path())));

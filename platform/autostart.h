@@ -14,7 +14,9 @@ public:
     explicit AutostartEntry(const QString &programFolder);
 
     bool exists() const;
-    // Writes the entry (in one step) or removes it.
+    // Writes the entry (in one step) or removes it. A program folder whose
+    // path holds a control character gets no entry: the path could not be
+    // written into it whole.
     Result set(bool on) const;
     // Where the entry is: a file, or on Windows the registry value.
     const QString &path() const { return m_path; }

@@ -1,11 +1,82 @@
 #include "platform/files.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSaveFile>
 
-Result saveFileAtomically(const QString &path, const QByteArray &bytes)
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+// The owner's, the group's and the others' bits; the "user" bits Qt adds say
+// what this process may do, which is not the file's to keep.
+constexpr QFileDevice::Permissions kPermissionBits =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+
+QString failure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString dataSize(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes);
+}
+
+bool taken(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString freeBackupPath(const QString &path, const QDateTime &now)
+{
+    QString candidate = backupPath(path, now, 1);
+    for (int copy = 2; taken(candidate); ++copy)
+        candidate = backupPath(path, now, copy);
+    return candidate;
+}
+
+// Removes the oldest copies of the file at `path` until kMaxBackups are left,
+// never `newest`. Only ordinary files named as backupPath names them count:
+// anything else in the folder is the user's.
+void removeOldestBackups(const QString &path, const QString &newest)
+{
+    const QFileInfo file(path);
+    const QRegularExpression name(QStringLiteral("^%1-(\\d{8}-\\d{6})(?:-(\\d+))?\\.bak$")
+                                      .arg(QRegularExpression::escape(file.fileName())));
+    struct Backup {
+        QString stamp;
+        int copy;
+        QString path;
+    };
+    QList<Backup> backups;
+    const QDir folder = file.dir();
+    for (const QString &entry : folder.entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden)) {
+        const QRegularExpressionMatch match = name.match(entry);
+        if (match.hasMatch() && folder.filePath(entry) != newest)
+            backups.append(
+                {match.captured(1), qMax(1, match.captured(2).toInt()), folder.filePath(entry)});
+    }
+    std::sort(backups.begin(), backups.end(), [](const Backup &a, const Backup &b) {
+        return std::tie(a.stamp, a.copy) < std::tie(b.stamp, b.copy);
+    });
+    // The newest makes one more.
+    for (qsizetype oldest = 0; oldest < backups.size() + 1 - kMaxBackups; ++oldest)
+        QFile::remove(backups.at(oldest).path);
+}
+
+} // namespace
+
+Result saveFileAtomically(const QString &path, const QByteArray &bytes,
+                          std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);
     // Buffered, a write that the disk cuts short goes unnoticed and commit()
@@ -13,6 +84,11 @@ Result saveFileAtomically(const QString &path, const QByteArray &bytes)
     // write says how much went out, and writing the rest brings out why.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Result::failure(file.errorString());
+    if (permissions && !file.setPermissions(*permissions)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return Result::failure(reason);
+    }
     for (qint64 written = 0; written < bytes.size();) {
         const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
         if (more <= 0) {
@@ -48,8 +124,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         contents.error = QStringLiteral("it is not an ordinary file");
         return contents;
     }
-    const QString tooLarge =
-        QStringLiteral("it is larger than %1").arg(QLocale::c().formattedDataSize(maxBytes));
+    const QString tooLarge = QStringLiteral("it is larger than %1").arg(dataSize(maxBytes));
     if (info.size() > maxBytes) {
         contents.error = tooLarge;
         return contents;
@@ -69,4 +144,74 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         contents.bytes.clear();
     }
     return contents;
+}
+
+QString backupPath(const QString &path, const QDateTime &now, int copy)
+{
+    const QString stamp = path + u'-' + now.toString(u"yyyyMMdd-HHmmss");
+    return (copy > 1 ? stamp + u'-' + QString::number(copy) : stamp) + QStringLiteral(".bak");
+}
+
+KeptFile::KeptFile(const QString &path, qint64 maxBytes) : m_path(path), m_maxBytes(maxBytes) {}
+
+KeptFile::Seen KeptFile::seen(const FileContents &contents)
+{
+    if (!contents.exists || !contents.error.isEmpty())
+        return {contents.exists, 0, {}};
+    return {true, contents.bytes.size(),
+            QCryptographicHash::hash(contents.bytes, QCryptographicHash::Sha256)};
+}
+
+FileContents KeptFile::read()
+{
+    FileContents contents = readRegularFile(m_path, m_maxBytes);
+    m_seen = seen(contents);
+    return contents;
+}
+
+SaveReport KeptFile::save(const QByteArray &bytes, const QDateTime &now, bool keepCopy)
+{
+    SaveReport report;
+    if (bytes.size() > m_maxBytes) {
+        report.error = failure(m_path, QStringLiteral("it would take %1, more than the %2 it may "
+                                                      "hold, and could not be read again")
+                                           .arg(dataSize(bytes.size()), dataSize(m_maxBytes)));
+        return report;
+    }
+    const FileContents current = readRegularFile(m_path, m_maxBytes);
+    if (!current.error.isEmpty()) {
+        report.error = failure(m_path, current.error);
+        return report;
+    }
+    const Seen found = seen(current);
+    report.changedByHand = found.exists && m_seen != found;
+    if (found.exists && (report.changedByHand || keepCopy)) {
+        const QString backup = freeBackupPath(m_path, now);
+        const QFileDevice::Permissions permissions =
+            QFileInfo(m_path).permissions() & kPermissionBits;
+        if (const Result kept = saveFileAtomically(backup, current.bytes, permissions);
+            !kept.ok()) {
+            report.error = failure(backup, kept.error());
+            return report;
+        }
+        report.backup = backup;
+        // The change is safe in the copy: a save that fails now need not copy it again.
+        m_seen = found;
+        removeOldestBackups(m_path, backup);
+    }
+    if (const Result saved = saveFileAtomically(m_path, bytes); !saved.ok()) {
+        report.error = failure(m_path, saved.error());
+        return report;
+    }
+    m_seen = seen({true, bytes, {}});
+    return report;
+}
+
+QString handEditMessage(const QString &path, const SaveReport &report, const QString &savedOver)
+{
+    return QStringLiteral("%1 was changed outside Tockaro after Tockaro last read or saved it.\n"
+                          "The changed file is kept as %2, and %3 were saved over it.\n"
+                          "At most %4 such copies of a file are kept: the oldest goes first.")
+        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(report.backup), savedOver)
+        .arg(kMaxBackups);
 }

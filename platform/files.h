@@ -3,11 +3,18 @@
 #include "base/result.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QFileDevice>
 #include <QString>
 
+#include <optional>
+
 // Replaces the file at `path` with `bytes` in one step: the old file stays whole
-// until the new one is completely on disk, whatever happens meanwhile.
-Result saveFileAtomically(const QString &path, const QByteArray &bytes);
+// until the new one is completely on disk, whatever happens meanwhile. A new
+// file gets `permissions` before anyone can open it; without them it gets the
+// permissions the file had, or the usual ones for a new file.
+Result saveFileAtomically(const QString &path, const QByteArray &bytes,
+                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
 // A whole file as read from disk.
 struct FileContents {
@@ -22,3 +29,67 @@ struct FileContents {
 // file of another kind or a larger one exists but is not read; the error
 // says which.
 FileContents readRegularFile(const QString &path, qint64 maxBytes);
+
+// The most copies kept of one file: every save that finds the file changed by
+// hand keeps one, and they must not fill the folder.
+inline constexpr int kMaxBackups = 20;
+
+// A name for a copy of the file at `path` as it was before a save replaced it:
+// beside it, stamped with the present moment, "als-20261207-064500.bak"; a
+// copy number above 1 tells copies made in the same second apart.
+QString backupPath(const QString &path, const QDateTime &now, int copy);
+
+// What a save did besides writing the file.
+struct SaveReport {
+    QString error;              // why nothing was written, naming the file; empty when saved
+    QString backup;             // where the file as it was is kept; empty when no copy was made
+    bool changedByHand = false; // it was no longer what the program last read or wrote
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// A file of the program's that the user may edit by hand while the program
+// runs (conf, als). It remembers what the program last read from it or wrote
+// to it, so a save that would write over a change made since first keeps the
+// changed file beside it. Only what the reader takes is written: a file the
+// reader would refuse is never saved.
+class KeptFile final {
+public:
+    KeptFile(const QString &path, qint64 maxBytes);
+
+    const QString &path() const { return m_path; }
+
+    // Reads the file as readRegularFile does and remembers what it held.
+    FileContents read();
+
+    // Replaces the file with `bytes`. When the file is no longer what was last
+    // read or written here, or when keepCopy asks for it anyway, the file as it
+    // is now is first copied beside it (backupPath, with its permissions), and
+    // the oldest copies beyond kMaxBackups go. A file that cannot be read
+    // cannot be copied, so it is never written over; neither is anything when
+    // `bytes` are more than the reader takes or the copy fails.
+    SaveReport save(const QByteArray &bytes, const QDateTime &now, bool keepCopy = false);
+
+private:
+    // What the file held as the program last saw it. Its time is left out:
+    // the same bytes written again lose nothing, and a file system with a
+    // coarse clock would hide an edit made in the same second.
+    struct Seen {
+        bool exists = false;
+        qint64 size = 0;
+        QByteArray hash; // empty when it could not be read
+        friend bool operator==(const Seen &, const Seen &) = default;
+    };
+    static Seen seen(const FileContents &contents);
+
+    QString m_path;
+    qint64 m_maxBytes;
+    // Nothing until the file was first read: whatever it holds then counts
+    // as a change.
+    std::optional<Seen> m_seen;
+};
+
+// What the user is told when a save found the file changed by hand: which
+// file, where the changed file is kept, and that `savedOver` (what the
+// program's window held) was saved over it.
+QString handEditMessage(const QString &path, const SaveReport &report, const QString &savedOver);

@@ -1,10 +1,12 @@
 #include "platform/showrequests.h"
 
+#include "base/logging.h"
 #include "platform/folderlock.h"
 
 #include <QSocketNotifier>
 
 #ifdef Q_OS_LINUX
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <sys/socket.h>
@@ -23,6 +25,16 @@ socklen_t abstractAddress(const QString &programFolder, sockaddr_un &address)
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
 }
 
+// The user at the other end of a local connection; -1 when it cannot be told.
+qint64 peerUser(int socket)
+{
+    ucred peer = {};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0)
+        return -1;
+    return peer.uid;
+}
+
 } // namespace
 
 ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObject(parent)
@@ -34,6 +46,12 @@ ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObj
         return;
     if (::bind(m_socket, reinterpret_cast<const sockaddr *>(&address), length) != 0 ||
         ::listen(m_socket, 4) != 0) {
+        const int error = errno;
+        qCWarning(lcClock).noquote()
+            << "a second start cannot ask this copy to show its clock: the socket name"
+            << programFolderKey(programFolder)
+            << (error == EADDRINUSE ? QStringLiteral("is taken, perhaps by another user")
+                                    : QString::fromLocal8Bit(std::strerror(error)));
         ::close(m_socket);
         m_socket = -1;
         return;
@@ -41,9 +59,17 @@ ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObj
     m_notifier = new QSocketNotifier(m_socket, QSocketNotifier::Read, this);
     // The connection itself is the request: nothing is read from it.
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        for (int peer; (peer = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+        bool fromTheUser = false;
+        for (int peer; (peer = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+            const qint64 user = peerUser(peer);
+            if (user == ::geteuid())
+                fromTheUser = true;
+            else
+                qCWarning(lcClock) << "ignored a request to show the clock from user id" << user;
             ::close(peer);
-        Q_EMIT showRequested();
+        }
+        if (fromTheUser)
+            Q_EMIT showRequested();
     });
 }
 
@@ -63,8 +89,10 @@ void askRunningCopyToShow(const QString &programFolder)
         return;
     // A local connection is made or refused at once; the running copy accepts
     // it from its event loop, so there is nothing to wait for.
-    [[maybe_unused]] const int connected =
-        ::connect(socket, reinterpret_cast<const sockaddr *>(&address), length);
+    if (::connect(socket, reinterpret_cast<const sockaddr *>(&address), length) == 0) {
+        if (const qint64 listener = peerUser(socket); listener != ::geteuid())
+            qCWarning(lcClock) << "the request to show the clock went to user id" << listener;
+    }
     ::close(socket);
 }
 

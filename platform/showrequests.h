@@ -9,7 +9,9 @@ class QSocketNotifier;
 // show its clock (users start a program again to find it). The request is a
 // connection to a local socket in Linux's abstract namespace, named after the
 // folder: a crash leaves no socket file, and no network library is loaded for
-// it. The lock file still decides which copy runs. Elsewhere it does nothing.
+// it. Any local user may take a name there, so a request counts only from the
+// user the program runs as, and a name found taken is logged. The lock file
+// still decides which copy runs. Elsewhere it does nothing.
 class ShowRequests final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowRequests)
@@ -18,6 +20,10 @@ public:
     // Listens for requests: for the copy that holds the folder's lock.
     explicit ShowRequests(const QString &programFolder, QObject *parent = nullptr);
     ~ShowRequests() override;
+
+    // False when requests cannot be heard (the name is taken, or there are
+    // no such sockets here).
+    bool listening() const { return m_notifier != nullptr; }
 
 Q_SIGNALS:
     void showRequested();

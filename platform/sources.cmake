@@ -10,6 +10,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
+    platform/privilegedstart.cpp platform/privilegedstart.h
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
     platform/showrequests.cpp platform/showrequests.h

@@ -46,6 +46,9 @@ alarmwind::alarmwind(QWidget *parent)
     auto *ok =
         place(new QPushButton(QStringLiteral("OK"), this), "Command2", 5760, 5280, 1335, 375);
     ok->setDefault(true);
+    // A video's player leaves the message and the answers in sight.
+    for (QWidget *part : std::initializer_list<QWidget *>{m_tmess, snooze, ok})
+        keepInSight(*part);
     connect(snooze, &QPushButton::clicked, this, &alarmwind::snoozeClicked);
     connect(ok, &QPushButton::clicked, this, &alarmwind::okClicked);
 }

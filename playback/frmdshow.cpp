@@ -6,6 +6,7 @@
 #include "playback/playerlogic.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QPainter>
@@ -13,6 +14,10 @@
 #include <QScreen>
 #include <QSlider>
 #include <QToolBar>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -49,6 +54,50 @@ QIcon pauseImage()
     QPainterPath square;
     square.addRect(QRectF(3, 3, 10, 10));
     return paintedImage(square);
+}
+
+qint64 coveredArea(const QRect &player, const QList<QRect> &others)
+{
+    qint64 area = 0;
+    for (const QRect &other : others) {
+        const QRect covered = player.intersected(other);
+        area += qint64(covered.width()) * covered.height();
+    }
+    return area;
+}
+
+// Where a player of `size` covers least, first of the parts the program's
+// other windows keep in sight (a dialog's buttons, an alarm's message), then
+// of those windows; the centre of the screen wins a tie, then the places
+// beside each window, then the screen's corners.
+QPoint clearPlace(const QRect &screen, const QSize &size, const QList<QRect> &windows,
+                  const QList<QRect> &inSight)
+{
+    QList<QPoint> places{screen.center() - QPoint(size.width(), size.height()) / 2};
+    for (const QRect &other : windows + inSight) {
+        places << QPoint(other.right() + 1, other.top())
+               << QPoint(other.left() - size.width(), other.top())
+               << QPoint(other.left(), other.bottom() + 1)
+               << QPoint(other.left(), other.top() - size.height());
+    }
+    const QPoint farCorner =
+        screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1);
+    places << screen.topLeft() << QPoint(farCorner.x(), screen.top())
+           << QPoint(screen.left(), farCorner.y()) << farCorner;
+    QRect best;
+    std::pair<qint64, qint64> least{std::numeric_limits<qint64>::max(), 0};
+    for (const QPoint &place : places) {
+        const QPoint inside(
+            std::clamp(place.x(), screen.left(), std::max(screen.left(), farCorner.x())),
+            std::clamp(place.y(), screen.top(), std::max(screen.top(), farCorner.y())));
+        const QRect player(inside, size);
+        const std::pair covered{coveredArea(player, inSight), coveredArea(player, windows)};
+        if (covered < least) {
+            least = covered;
+            best = player;
+        }
+    }
+    return best.topLeft();
 }
 
 } // namespace
@@ -203,10 +252,21 @@ void frmdshow::tlbControlBar_ButtonClick(const QAction &button)
 void frmdshow::Timer4_Timer()
 {
     settopmost(*this);
-    // The height is centred on the screen; the old three-twip trim of the
-    // size is less than a pixel and left out.
-    const QRect screen = this->screen()->geometry();
-    move(x(), screen.top() + (screen.height() - frameGeometry().height()) / 2);
+    // Placed again now that the window's frame is known; the old three-twip
+    // trim of the size is less than a pixel and left out.
+    placeClear();
+}
+
+void frmdshow::placeClear()
+{
+    QList<QRect> windows;
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window != this && window->isVisible() && type != Qt::Popup && type != Qt::ToolTip)
+            windows.append(window->frameGeometry());
+    }
+    move(clearPlace(screen()->availableGeometry(), frameGeometry().size(), windows,
+                    partsInSight(*this)));
 }
 
 void frmdshow::Timer3_Timer()
@@ -267,11 +327,10 @@ void frmdshow::Slider1_Scroll(int action)
 
 void frmdshow::showEvent(QShowEvent *event)
 {
-    // Centred by its frame, which is only known once the window exists.
+    // Placed by its frame, which is only known once the window exists.
     if (m_centreWhenShown) {
         m_centreWhenShown = false;
-        const QRect screen = this->screen()->geometry();
-        move(screen.center() - frameGeometry().center() + pos());
+        placeClear();
     }
     QWidget::showEvent(event);
 }

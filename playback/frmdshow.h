@@ -67,6 +67,9 @@ private:
     void Timer3_Timer();
     // Placement, once after loading.
     void Timer4_Timer();
+    // Centred on the screen, or where it covers least of the program's other
+    // windows and nothing of what they keep in sight, where the screen allows.
+    void placeClear();
     void durationChanged(qint64 ms) override;
     // A file that cannot be played is given up at once; the end check reads
     // every other status on its own ticks.

@@ -6,6 +6,7 @@ bool isvideo(const QString &path)
     // open an empty video window.
     if (path.isEmpty())
         return false;
-    static const QString videoPatterns = QStringLiteral("*.avi;*.mpg;*.dat;*.mov;*.flv");
+    static const QString videoPatterns =
+        QStringLiteral("*.avi;*.mpg;*.dat;*.mov;*.flv;*.mp4;*.m4v;*.mkv;*.webm");
     return videoPatterns.contains(path.right(3), Qt::CaseInsensitive);
 }

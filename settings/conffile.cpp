@@ -127,3 +127,11 @@ int sizePercent(int sizeIndex)
 {
     return percentvalue(sizeEntries().value(sizeIndex)).value_or(100);
 }
+
+QString confLoadMessage(const QString &error)
+{
+    return QStringLiteral("The settings file could not be read (%1), so the settings in effect "
+                          "are the defaults.\n"
+                          "It is left as it is: settings cannot be saved until it can be read.")
+        .arg(error);
+}

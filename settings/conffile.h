@@ -46,3 +46,7 @@ int sizePercent(int sizeIndex);
 // not a number or leaves 16 bits gives nothing.
 std::optional<int> toInteger16(const QString &text);
 std::optional<bool> toBoolean(const QString &text);
+
+// What the user is told at start-up when conf is there but could not be read
+// for `error`: the defaults are in effect and the file is left alone.
+QString confLoadMessage(const QString &error);

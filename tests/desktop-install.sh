@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What an install puts on the desktop validates, and the uninstall leaves a
 # program folder holding the user's conf and als as it was, for a prefix in
-# the home folder (entries in the XDG data folder) and outside it.
+# the home folder (entries in the XDG data folder) and outside it. The
+# uninstall also takes away the autostart entry that starts the program it
+# removes, but not one named alike that starts another.
 #
 # usage: desktop-install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -15,7 +17,8 @@ id=example.tockaro.Tockaro
 snapshot() { (cd "$1" && find . -type d | LC_ALL=C sort && find . -type f -exec md5sum {} + | LC_ALL=C sort); }
 
 export HOME=$work/home
-unset XDG_DATA_HOME
+unset XDG_DATA_HOME XDG_CONFIG_HOME
+autostart=$HOME/.config/autostart
 mkdir -p "$HOME"
 # A space and a dollar in the folder's name test Exec's quoting.
 for folder in "$work/opt/my \$clock" "$HOME/my \$clock"; do
@@ -35,7 +38,21 @@ for folder in "$work/opt/my \$clock" "$HOME/my \$clock"; do
     for size in 16 22 24 32 48 64 128 256; do
         [ "$(identify -format %w "$data/icons/hicolor/${size}x$size/apps/tockaro.png")" = "$size" ] || fail "$size px icon"
     done
+    # The entry the options dialog writes for this folder; outside the home
+    # folder it starts a program elsewhere.
+    mkdir -p "$autostart"
+    real=$(realpath "$folder")
+    started=${real//'$'/'\\$'}/tockaro
+    [[ $folder == "$HOME"/* ]] || started=/elsewhere/tockaro
+    entry=$autostart/tockaro-$(printf %s "$real" | sha1sum | cut -c1-16).desktop
+    printf '[Desktop Entry]\nType=Application\nExec="%s"\n' "$started" >"$entry"
     cmake -D "MANIFEST=$build/install_manifest.txt" -P "$source_dir/cmake/uninstall.cmake" >/dev/null
+    if [ "$started" = /elsewhere/tockaro ]; then
+        [ -f "$entry" ] || fail "uninstall removed an autostart entry of another program"
+    else
+        [ ! -e "$entry" ] || fail "uninstall left the autostart entry of the program it removed"
+    fi
+    rm -rf "$HOME/.config"
     # The data folder's own folders (.local/share) may stay; no file may.
     [ -z "$(find "$HOME/.local" -type f 2>/dev/null)" ] || fail "uninstall left files in $HOME/.local"
     rm -rf "$HOME/.local"

@@ -62,10 +62,12 @@ struct RecordingInhibitor final : SleepInhibitor {
     QStringList events;
 };
 
-// A program folder as installed: conf, an empty als and the ten sounds.
+// A program folder as installed: conf, an empty als and the ten sounds. The
+// autostart entry the program looks for goes into it, not into the home folder.
 struct ProgramFolder final {
     ProgramFolder()
     {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(file(QStringLiteral("config"))));
         QDir(dir.path()).mkdir(QStringLiteral("Sounds"));
         write(QStringLiteral("conf"), "True\r\n\r\n0\r\n0\r\n0\r\n");
         write(QStringLiteral("als"), "");

@@ -6,6 +6,7 @@
 #include "base/twips.h"
 #include "display/ledclock.h"
 #include "playback/mediafilter.h"
+#include "settings/conffile.h"
 #include "settings/frmoptions.h"
 #include "testseams.h"
 
@@ -186,13 +187,48 @@ private Q_SLOTS:
         QCOMPARE(form()->display()->layout().width, ledLayout(50).width);
         QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
+    }
 
+    // A save over a file edited by hand since it was read keeps the edit
+    // beside it and says where.
+    void handEditsAreKept_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("settings") << "conf";
+        QTest::newRow("alarms") << "als";
+    }
+    void handEditsAreKept()
+    {
+        QFETCH(QString, file);
+        start();
+        const QByteArray byHand = "True\r\n";
+        m_folder->write(file, byHand);
+        if (file == "conf")
+            control<QAbstractButton>(options(), "Command3")->click();
+        else
+            QVERIFY(m_program->bas.savealarms());
+        const QStringList backups = QDir(m_folder->dir.path()).entryList({file + "-*.bak"});
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(m_folder->read(backups[0]), byHand);
+        QCOMPARE(m_program->dialogs.messages.size(), 1);
+        QVERIFY(m_program->dialogs.messages[0].startsWith(m_folder->file(file) + " was changed"));
+        QVERIFY(m_program->dialogs.messages[0].contains(m_folder->file(backups[0])));
+    }
+
+    // A conf that cannot be read is told of and never replaced by the defaults.
+    void unreadableSettingsAreLeftAlone()
+    {
         const QString path = m_folder->file(QStringLiteral("conf"));
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->bas.startprogram());
         control<QAbstractButton>(options(), "Command3")->click();
         QVERIFY(QFileInfo(path).isDir());
-        QCOMPARE(m_program->dialogs.messages.size(), 1);
-        QVERIFY(m_program->dialogs.messages[0].startsWith("The settings could not be saved"));
+        const QStringList &messages = m_program->dialogs.messages;
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0], confLoadMessage(QStringLiteral("it is a folder, not a file")));
+        QVERIFY(messages[1].startsWith("The settings could not be saved"));
+        QVERIFY(messages[1].contains("it is a folder"));
     }
 
 private:

@@ -1,4 +1,6 @@
+#include "alarms/alarmfile.h"
 #include "filesizelimit.h"
+#include "platform/alarmfilestore.h"
 #include "platform/files.h"
 #include "platform/secondticker.h"
 #include "platform/systempoweroff.h"
@@ -13,20 +15,44 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #ifdef Q_OS_WIN
 #include <windows.h>
+#endif
 
 namespace {
 
+const QDateTime kNow(QDate(2026, 12, 7), QTime(7, 30, 15));
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("-");
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+}
+
+#ifdef Q_OS_WIN
 // Asked without ES_CONTINUOUS, the call changes no lasting state and answers
 // with the one in force.
 bool systemRequired()
 {
     return SetThreadExecutionState(ES_SYSTEM_REQUIRED) & ES_SYSTEM_REQUIRED;
 }
+#endif
 
 } // namespace
-#endif
 
 #ifdef Q_OS_LINUX
 #include <QDBusConnection>
@@ -177,9 +203,138 @@ private Q_SLOTS:
         const FileContents tooLarge = readRegularFile(m_dir.filePath("als"), 5);
         QVERIFY(tooLarge.bytes.isEmpty() && !tooLarge.error.isEmpty());
         QVERIFY(!readRegularFile(m_dir.filePath("none"), 6).exists);
-        const FileContents directory = readRegularFile(m_dir.path(), 6);
-        QVERIFY(directory.exists && !directory.error.isEmpty());
     }
+    // A save keeps a copy of what it would write over and the program did not
+    // write or read itself. "-": no file, no copy; "=": the file as read.
+    void savesKeepWhatTheyWouldLose_data()
+    {
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<QByteArray>("meanwhile");
+        QTest::addColumn<bool>("keepCopy");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::newRow("unchanged")
+            << QByteArray("a") << QByteArray("=") << false << QByteArray("-");
+        QTest::newRow("edited by hand, same size and time")
+            << QByteArray("a") << QByteArray("b") << false << QByteArray("b");
+        QTest::newRow("made by hand")
+            << QByteArray("-") << QByteArray("b") << false << QByteArray("b");
+        QTest::newRow("removed by hand")
+            << QByteArray("a") << QByteArray("-") << false << QByteArray("-");
+        QTest::newRow("a copy asked for")
+            << QByteArray("a") << QByteArray("=") << true << QByteArray("a");
+    }
+    void savesKeepWhatTheyWouldLose()
+    {
+        QFETCH(QByteArray, read);
+        QFETCH(QByteArray, meanwhile);
+        QFETCH(bool, keepCopy);
+        QFETCH(QByteArray, kept);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("als");
+        if (read != "-")
+            write(path, read);
+        KeptFile file(path, 100);
+        file.read();
+        if (meanwhile == "-") {
+            QVERIFY(QFile::remove(path));
+        } else if (meanwhile != "=") {
+            const QDateTime readAt = QFileInfo(path).lastModified();
+            write(path, meanwhile);
+            QFile edited(path);
+            QVERIFY(!readAt.isValid() || (edited.open(QIODevice::ReadWrite) &&
+                                          edited.setFileTime(readAt, QFile::FileModificationTime)));
+        }
+        const SaveReport saved = file.save("new", kNow, keepCopy);
+        QVERIFY2(saved.ok(), qPrintable(saved.error));
+        QCOMPARE(contents(path), "new");
+        QCOMPARE(saved.changedByHand, kept != "-" && !keepCopy);
+        QCOMPARE(contents(saved.backup), kept);
+        // The next save finds what this one wrote.
+        QVERIFY(file.save("newer", kNow).backup.isEmpty());
+    }
+
+    // What cannot be read cannot be kept, so it is not written over: the
+    // folder stays as it was.
+    void neverWritesOverWhatItCannotKeep_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a pipe, which a reader would wait on") << "pipe";
+        QTest::newRow("a link to nothing, which a writer would follow") << "link";
+    }
+    void neverWritesOverWhatItCannotKeep()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("als");
+        KeptFile file(path, 100);
+        file.read();
+#ifdef Q_OS_UNIX
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+        if (kind == "link")
+            QVERIFY(QFile::link(dir.filePath("gone"), path));
+        if (entries(dir.path()).isEmpty())
+            QSKIP("no pipes here");
+        const QStringList before = entries(dir.path());
+        const SaveReport saved = file.save("new", kNow);
+        QVERIFY2(saved.error.startsWith(path + ": it "), qPrintable(saved.error));
+        QCOMPARE(entries(dir.path()), before);
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+
+    // A copy keeps the file's permissions; the oldest copies beyond the last
+    // 20 go, the one just made never, and nothing else of the folder.
+    void backupsKeepModeAndCount()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("als");
+        write(path, "mine");
+        const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        QVERIFY(QFile::setPermissions(path, ownerOnly));
+        const QDateTime yesterday = kNow.addDays(-1);
+        for (int copy = 1; copy <= kMaxBackups; ++copy)
+            write(backupPath(path, yesterday, copy), "old");
+        write(dir.filePath("als-notes.bak"), "notes");
+        KeptFile file(path, 100); // never read: what is there counts as a change
+        const SaveReport saved = file.save("new", kNow);
+        QVERIFY(saved.changedByHand);
+        const QFile::Permissions bits = QFileInfo(saved.backup).permissions() &
+                                        ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(bits, ownerOnly);
+        QCOMPARE(contents(saved.backup), "mine");
+        QVERIFY(!QFile::exists(backupPath(path, yesterday, 1)));
+        QVERIFY(QFile::exists(backupPath(path, yesterday, 10)));
+        QCOMPARE(entries(dir.path()).size(), 1 + kMaxBackups + 1);
+        QVERIFY(handEditMessage(path, saved, "x").contains(saved.backup));
+    }
+
+    // The writer stops where the reader does: an alarm file of exactly the
+    // limit loads again, a byte more is refused and the file stays.
+    void alarmFileAtItsLimit()
+    {
+        QTemporaryDir dir;
+        KeptFile file(dir.filePath("als"), kMaxAlarmFileBytes);
+        file.read();
+        AlarmSlots alarms{};
+        AlarmRecord alarm{{}, 2, "07:00:00", {2026, 12, 7}, "0111110", 0, {}, 0,
+                          0,  0, 30,         "15",          true};
+        alarms[1] = alarm;
+        alarm.message = QString(
+            alarmFileRoom(alarms, 2, QLocale::c()) - alarmLineBytes(alarm, QLocale::c()), u'x');
+        alarms[2] = alarm;
+        const QByteArray bytes = alarmFileBytes(alarms, QLocale::c());
+        QCOMPARE(bytes.size(), kMaxAlarmFileBytes);
+        QVERIFY(file.save(bytes, kNow).ok());
+        const AlarmFileContents read = loadAlarmFile(file, QLocale::c(), 2026);
+        QVERIFY(read.report.isClean() && read.records.size() == 2);
+        QCOMPARE(read.records[1].message, alarm.message);
+
+        const SaveReport refused = file.save(bytes + 'x', kNow);
+        QVERIFY(refused.error.contains(QLocale::c().formattedDataSize(kMaxAlarmFileBytes)));
+        QCOMPARE(QFileInfo(file.path()).size(), kMaxAlarmFileBytes);
+    }
+
     // A tick that came before its second would read the old second again.
     void ticker()
     {

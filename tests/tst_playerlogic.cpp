@@ -64,6 +64,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<bool>>("request"); // repeat, showWindow, fadeIn
         QTest::newRow("video, any case")
             << "/m/CLIP.AVI" << QList{0, 0, 0} << QList{false, true, false};
+        QTest::newRow("a newer video")
+            << "/m/clip.webm" << QList{0, 0, 0} << QList{false, true, false};
         QTest::newRow("short: whole") << "vi" << QList{0, 0, 0} << QList{false, true, false};
         QTest::newRow("empty, no video") << "" << QList{0, 0, 0} << QList{false, false, false};
         QTest::newRow("shown repeat") << "a.wav" << QList{1, 0, 0} << QList{true, true, false};

@@ -11,6 +11,8 @@ work=$(mktemp -d)
 folder=$work/folder
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The program looks for its autostart entry there; the real home is left alone.
+export XDG_CONFIG_HOME=$work/config
 pids=()
 faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
 
@@ -408,7 +410,7 @@ start_program again
 wait_for "the running copy's clock" 10 clock_shown
 kill "$last_pid"
 step "SIGTERM ends the program as Exit does: status 0, icon and lock gone"
-lock=${TMPDIR:-/tmp}/tockaro-$(printf %s "$(realpath "$folder")" | sha1sum | cut -c1-16).lock
+lock=$folder/tockaro.lock
 [ -f "$lock" ] || fail "no lock file $lock while the program runs"
 kill -TERM "$late"
 status=0 && wait "$late" || status=$?
