@@ -34,11 +34,9 @@ Result AutostartEntry::set(bool on) const
     QSettings run(kRunKey, QSettings::NativeFormat);
     if (on) {
         // Quoted, so that a folder with a space in its name is one program.
-        run.setValue(
-            valueName(m_programFolder),
-            QLatin1Char('"') +
-                QDir::toNativeSeparators(m_programFolder + QStringLiteral("/tockaro.exe")) +
-                QLatin1Char('"'));
+        const QString program =
+            QDir::toNativeSeparators(m_programFolder + QStringLiteral("/tockaro.exe"));
+        run.setValue(valueName(m_programFolder), QString(u'"' + program + u'"'));
     } else {
         run.remove(valueName(m_programFolder));
     }
