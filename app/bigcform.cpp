@@ -17,9 +17,14 @@
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -53,6 +58,27 @@ QRect pixelRect(const QRectF &twips)
     return twipsToPixels(twips).toRect();
 }
 
+// The clock window reads out the time and the date it shows. Its text is made
+// when a screen reader asks; the reader is told of a change once a minute.
+class ClockWindowAccessible final : public QAccessibleWidget {
+public:
+    explicit ClockWindowAccessible(BigCForm *form) : QAccessibleWidget(form, QAccessible::Window) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<const BigCForm *>(widget())->timeAndDateShown();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *clockWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("BigCForm"))
+        return new ClockWindowAccessible(static_cast<BigCForm *>(object));
+    return nullptr;
+}
+
 // A one-pixel outline drawn inside the shape's rectangle.
 void drawOutline(QPainter &painter, const QRectF &twips, const QPen &pen)
 {
@@ -66,6 +92,13 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_bas(bas),
       m_alarm(bas)
 {
+    // Before anything asks for the window's accessible interface, which is
+    // then kept for the window's life.
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(clockWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled);
     setWindowTitle(QStringLiteral("Tockaro"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/tockaro-16.xpm"));
@@ -89,6 +122,16 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
 
     buildMenu();
 
+    // Reached from the keyboard (the menu key or Shift+F10 opens the menu) and
+    // read out by assistive tools.
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleDescription(
+        QStringLiteral("Tockaro alarm clock. The menu key or Shift+F10 opens its menu."));
+    connect(m_display, &LedClock::minuteShown, this, [this] {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    });
+
     connect(&m_bas.ticks(), &TickSource::tick, this, &BigCForm::Timer1_Timer);
     // From the event loop: a message box must not open inside the tick.
     connect(&m_alarm, &AlarmInProgress::notice, this, &BigCForm::showNotice, Qt::QueuedConnection);
@@ -102,6 +145,7 @@ void BigCForm::buildMenu()
 {
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("mPopupSys"));
+    m_popup->setAccessibleName(QStringLiteral("Tockaro"));
     m_hideshow = m_popup->addAction(QStringLiteral("Show Time"));
     m_hideshow->setObjectName(QStringLiteral("hideshow"));
     connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
@@ -181,6 +225,11 @@ void BigCForm::showTrayIcon()
     if (!m_tray) {
         m_tray = new QSystemTrayIcon(windowIcon(), this);
         m_tray->setToolTip(QStringLiteral("Right Click For Popup"));
+        // A status-notifier host never passes a right click on: it shows the
+        // menu the icon exports. An XEmbed tray passes it, and the menu opens
+        // at the pointer as on the clock.
+        if (m_bas.statusNotifierTray())
+            m_tray->setContextMenu(m_popup);
         connect(m_tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     trayMessage(trayMessageFor(reason));
@@ -231,7 +280,9 @@ void BigCForm::removeTrayIcon()
 
 void BigCForm::trayMessage(int mouseMessage)
 {
-    switch (trayActionFor(mouseMessage)) {
+    const TrayHost host =
+        m_bas.statusNotifierTray() ? TrayHost::StatusNotifier : TrayHost::MouseMessages;
+    switch (trayActionFor(mouseMessage, host)) {
     case TrayAction::ShowClock:
         showClock();
         break;
@@ -263,6 +314,8 @@ void BigCForm::showClock()
     setHideshowCaption(QStringLiteral("Hide Time"));
     state.isshowing = true;
     Showled(*this, true);
+    // Asked for by the user: the keys go to it, so its menu opens from the keyboard.
+    activateWindow();
 }
 
 void BigCForm::hideshowClick()
@@ -278,9 +331,43 @@ void BigCForm::hideshowClick()
 
 void BigCForm::aboutClick()
 {
+    const QString guide = QFileInfo(m_bas.files().confFilePath).dir().filePath(kUserGuide);
     m_bas.messg(QStringLiteral("Tockaro Program %1, the desktop alarm clock\n"
-                               "Home page: https://tockaro.example/\n")
-                    .arg(QStringLiteral(TOCKARO_VERSION)));
+                               "User guide: %2\n")
+                    .arg(QStringLiteral(TOCKARO_VERSION), QDir::toNativeSeparators(guide)));
+}
+
+QString BigCForm::timeAndDateShown() const
+{
+    const QString time = m_display->timeShown();
+    if (!m_theDate->isVisibleTo(this))
+        return time;
+    return time + QStringLiteral(", ") + m_theDate->text().simplified();
+}
+
+void BigCForm::openMenuFromKeyboard()
+{
+    if (m_popup->isVisible())
+        return;
+    m_popup->popup(mapToGlobal(m_display->geometry().center()));
+    m_popup->setActiveAction(m_popup->actions().constFirst());
+}
+
+void BigCForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        openMenuFromKeyboard();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void BigCForm::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right click opens the menu through the display's mouse events.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        openMenuFromKeyboard();
 }
 
 void BigCForm::alarmsformClick()

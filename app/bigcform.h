@@ -11,6 +11,9 @@
 
 struct Settings;
 
+// The user guide's file in the program folder, which the install lays out.
+inline const QString kUserGuide = QStringLiteral("user-guide.md");
+
 class ClockBas;
 class LedClock;
 class QAction;
@@ -56,6 +59,9 @@ public:
 
     BigCFormState state;
 
+    // The time and the date line the window shows, as a screen reader reads them.
+    QString timeAndDateShown() const;
+
     LedClock *display() const { return m_display; }
     QLabel *TheDate() const { return m_theDate; }
     QMenu *mPopupSys() const { return m_popup; }
@@ -67,6 +73,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void buildMenu();
@@ -79,6 +87,7 @@ private:
     void showClock();
     void hideshowClick();
     void aboutClick();
+    void openMenuFromKeyboard();
     void alarmsformClick();
     void exitClick();
 

@@ -44,6 +44,9 @@ struct Seams {
     WakeTimer &wake;
     // Keeps the computer awake while an alarm rings.
     SleepInhibitor &sleepInhibitor;
+    // The notification area is a status-notifier host: it shows the menu the
+    // icon exports and sends activations rather than mouse messages.
+    bool statusNotifierTray = false;
 };
 
 // The program's shared module: start-up, the file paths, the settings, the
@@ -114,6 +117,7 @@ public:
     // whenever the table, a snooze or the alarm in progress changes.
     void armWakeUp();
     bool trayAvailable() const { return m_seams.trayAvailable; }
+    bool statusNotifierTray() const { return m_seams.statusNotifierTray; }
 
     bool editorOpen = false;
 

@@ -80,7 +80,8 @@ int main(int argc, char *argv[])
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor});
+                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
+                  trayWatch.statusNotifierHost()});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;

@@ -33,7 +33,9 @@ LedClock::LedClock(QWidget *parent) : QWidget(parent), m_layout(initialLedLayout
 
 void LedClock::TimeIN(const QString &TheTime)
 {
+    m_timeText = TheTime;
     QRegion changed;
+    bool minuteChanged = false;
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const int position = kDigitCharacter[i];
         if (position >= TheTime.size())
@@ -43,19 +45,37 @@ void LedClock::TimeIN(const QString &TheTime)
             continue;
         m_shown[i] = value;
         changed += twipsToPixels(m_layout.digits[i]).toAlignedRect();
+        minuteChanged = minuteChanged || i <= LedLayout::M2;
     }
     // Painted at once rather than from a posted update: the new second reaches
     // the screen a little sooner, and the idle clock wakes the event loop once
     // less each second.
     if (!changed.isEmpty())
         repaint(changed);
+    if (minuteChanged)
+        Q_EMIT minuteShown();
+}
+
+QString LedClock::timeShown() const
+{
+    const auto &d = m_shown;
+    // The designator follows the eight time characters, before the tenths.
+    const QString designator = m_timeText.mid(8).section(u'.', 0, 0).trimmed();
+    QString text = QStringLiteral("%1%2:%3%4:%5%6")
+                       .arg(d[0])
+                       .arg(d[1])
+                       .arg(d[2])
+                       .arg(d[3])
+                       .arg(d[4])
+                       .arg(d[5]);
+    if (!designator.isEmpty())
+        text += u' ' + designator;
+    return text;
 }
 
 void LedClock::adjustsize(int Perc)
 {
     m_layout = ledLayout(Perc);
-    for (QPixmap &scaled : m_scaledGlyphs)
-        scaled = QPixmap();
     resizeToLayout();
     update();
 }
@@ -65,32 +85,17 @@ void LedClock::resizeToLayout()
     resize(qRound(twipsToPixels(m_layout.width)), qRound(twipsToPixels(m_layout.height)));
 }
 
-const QPixmap &LedClock::glyph(int digit)
-{
-    QPixmap &scaled = m_scaledGlyphs[digit];
-    const qreal ratio = devicePixelRatioF();
-    const QSize size =
-        (twipsToPixels(m_layout.digits[0]).size() * ratio).toSize().expandedTo({1, 1});
-    if (scaled.isNull() || scaled.size() != size) {
-        // Smooth when shrinking keeps thin segments visible; exact pixels when
-        // enlarging keep the edges sharp.
-        const bool shrinking = size.width() < LedGlyph::Width;
-        scaled = QPixmap::fromImage(LedGlyph::digit(digit).scaled(
-            size, Qt::IgnoreAspectRatio,
-            shrinking ? Qt::SmoothTransformation : Qt::FastTransformation));
-        scaled.setDevicePixelRatio(ratio);
-    }
-    return scaled;
-}
-
+// The digits are painted from the segment outlines at the device's resolution,
+// so they stay sharp at any scale, with smooth slanted ends.
 void LedClock::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
+    painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const QRectF target = twipsToPixels(m_layout.digits[i]);
         if (event->region().intersects(target.toAlignedRect()))
-            painter.drawPixmap(target.topLeft(), glyph(m_shown[i]));
+            LedGlyph::paint(painter, target, m_shown[i]);
     }
     for (const QRectF &dot : m_layout.dots) {
         const QRectF target = twipsToPixels(dot);

@@ -2,7 +2,6 @@
 
 #include "display/ledlayout.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -31,11 +30,18 @@ public:
     // The value each digit picture now shows, Hr1 first.
     std::array<int, LedLayout::DigitCount> shownDigits() const { return m_shown; }
 
+    // The time the digits show, as "HH:MM:SS" followed by the AM or PM of the
+    // last time text, for a screen reader.
+    QString timeShown() const;
+
 Q_SIGNALS:
     void MouseDown(int Button, int Shift, double X, double Y);
     void MouseUp(int Button, int Shift, double X, double Y);
     void MouseMove(int Button, int Shift, double X, double Y);
     void MouseDBLCLICK();
+    // The hour or minute digits changed: at most once a minute while the
+    // clock runs, so a screen reader can be told without a wake-up of its own.
+    void minuteShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -46,10 +52,8 @@ protected:
 
 private:
     void resizeToLayout();
-    const QPixmap &glyph(int digit);
 
     LedLayout m_layout;
     std::array<int, LedLayout::DigitCount> m_shown{};
-    // The ten glyphs scaled to the digit size, made when first painted at it.
-    std::array<QPixmap, 10> m_scaledGlyphs;
+    QString m_timeText; // the last text handed in, for its AM or PM
 };

@@ -1,10 +1,12 @@
 #include "display/ledglyph.h"
 
+#include <QPainter>
+
 #include <array>
 
-namespace {
+namespace LedGlyph {
 
-enum Segment { A, B, C, D, E, F, G };
+namespace {
 
 // Lit segments per digit, bit n for segment n.
 constexpr std::array<unsigned, 10> kLitSegments = {
@@ -20,58 +22,84 @@ constexpr std::array<unsigned, 10> kLitSegments = {
     0b1101111, // 9: a b c d f g
 };
 
-// Right end (inclusive) of the upper-left bar in rows 0..22; -1 where it has no pixel.
-constexpr std::array<int, 23> kUpperLeftBarEnd = {-1, 0, 1, 2, 3, 4, 5, 5, 5, 5, 5, 5,
-                                                  5,  5, 5, 5, 5, 5, 5, 5, 4, 3, 2};
+// The top bar, the middle bar and the upper-left bar with its inner end; the
+// others mirror them about the middle row (y -> 46 - y) and the centre line
+// (x -> 26 - x).
+const QPolygonF kTop = {{1, 0}, {25, 0}, {19, 6}, {7, 6}};
+const QPolygonF kMiddle = {{7, 20}, {19, 20}, {22, 23}, {19, 26}, {7, 26}, {4, 23}};
+const QPolygonF kUpperLeft = {{0, 1}, {6, 7}, {6, 19}, {2, 23}, {0, 23}};
+const QPolygonF kUpperLeftInnerEnd = {{0, 22}, {3, 22}, {2, 23}, {0, 23}};
 
-constexpr int kUpperInnerEndRow = 22;
-constexpr int kLowerInnerEndRow = 23;
+QPolygonF mirrored(const QPolygonF &outline, bool acrossRows, bool acrossColumns)
+{
+    QPolygonF result;
+    for (const QPointF &p : outline)
+        result << QPointF(acrossColumns ? Width - p.x() : p.x(),
+                          acrossRows ? Height - p.y() : p.y());
+    return result;
+}
 
-struct Painter {
-    QImage &image;
-    unsigned lit;
-
-    void span(Segment s, int y, int x0, int x1, bool innerEnd = false)
-    {
-        const bool on = lit & (1u << s);
-        const QRgb colour =
-            on ? (innerEnd ? LedGlyph::LitInnerEnd : LedGlyph::Lit) : LedGlyph::Unlit;
-        for (int x = x0; x <= x1; ++x)
-            image.setPixel(x, y, colour);
+QPolygonF leftOrRight(Segment segment, const QPolygonF &upperLeft)
+{
+    switch (segment) {
+    case F:
+        return upperLeft;
+    case E:
+        return mirrored(upperLeft, true, false);
+    case B:
+        return mirrored(upperLeft, false, true);
+    case C:
+        return mirrored(upperLeft, true, true);
+    default:
+        return {};
     }
-};
+}
 
 } // namespace
 
-QImage LedGlyph::digit(int value)
+QPolygonF segmentOutline(Segment segment)
 {
-    if (value < 0 || value > 9)
-        return {};
-    QImage image(Width, Height, QImage::Format_RGB32);
-    image.fill(Background);
-    Painter p{image, kLitSegments[value]};
-
-    for (int k = 0; k <= 5; ++k) {
-        p.span(A, k, 1 + k, 24 - k);
-        p.span(D, 45 - k, 1 + k, 24 - k);
+    switch (segment) {
+    case A:
+        return kTop;
+    case D:
+        return mirrored(kTop, true, false);
+    case G:
+        return kMiddle;
+    default:
+        return leftOrRight(segment, kUpperLeft);
     }
-    const int middle[6][2] = {{6, 19}, {5, 20}, {4, 21}, {4, 21}, {5, 20}, {6, 19}};
-    for (int k = 0; k < 6; ++k)
-        p.span(G, 20 + k, middle[k][0], middle[k][1]);
-
-    // The lower bars mirror the upper ones about the middle (row y <-> 45 - y),
-    // the right bars mirror the left ones about the centre line (x <-> 25 - x).
-    for (int y = 0; y <= kUpperInnerEndRow; ++y) {
-        const int end = kUpperLeftBarEnd[y];
-        if (end < 0)
-            continue;
-        const bool upperInner = y == kUpperInnerEndRow;
-        const int lowerRow = 45 - y;
-        const bool lowerInner = lowerRow == kLowerInnerEndRow;
-        p.span(F, y, 0, end, upperInner);
-        p.span(B, y, 25 - end, 25, upperInner);
-        p.span(E, lowerRow, 0, end, lowerInner);
-        p.span(C, lowerRow, 25 - end, 25, lowerInner);
-    }
-    return image;
 }
+
+QPolygonF innerEndOutline(Segment segment)
+{
+    return leftOrRight(segment, kUpperLeftInnerEnd);
+}
+
+bool isLit(int digit, Segment segment)
+{
+    return digit >= 0 && digit <= 9 && (kLitSegments[digit] & (1u << segment));
+}
+
+void paint(QPainter &painter, const QRectF &rect, int digit)
+{
+    if (digit < 0 || digit > 9)
+        return;
+    painter.save();
+    painter.translate(rect.topLeft());
+    painter.scale(rect.width() / Width, rect.height() / Height);
+    painter.setPen(Qt::NoPen);
+    for (int s = 0; s < SegmentCount; ++s) {
+        const auto segment = static_cast<Segment>(s);
+        const bool lit = isLit(digit, segment);
+        painter.setBrush(QColor::fromRgb(lit ? Lit : Unlit));
+        painter.drawPolygon(segmentOutline(segment));
+        if (lit && segment != A && segment != D && segment != G) {
+            painter.setBrush(QColor::fromRgb(LitInnerEnd));
+            painter.drawPolygon(innerEndOutline(segment));
+        }
+    }
+    painter.restore();
+}
+
+} // namespace LedGlyph

@@ -6,19 +6,51 @@
 
 #include <cstdlib>
 
+#ifndef Q_OS_WIN
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#endif
+
 #if defined(TOCKARO_HAVE_XCB) && QT_CONFIG(xcb)
 #define TOCKARO_XCB 1
 #include <xcb/xcb.h>
 #endif
 
+namespace {
+
+// Asks what Qt asks before it exports the icon over D-Bus: outside X11 always,
+// on X11 when a status-notifier watcher has a host registered.
+bool usesStatusNotifierHost()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierWatcher")
+        << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+#endif
+}
+
+} // namespace
+
 TrayWatch::TrayWatch(QObject *parent)
-    : QObject(parent), m_available(QSystemTrayIcon::isSystemTrayAvailable())
+    : QObject(parent), m_available(QSystemTrayIcon::isSystemTrayAvailable()),
+      m_statusNotifierHost(usesStatusNotifierHost())
 {
 #ifdef TOCKARO_XCB
+    // The offscreen platform answers as X11 too, without a connection.
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return;
-    xcb_connection_t *connection = x11->connection();
     const char name[] = "MANAGER";
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);

@@ -16,6 +16,11 @@ public:
     ~TrayWatch() override;
 
     bool available() const { return m_available; }
+    // Whether the icon goes to a status-notifier host over D-Bus rather than
+    // into an XEmbed tray. Qt makes that choice once, the first time it looks
+    // for a notification area, which this watch does as it is made; the answer
+    // holds for the run.
+    bool statusNotifierHost() const { return m_statusNotifierHost; }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -26,6 +31,7 @@ private:
     void recheck();
 
     bool m_available = false;
+    bool m_statusNotifierHost = false;
     bool m_recheckQueued = false;
     quint32 m_managerAtom = 0;
 };

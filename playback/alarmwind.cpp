@@ -7,15 +7,33 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 namespace {
 
-template <typename Control>
-Control *place(Control *control, const char *name, double left, double top, double width,
-               double height)
+// The design, in twips: the window, the time and date, "Remember:", the
+// message and the two buttons.
+constexpr QRectF kWindow(0, 0, 7245, 5700);
+constexpr QRectF kTime(1920, 360, 3255, 1095);
+constexpr QRectF kLabel(0, 1560, 1095, 255);
+constexpr QRectF kMessage(0, 1800, 7215, 3255);
+constexpr QRectF kSnooze(4080, 5280, 1335, 375);
+constexpr QRectF kOk(5760, 5280, 1335, 375);
+// A line on how the alarm rang, beside the buttons.
+constexpr QRectF kNote(60, 5100, 3960, 600);
+// What the message box keeps on a small screen: three lines or so, and the
+// width of both buttons with their gaps.
+constexpr QSizeF kLeastMessage(5175, 735);
+
+QRect pixels(const QRectF &twips)
+{
+    return twipsToPixels(twips).toRect();
+}
+
+template <typename Control> Control *named(Control *control, const char *name)
 {
     control->setObjectName(QLatin1String(name));
-    control->setGeometry(twipsToPixels(QRectF(left, top, width, height)).toRect());
     return control;
 }
 
@@ -30,27 +48,28 @@ alarmwind::alarmwind(QWidget *parent)
 {
     setObjectName(QStringLiteral("alarmwind"));
     setWindowTitle(QStringLiteral("Alarm"));
-    setFixedSize(twipsToPixels(QRectF(0, 0, 7245, 5700)).toRect().size());
 
-    m_lbltime = place(new QLabel(this), "lbltime", 1920, 360, 3255, 1095);
+    m_lbltime = named(new QLabel(this), "lbltime");
     QFont big = m_lbltime->font();
     big.setPointSize(24);
     m_lbltime->setFont(big);
-    place(new QLabel(QStringLiteral("Remember:"), this), "Label1", 0, 1560, 1095, 255);
-    m_tmess = place(new QPlainTextEdit(this), "tmess", 0, 1800, 7215, 3255);
+    auto *label1 = named(new QLabel(QStringLiteral("Remember:"), this), "Label1");
+    label1->setGeometry(pixels(kLabel));
+    m_tmess = named(new QPlainTextEdit(this), "tmess");
     m_tmess->setReadOnly(true);
-    m_note = place(new QLabel(this), "lblnote", 60, 5100, 3960, 600);
+    m_tmess->setAccessibleName(QStringLiteral("Alarm message"));
+    label1->setBuddy(m_tmess);
+    m_note = named(new QLabel(this), "lblnote");
     m_note->setWordWrap(true);
-    auto *snooze =
-        place(new QPushButton(QStringLiteral("Snooze"), this), "Command1", 4080, 5280, 1335, 375);
-    auto *ok =
-        place(new QPushButton(QStringLiteral("OK"), this), "Command2", 5760, 5280, 1335, 375);
-    ok->setDefault(true);
+    m_snooze = named(new QPushButton(QStringLiteral("Snooze"), this), "Command1");
+    m_ok = named(new QPushButton(QStringLiteral("OK"), this), "Command2");
+    m_ok->setDefault(true);
     // A video's player leaves the message and the answers in sight.
-    for (QWidget *part : std::initializer_list<QWidget *>{m_tmess, snooze, ok})
+    for (QWidget *part : std::initializer_list<QWidget *>{m_tmess, m_snooze, m_ok})
         keepInSight(*part);
-    connect(snooze, &QPushButton::clicked, this, &alarmwind::snoozeClicked);
-    connect(ok, &QPushButton::clicked, this, &alarmwind::okClicked);
+    connect(m_snooze, &QPushButton::clicked, this, &alarmwind::snoozeClicked);
+    connect(m_ok, &QPushButton::clicked, this, &alarmwind::okClicked);
+    fitTo(pixels(kWindow).size());
 }
 
 alarmwind::~alarmwind() = default;
@@ -59,12 +78,57 @@ void alarmwind::showAlarm(const QString &timeText, const QString &dateText, cons
 {
     m_lbltime->setText(QStringLiteral("  ") + timeText + u'\n' + dateText);
     m_tmess->setPlainText(message);
+    // A screen reader reads the window's description as the window comes up.
+    setAccessibleDescription(timeText + u' ' + dateText + u' ' + message);
+
+    const QRect available = screen()->availableGeometry();
+    const QSize frame = framePadding();
+    fitTo(available.size() - frame);
+    if (!m_placed) {
+        m_placed = true;
+        move(available.left() + qMax(0, (available.width() - width() - frame.width()) / 2),
+             available.top() + qMax(0, (available.height() - height() - frame.height()) / 2));
+    }
     showInFront(*this, m_placed);
 }
 
 void alarmwind::setNote(const QString &note)
 {
     m_note->setText(note);
+}
+
+// Lays the window out for the room the screen leaves it: the message box gives
+// up what is lacking, down to a few lines, and the buttons stay at its
+// bottom right, so they are always on screen and the message scrolls instead.
+void alarmwind::fitTo(const QSize &room)
+{
+    const QRect design = pixels(kWindow);
+    const QSize least = twipsToPixels(QRectF(QPointF(), kLeastMessage)).toRect().size();
+    const QRect message = pixels(kMessage);
+    const int narrower = qBound(0, design.width() - room.width(), message.width() - least.width());
+    const int shorter =
+        qBound(0, design.height() - room.height(), message.height() - least.height());
+
+    m_tmess->setGeometry(message.adjusted(0, 0, -narrower, -shorter));
+    m_snooze->setGeometry(pixels(kSnooze).translated(-narrower, -shorter));
+    m_ok->setGeometry(pixels(kOk).translated(-narrower, -shorter));
+    m_note->setGeometry(pixels(kNote).adjusted(0, 0, -narrower, 0).translated(0, -shorter));
+    // The time line is as wide as its text needs, so "AM" is not cut off.
+    QRect time = pixels(kTime).translated(-qMin(narrower, pixels(kTime).left()), 0);
+    time.setSize(time.size().expandedTo(m_lbltime->sizeHint()));
+    time.setRight(qMin(time.right(), design.width() - narrower - 1));
+    m_lbltime->setGeometry(time);
+    setFixedSize(design.size() - QSize(narrower, shorter));
+}
+
+// The window manager's frame round the window: known once it has been shown;
+// before, a title bar as the style draws one stands in for it.
+QSize alarmwind::framePadding() const
+{
+    const QSize known = frameGeometry().size() - size();
+    if (known.width() > 0 || known.height() > 0)
+        return known;
+    return {0, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this)};
 }
 
 void alarmwind::closeEvent(QCloseEvent *event)

@@ -22,6 +22,10 @@ playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugi
 # entry and metainfo are checked by their validators.
 testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
     faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev desktop-file-utils appstream)
+# The desktop run: a real window manager (xfwm4) for the stacking order and a
+# real status-notifier host (xfce4-panel's status tray) on a private session bus
+# (dbus-daemon), whose exported menu gdbus reads.
+testing+=(xfwm4 xfce4-panel dbus libglib2.0-bin)
 benchmark=(libx11-dev libxdamage-dev xvfb x11-utils trayer pulseaudio pulseaudio-utils)
 # The Windows build (scripts/build-windows.sh): the cross toolchain with the posix
 # thread model, Wine to run what it makes, the host's Qt tools (moc, rcc, uic,
@@ -42,6 +46,26 @@ windows) wanted=("${windows[@]}") ;;
     ;;
 esac
 
+# Another package manager (an automatic update, a software centre) may hold
+# apt's or dpkg's lock for a while: wait for it, up to half an hour, rather
+# than fail at once.
+apt_waiting() {
+    local deadline=$((SECONDS + 1800)) errors
+    errors=$(mktemp)
+    until apt-get -o DPkg::Lock::Timeout=60 "$@" 2>"$errors"; do
+        if ! grep -qE 'Could not get lock|Unable to acquire the dpkg frontend lock|Unable to lock' \
+            "$errors" || [ "$SECONDS" -ge "$deadline" ]; then
+            cat "$errors" >&2
+            rm -f "$errors"
+            return 1
+        fi
+        echo "waiting for another package manager to finish..." >&2
+        sleep 5
+    done
+    cat "$errors" >&2
+    rm -f "$errors"
+}
+
 missing=()
 for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -49,10 +73,11 @@ for package in "${wanted[@]}"; do
 done
 if [ "${#missing[@]}" -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
-        echo "missing packages (run as root to install): ${missing[*]}" >&2
+        echo "missing packages: ${missing[*]}" >&2
+        echo "install them once, as root: sudo bash $0 $1" >&2
         exit 1
     fi
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_waiting update -qq
+    apt_waiting install -y -qq --no-install-recommends "${missing[@]}"
 fi

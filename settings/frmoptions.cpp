@@ -61,15 +61,18 @@ frmoptions::frmoptions(Dialogs &dialogs)
     m_mhcfile = new QLineEdit(frame1);
     m_mhcfile->setObjectName(QStringLiteral("mhcfile"));
     m_mhcfile->setReadOnly(true);
+    m_mhcfile->setAccessibleName(QStringLiteral("Chime sound file"));
     place(m_mhcfile, 120, 480, 4095, 285);
     auto *label1 = new QLabel(QStringLiteral("Select a sound file as chimes:"), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
     placeCaption(label1, 120, 240, 2175, 255);
     auto *command1 = new QPushButton(QStringLiteral("..."), frame1);
     command1->setObjectName(QStringLiteral("Command1"));
+    command1->setAccessibleName(QStringLiteral("Choose the chime sound file"));
     place(command1, 4320, 480, 615, 375);
     auto *command2 = new QPushButton(QStringLiteral("Play"), frame1);
     command2->setObjectName(QStringLiteral("Command2"));
+    command2->setAccessibleName(QStringLiteral("Play the chime sound file"));
     place(command2, 5040, 480, 615, 375);
     m_check2 = new QCheckBox(QStringLiteral("Enable hourly chimes"), frame1);
     m_check2->setObjectName(QStringLiteral("Check2"));
@@ -96,6 +99,7 @@ frmoptions::frmoptions(Dialogs &dialogs)
         place(frame(this, "Frame3", QStringLiteral("Clock display size:")), 120, 3240, 5775, 855);
     m_comsizepercent = new QComboBox(frame3);
     m_comsizepercent->setObjectName(QStringLiteral("comsizepercent"));
+    m_comsizepercent->setAccessibleName(QStringLiteral("Clock display size"));
     m_comsizepercent->addItems(sizeEntries());
     m_comsizepercent->setCurrentIndex(-1);
     place(m_comsizepercent, 120, 360, 2055, 315);

@@ -2,7 +2,6 @@
 #include "app/dragsnap.h"
 #include "app/traymessage.h"
 #include "app/windowsizing.h"
-#include "display/ledglyph.h"
 #include "display/ledlayout.h"
 #include "platform/systemclock.h"
 
@@ -104,25 +103,24 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < twips.size(); ++i)
             QCOMPARE(float(layout[i]), float(twips[i]));
     }
-    void glyph_data()
+    void trayAction_data()
     {
-        QTest::addColumn<int>("digit");
-        QTest::addColumn<QPoint>("pixel");
-        QTest::addColumn<QRgb>("colour");
-        QTest::newRow("8: top bar lit") << 8 << QPoint(12, 0) << LedGlyph::Lit;
-        QTest::newRow("1: top bar unlit") << 1 << QPoint(12, 2) << LedGlyph::Unlit;
-    }
-    void glyph()
-    {
-        QFETCH(int, digit);
-        QFETCH(QPoint, pixel);
-        QTEST(LedGlyph::digit(digit).pixel(pixel), "colour");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<TrayHost>("host");
+        QTest::addColumn<TrayAction>("action");
+        const TrayHost mouse = TrayHost::MouseMessages, notifier = TrayHost::StatusNotifier;
+        QTest::newRow("double click") << 515 << mouse << TrayAction::ShowClock;
+        QTest::newRow("right button up") << 517 << mouse << TrayAction::OpenMenu;
+        QTest::newRow("pointer move") << 512 << mouse << TrayAction::Nothing;
+        QTest::newRow("left click in an XEmbed tray") << 513 << mouse << TrayAction::Nothing;
+        QTest::newRow("activation by a status notifier")
+            << 513 << notifier << TrayAction::ShowClock;
     }
     void trayAction()
     {
-        QCOMPARE(trayActionFor(515), TrayAction::ShowClock);
-        QCOMPARE(trayActionFor(517), TrayAction::OpenMenu);
-        QCOMPARE(trayActionFor(512), TrayAction::Nothing);
+        QFETCH(int, message);
+        QFETCH(TrayHost, host);
+        QTEST(trayActionFor(message, host), "action");
     }
     // The zone is looked up once a minute, yet its change of offset shows at once.
     void localZone()

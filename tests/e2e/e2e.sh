@@ -14,41 +14,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # The program looks for its autostart entry there; the real home is left alone.
 export XDG_CONFIG_HOME=$work/config
 pids=()
-faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill -9 "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [ -f "$log" ] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
-    done
-    exit 1
-}
-
-step() { echo "e2e: $*"; }
-
-# Polls a command every 50 ms until it succeeds or the deadline passes.
-wait_for() {
-    local what=$1 seconds=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-        sleep 0.05
-    done
-}
-
-running() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" | cut -c1)" != Z ]; }
-ended() { ! running "$1"; }
+source "$(dirname "$0")/lib.sh"
 
 clock_window() { xdotool search --onlyvisible --name '^Tockaro$' | head -n 1; }
 clock_shown() { [ -n "$(clock_window)" ]; }
@@ -77,18 +43,6 @@ visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l;
 # The popup menu is one more visible window of the program than before the click.
 menu_open() { [ "$(visible_windows "$1")" -gt "$2" ]; }
 
-# With FAKE_START set, the program's clock starts at that local time and runs on.
-start_program() {
-    local name=$1 preload=
-    [ -n "${FAKE_START:-}" ] && preload=$faketime_lib
-    QT_QPA_PLATFORM=xcb QT_MEDIA_BACKEND=gstreamer QT_LOGGING_RULES='tockaro.*.info=true' \
-        GST_PLUGIN_FEATURE_RANK=fakeaudiosink:MAX LD_PRELOAD=$preload \
-        FAKETIME=${FAKE_START:+@$FAKE_START} DONT_FAKE_MONOTONIC=1 \
-        "$folder/tockaro" >"$work/$name.log" 2>&1 &
-    pids+=($!)
-    last_pid=$!
-}
-
 step "installing into a temporary program folder"
 cmake --install "$build_dir" --prefix "$folder" >/dev/null
 [ -f "$folder/conf" ] && [ -f "$folder/als" ] && [ ! -s "$folder/als" ] || fail "conf and an empty als"
@@ -96,11 +50,7 @@ cmake --install "$build_dir" --prefix "$folder" >/dev/null
 [ -f "$folder/tockaro_media.so" ] || fail "the media module beside the program"
 
 step "starting Xvfb and the tray host"
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -noreset -nolisten tcp -screen 0 1280x800x24 >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$display_fd" display_number || fail "Xvfb did not start"
-export DISPLAY=":$display_number"
+start_xvfb
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
     >"$work/trayer.log" 2>&1 &
 pids+=($!)

@@ -1,0 +1,227 @@
+#include "app/bigcform.h"
+#include "base/twips.h"
+#include "display/ledclock.h"
+#include "display/ledglyph.h"
+#include "playback/alarmwind.h"
+#include "settings/frmoptions.h"
+#include "testseams.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QMenu>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using LedGlyph::Segment;
+
+namespace {
+
+QPainterPath path(const QPolygonF &outline)
+{
+    QPainterPath p;
+    p.addPolygon(outline);
+    p.closeSubpath();
+    return p;
+}
+
+// Every control that takes the focus, and every item of a menu, has a name a
+// screen reader can say: some letters, not just "...".
+void checkNames(QWidget &root)
+{
+    QList<QAccessibleInterface *> named{QAccessible::queryAccessibleInterface(&root)};
+    if (qobject_cast<QMenu *>(&root)) {
+        for (int i = 0; i < named.front()->childCount(); ++i) {
+            if (named.front()->child(i)->role() != QAccessible::Separator)
+                named.append(named.front()->child(i));
+        }
+    }
+    for (QWidget *control : root.findChildren<QWidget *>()) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            named.append(QAccessible::queryAccessibleInterface(control));
+    }
+    const QRegularExpression letters(QStringLiteral("[A-Za-z]"));
+    for (QAccessibleInterface *item : named) {
+        QString name = item->text(QAccessible::Name);
+        // On Unix a list box's name is its value; what labels it says what it is.
+        if (item->role() == QAccessible::ComboBox) {
+            const auto labels = item->relations(QAccessible::Label);
+            name = labels.isEmpty() ? QString() : labels.front().first->text(QAccessible::Name);
+        }
+        QVERIFY2(name.contains(letters),
+                 qPrintable(item->object()->objectName() + QStringLiteral(" has no name")));
+    }
+}
+
+} // namespace
+
+// Runs at twice the pixel density (QT_SCALE_FACTOR=2).
+class TestDisplay final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every device pixel of a digit is where the segment outlines, scaled to
+    // the digit, put it: one wholly outside them is black, one wholly inside a
+    // segment has the segment's colour. Scaled bitmaps fail this at the
+    // slanted ends; the 70 % digits do not start on a whole pixel.
+    void digitsFollowTheOutlines_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("digit");
+        QTest::addColumn<QString>("lit");
+        QTest::newRow("8 at 100 %") << 100 << 8 << "abcdefg";
+        QTest::newRow("8 at 70 %") << 70 << 8 << "abcdefg";
+        QTest::newRow("1 at 40 %, five bars unlit") << 40 << 1 << "bc";
+    }
+    void digitsFollowTheOutlines()
+    {
+        QFETCH(int, percent);
+        QFETCH(int, digit);
+        QFETCH(QString, lit);
+        LedClock clock;
+        clock.adjustsize(percent);
+        clock.TimeIN(QString(QStringLiteral("%1%1:%1%1:%1%1")).arg(digit));
+        const QImage image = clock.grab().toImage();
+        QCOMPARE(image.devicePixelRatio(), 2.0);
+
+        // The seconds' units, in device pixels.
+        const QRectF rect = twipsToPixels(clock.layout().digits[LedLayout::S2]);
+        const QRectF device(rect.topLeft() * 2, rect.size() * 2);
+        const QTransform toGlyph = QTransform::fromTranslate(-device.left(), -device.top()) *
+                                   QTransform::fromScale(LedGlyph::Width / device.width(),
+                                                         LedGlyph::Height / device.height());
+        int checked = 0;
+        const QRect pixels = device.toAlignedRect();
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x) {
+                // The pixel's square in glyph units, a hair inside its edges.
+                const QRectF square = toGlyph.mapRect(QRectF(x + 0.01, y + 0.01, 0.98, 0.98));
+                QColor expected;
+                bool touches = false;
+                for (int s = 0; s < LedGlyph::SegmentCount; ++s) {
+                    const auto segment = static_cast<Segment>(s);
+                    const QPainterPath body = path(LedGlyph::segmentOutline(segment));
+                    const QPainterPath innerEnd = path(LedGlyph::innerEndOutline(segment));
+                    touches = touches || body.intersects(square);
+                    const bool on = lit.contains(QLatin1Char('a' + s));
+                    if (on && innerEnd.contains(square))
+                        expected = QColor::fromRgb(LedGlyph::LitInnerEnd);
+                    else if (body.contains(square) && !(on && innerEnd.intersects(square)))
+                        expected = QColor::fromRgb(on ? LedGlyph::Lit : LedGlyph::Unlit);
+                }
+                if (!touches)
+                    expected = Qt::black;
+                if (!expected.isValid())
+                    continue;
+                ++checked;
+                if (image.pixelColor(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("device pixel (%1, %2) is %3, not %4")
+                                         .arg(x - pixels.left())
+                                         .arg(y - pixels.top())
+                                         .arg(image.pixelColor(x, y).name(), expected.name())));
+            }
+        }
+        QVERIFY(checked > pixels.width() * pixels.height() / 2);
+    }
+
+    // A screen reader hears the time the digits show, with AM or PM, and the
+    // date line.
+    void clockReadsOutTimeAndDate_data()
+    {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12 hours") << QByteArray("True\r\n\r\n0\r\n0\r\n0\r\n")
+                                  << "07:30:15 PM, Monday 7 December 2026";
+        QTest::newRow("24 hours") << QByteArray("True\r\n\r\n0\r\n1\r\n0\r\n")
+                                  << "19:30:15, Monday 7 December 2026";
+    }
+    void clockReadsOutTimeAndDate()
+    {
+        QFETCH(QByteArray, conf);
+        ProgramFolder folder;
+        folder.write(QStringLiteral("conf"), conf);
+        TestProgram program(folder);
+        program.clock.set(QTime(19, 30, 14));
+        QVERIFY(program.bas.startprogram());
+        program.clock.set(QTime(19, 30, 15));
+        program.ticks.fire();
+        QTEST(QAccessible::queryAccessibleInterface(program.bas.form())->text(QAccessible::Name),
+              "text");
+    }
+    // A screen reader is told of a new text once a minute, not every second
+    // (the platform's accessibility sends the window's name change on it).
+    void clockTellsOncePerMinute()
+    {
+        ProgramFolder folder;
+        TestProgram program(folder);
+        program.clock.set(QTime(7, 30, 15));
+        QVERIFY(program.bas.startprogram());
+        QSignalSpy told(program.bas.form()->display(), &LedClock::minuteShown);
+        for (int second = 16; second < 76; ++second) {
+            program.clock.set(QTime(7, 30).addSecs(second));
+            program.ticks.fire();
+        }
+        QCOMPARE(told.count(), 1);
+    }
+    void menuFromKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+    void menuFromKeyboard()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        ProgramFolder folder;
+        TestProgram program(folder);
+        QVERIFY(program.bas.startprogram());
+        BigCForm *form = program.bas.form();
+        QCOMPARE(form->focusPolicy(), Qt::StrongFocus);
+        QTest::keyClick(form, Qt::Key(key), modifiers);
+        QTRY_VERIFY(form->mPopupSys()->isVisible());
+        QCOMPARE(form->mPopupSys()->activeAction(), form->hideshow());
+        form->mPopupSys()->close();
+    }
+    void controlsHaveNames()
+    {
+        ProgramFolder folder;
+        TestProgram program(folder);
+        QVERIFY(program.bas.startprogram());
+        checkNames(*program.bas.options());
+        checkNames(*program.bas.form()->mPopupSys());
+        alarmwind alarm;
+        checkNames(alarm);
+    }
+    // On a screen smaller than its design (640 x 350 here) the alarm window
+    // stays inside the free area: the message gives up room, the buttons stay
+    // whole and in view, and the time line shows its AM whole.
+    void alarmWindowFitsTheScreen()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(available.height() < 380, "the screen must be smaller than the window");
+        alarmwind window;
+        window.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                         QStringLiteral("Wake up"));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(available.contains(window.frameGeometry()));
+        const auto *message = window.findChild<QPlainTextEdit *>(QStringLiteral("tmess"));
+        for (const char *name : {"Command1", "Command2"}) {
+            const auto *button = window.findChild<QPushButton *>(QLatin1String(name));
+            QVERIFY(window.rect().contains(button->geometry()));
+            QVERIFY(button->geometry().top() > message->geometry().bottom());
+        }
+        const auto *time = window.findChild<QLabel *>(QStringLiteral("lbltime"));
+        QVERIFY(time->width() >= time->sizeHint().width());
+    }
+};
+
+QTEST_MAIN(TestDisplay)
+#include "tst_display.moc"
