@@ -19,6 +19,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -29,7 +30,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
+
+// The hand-drawn icons, compiled in: read from files they would go through
+// the image reader, which loads every image plugin there is to ask each
+// whether it reads XPM, and keeps them all loaded.
+#include "assets/tockaro-16.xpm"
+#include "assets/tockaro-32.xpm"
 
 namespace {
 
@@ -101,8 +109,8 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     Q_UNUSED(accessibleFactoryInstalled);
     setWindowTitle(QStringLiteral("Tockaro"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/tockaro-16.xpm"));
-    icon.addFile(QStringLiteral(":/icons/tockaro-32.xpm"));
+    icon.addPixmap(QPixmap(tockaro_16));
+    icon.addPixmap(QPixmap(tockaro_32));
     setWindowIcon(icon);
 
     m_display = new LedClock(this);
@@ -110,7 +118,11 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     m_theDate = new QLabel(QStringLiteral("The date will show here."), this);
     m_theDate->setObjectName(QStringLiteral("TheDate"));
     m_theDate->setToolTip(QStringLiteral("Right click for Options"));
-    m_theDate->setStyleSheet(QStringLiteral("color: #ff0000; background: transparent;"));
+    // Red on the window's black, through the palette: a style sheet would
+    // bring Qt's whole style sheet machinery into the idle clock.
+    QPalette red = m_theDate->palette();
+    red.setColor(QPalette::WindowText, kRed);
+    m_theDate->setPalette(red);
     m_theDate->installEventFilter(this);
 
     connect(m_display, &LedClock::MouseDown, this,
@@ -143,26 +155,39 @@ BigCForm::~BigCForm() = default;
 
 void BigCForm::buildMenu()
 {
-    m_popup = new QMenu(this);
-    m_popup->setObjectName(QStringLiteral("mPopupSys"));
-    m_popup->setAccessibleName(QStringLiteral("Tockaro"));
-    m_hideshow = m_popup->addAction(QStringLiteral("Show Time"));
-    m_hideshow->setObjectName(QStringLiteral("hideshow"));
+    const auto action = [this](const QString &caption, const char *name) {
+        auto *made = new QAction(caption, this);
+        made->setObjectName(QLatin1String(name));
+        return made;
+    };
+    m_hideshow = action(QStringLiteral("Show Time"), "hideshow");
     connect(m_hideshow, &QAction::triggered, this, &BigCForm::hideshowClick);
-    m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
-    QAction *alarms = m_popup->addAction(QStringLiteral("Alarms"));
-    alarms->setObjectName(QStringLiteral("Alarmsform"));
+    QAction *alarms = action(QStringLiteral("Alarms"), "Alarmsform");
     connect(alarms, &QAction::triggered, this, &BigCForm::alarmsformClick);
-    QAction *options = m_popup->addAction(QStringLiteral("Options"));
-    options->setObjectName(QStringLiteral("mopts"));
-    connect(options, &QAction::triggered, this, [this] { m_bas.options()->showOptions(); });
-    QAction *about = m_popup->addAction(QStringLiteral("About"));
-    about->setObjectName(QStringLiteral("About"));
+    QAction *options = action(QStringLiteral("Options"), "mopts");
+    connect(options, &QAction::triggered, this, [this] { m_bas.options().showOptions(); });
+    QAction *about = action(QStringLiteral("About"), "About");
     connect(about, &QAction::triggered, this, &BigCForm::aboutClick);
-    m_popup->addSeparator()->setObjectName(QStringLiteral("Bar2"));
-    QAction *exit = m_popup->addAction(QStringLiteral("Exit..."));
-    exit->setObjectName(QStringLiteral("Exit"));
+    QAction *exit = action(QStringLiteral("Exit..."), "Exit");
     connect(exit, &QAction::triggered, this, &BigCForm::exitClick);
+    m_menuActions = {m_hideshow, alarms, options, about, exit};
+}
+
+QMenu *BigCForm::mPopupSys()
+{
+    // Made when first wanted: where the tray passes clicks on, an idle clock
+    // need not carry a menu that nobody has opened.
+    if (!m_popup) {
+        m_popup = new QMenu(this);
+        m_popup->setObjectName(QStringLiteral("mPopupSys"));
+        m_popup->setAccessibleName(QStringLiteral("Tockaro"));
+        m_popup->addAction(m_menuActions[0]);
+        m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
+        m_popup->addActions(m_menuActions.mid(1, 3));
+        m_popup->addSeparator()->setObjectName(QStringLiteral("Bar2"));
+        m_popup->addAction(m_menuActions[4]);
+    }
+    return m_popup;
 }
 
 bool BigCForm::load()
@@ -229,7 +254,7 @@ void BigCForm::showTrayIcon()
         // menu the icon exports. An XEmbed tray passes it, and the menu opens
         // at the pointer as on the clock.
         if (m_bas.statusNotifierTray())
-            m_tray->setContextMenu(m_popup);
+            m_tray->setContextMenu(mPopupSys());
         connect(m_tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     trayMessage(trayMessageFor(reason));
@@ -287,7 +312,7 @@ void BigCForm::trayMessage(int mouseMessage)
         showClock();
         break;
     case TrayAction::OpenMenu:
-        m_popup->popup(QCursor::pos());
+        mPopupSys()->popup(QCursor::pos());
         break;
     case TrayAction::Nothing:
         break;
@@ -347,10 +372,11 @@ QString BigCForm::timeAndDateShown() const
 
 void BigCForm::openMenuFromKeyboard()
 {
-    if (m_popup->isVisible())
+    QMenu *menu = mPopupSys();
+    if (menu->isVisible())
         return;
-    m_popup->popup(mapToGlobal(m_display->geometry().center()));
-    m_popup->setActiveAction(m_popup->actions().constFirst());
+    menu->popup(mapToGlobal(m_display->geometry().center()));
+    menu->setActiveAction(menu->actions().constFirst());
 }
 
 void BigCForm::keyPressEvent(QKeyEvent *event)
@@ -449,7 +475,7 @@ void BigCForm::pointerDown(int button, double x, double y)
         m_dragging = true;
         m_grab = QPoint(qRound(x), qRound(y));
     } else if (button == 2) {
-        m_popup->popup(QCursor::pos());
+        mPopupSys()->popup(QCursor::pos());
     }
 }
 

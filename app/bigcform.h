@@ -5,6 +5,7 @@
 #include "app/windowsizing.h"
 
 #include <QDate>
+#include <QList>
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -64,7 +65,8 @@ public:
 
     LedClock *display() const { return m_display; }
     QLabel *TheDate() const { return m_theDate; }
-    QMenu *mPopupSys() const { return m_popup; }
+    // The popup menu, made on first use.
+    QMenu *mPopupSys();
     QAction *hideshow() const { return m_hideshow; }
     // Null where the platform has no notification area.
     QSystemTrayIcon *trayIcon() const { return m_tray; }
@@ -105,6 +107,7 @@ private:
     LedClock *m_display = nullptr;
     QLabel *m_theDate = nullptr;
     QMenu *m_popup = nullptr;
+    QList<QAction *> m_menuActions; // in the menu's order, separators aside
     QAction *m_hideshow = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QDate m_dateLineDay; // the day TheDate shows

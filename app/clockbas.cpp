@@ -59,17 +59,6 @@ bool ClockBas::startprogram()
         return false;
 
     m_form = std::make_unique<BigCForm>(*this);
-    m_options = std::make_unique<frmoptions>(m_seams.dialogs);
-    QObject::connect(m_options.get(), &frmoptions::edited, m_form.get(),
-                     [this](const Settings &settings) { m_settings = settings; });
-    QObject::connect(m_options.get(), &frmoptions::accepted, m_form.get(),
-                     [this](const Settings &settings) {
-                         m_settings = settings;
-                         m_form->savemainoptions(settings);
-                         applyAutostart(m_options->autostartChecked());
-                     });
-    QObject::connect(m_options.get(), &frmoptions::playRequested, m_form.get(),
-                     [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
     QObject::connect(&m_seams.wake, &WakeTimer::fired, m_form.get(), [this] {
         // Whatever falls due within the lead is rung by the awake clock's tick.
         const QDateTime now = m_seams.clock.now();
@@ -77,7 +66,6 @@ bool ClockBas::startprogram()
     });
     QObject::connect(&m_seams.wake, &WakeTimer::clockSet, m_form.get(), [this] { armWakeUp(); });
     loadmainoptions();
-    m_options->loadAutostart(AutostartEntry(m_seams.programFolder).exists());
     if (!m_form->load())
         return false;
     if (!m_confReadError.isEmpty())
@@ -107,7 +95,30 @@ void ClockBas::loadmainoptions()
     state.isshowing = m_settings.showAtStart;
     state.ampm = m_settings.twentyFourHour ? 1 : 0;
     state.adjustsize = sizePercent(m_settings.sizeIndex);
-    m_options->load(m_settings);
+}
+
+frmoptions &ClockBas::options()
+{
+    // Made when first opened: an idle clock need not carry a dialog. The
+    // settings in effect live here meanwhile, and the dialog keeps what it
+    // shows from then on, Cancel or not.
+    if (!m_options) {
+        m_options = std::make_unique<frmoptions>(m_seams.dialogs);
+        QObject::connect(m_options.get(), &frmoptions::edited, m_form.get(),
+                         [this](const Settings &settings) { m_settings = settings; });
+        QObject::connect(m_options.get(), &frmoptions::accepted, m_form.get(),
+                         [this](const Settings &settings) {
+                             m_settings = settings;
+                             m_form->savemainoptions(settings);
+                             applyAutostart(m_options->autostartChecked());
+                         });
+        QObject::connect(
+            m_options.get(), &frmoptions::playRequested, m_form.get(),
+            [this](const QString &chimeFile) { playfile(chimeFile, 0, true, 0, false); });
+        m_options->load(m_settings);
+        m_options->loadAutostart(AutostartEntry(m_seams.programFolder).exists());
+    }
+    return *m_options;
 }
 
 void ClockBas::applyAutostart(bool on)

@@ -101,8 +101,8 @@ public:
 
     // The alarm list window, created hidden on first use.
     frmalarms &alarmList();
-    // Null until startprogram has created it.
-    frmoptions *options() const { return m_options.get(); }
+    // The options dialog, created hidden on first use; startprogram first.
+    frmoptions &options();
     BigCForm *form() const { return m_form.get(); }
     // Null until the first playfile.
     frmdshow *player() const { return m_dshow.get(); }
@@ -122,7 +122,7 @@ public:
     bool editorOpen = false;
 
 private:
-    // Reads conf into the settings, the clock's state and the options dialog.
+    // Reads conf into the settings and the clock's state.
     void loadmainoptions();
     void deleteAlarm(int slot) override;
     void storeAlarm(int slot, const AlarmRecord &record) override;

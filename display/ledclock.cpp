@@ -76,6 +76,7 @@ QString LedClock::timeShown() const
 void LedClock::adjustsize(int Perc)
 {
     m_layout = ledLayout(Perc);
+    m_glyphs = {};
     resizeToLayout();
     update();
 }
@@ -91,17 +92,34 @@ void LedClock::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
-    painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
-        const QRectF target = twipsToPixels(m_layout.digits[i]);
-        if (event->region().intersects(target.toAlignedRect()))
-            LedGlyph::paint(painter, target, m_shown[i]);
+        const QRect target = twipsToPixels(m_layout.digits[i]).toAlignedRect();
+        if (event->region().intersects(target) && m_shown[i] >= 0 && m_shown[i] <= 9)
+            painter.drawPixmap(target.topLeft(), glyph(i, m_shown[i], devicePixelRatioF()));
     }
     for (const QRectF &dot : m_layout.dots) {
         const QRectF target = twipsToPixels(dot);
         if (event->region().intersects(target.toAlignedRect()))
             painter.fillRect(target, QColor::fromRgb(LedGlyph::Lit));
     }
+}
+
+const QPixmap &LedClock::glyph(int index, int value, qreal pixelRatio)
+{
+    QPixmap &cached = m_glyphs[index][value];
+    if (cached.isNull() || cached.devicePixelRatio() != pixelRatio) {
+        // Drawn at the digit's own offset within whole pixels, so the picture
+        // is what painting the outlines straight onto the window would give.
+        const QRectF exact = twipsToPixels(m_layout.digits[index]);
+        const QRect whole = exact.toAlignedRect();
+        cached = QPixmap(whole.size() * pixelRatio);
+        cached.setDevicePixelRatio(pixelRatio);
+        cached.fill(Qt::black);
+        QPainter painter(&cached);
+        painter.setRenderHint(QPainter::Antialiasing);
+        LedGlyph::paint(painter, exact.translated(-whole.topLeft()), value);
+    }
+    return cached;
 }
 
 void LedClock::mousePressEvent(QMouseEvent *event)

@@ -2,6 +2,7 @@
 
 #include "display/ledlayout.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -52,8 +53,14 @@ protected:
 
 private:
     void resizeToLayout();
+    // The digit at `index` showing `value`, painted once from the segment
+    // outlines for this size and pixel density.
+    const QPixmap &glyph(int index, int value, qreal pixelRatio);
 
     LedLayout m_layout;
+    // A second's repaint copies a picture instead of filling polygons: the
+    // idle clock spends most of its time here otherwise.
+    std::array<std::array<QPixmap, 10>, LedLayout::DigitCount> m_glyphs;
     std::array<int, LedLayout::DigitCount> m_shown{};
     QString m_timeText; // the last text handed in, for its AM or PM
 };

@@ -245,7 +245,7 @@ private:
     }
     QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
     BigCForm *form() const { return m_program->bas.form(); }
-    frmoptions *options() const { return m_program->bas.options(); }
+    frmoptions *options() { return &m_program->bas.options(); }
 
     std::optional<ProgramFolder> m_folder{std::in_place};
     std::optional<TestProgram> m_program;

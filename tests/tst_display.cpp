@@ -195,7 +195,7 @@ private Q_SLOTS:
         ProgramFolder folder;
         TestProgram program(folder);
         QVERIFY(program.bas.startprogram());
-        checkNames(*program.bas.options());
+        checkNames(program.bas.options());
         checkNames(*program.bas.form()->mPopupSys());
         alarmwind alarm;
         checkNames(alarm);
