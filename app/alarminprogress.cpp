@@ -21,6 +21,11 @@
 
 namespace {
 
+// How long before its moment an alarm's sound is readied: time enough to load
+// the media module and open the file on a busy machine, short enough that an
+// alarm edited or deleted meanwhile seldom costs a second opening.
+constexpr qint64 kReadyLeadSeconds = 5;
+
 int secondOfHour(const QDateTime &time)
 {
     return time.time().minute() * 60 + time.time().second();
@@ -43,7 +48,8 @@ AlarmInProgress::~AlarmInProgress() = default;
 
 void AlarmInProgress::tick(const QDateTime &now)
 {
-    const AlarmQueue::TickOutcome outcome = m_queue.tick(now, m_bas.alarmSlots());
+    const AlarmQueue::TickOutcome outcome =
+        m_queue.tick(now, m_bas.alarmSlots(), m_bas.alarmCount());
     if (outcome.start)
         startalm(*outcome.start);
     if (!outcome.missed.isEmpty()) {
@@ -54,6 +60,31 @@ void AlarmInProgress::tick(const QDateTime &now)
     if (outcome.fullHour)
         hourlyChime();
     checkFadeOut(now);
+    readyNextSound(now);
+}
+
+// At the alarm's second only its own engine is left to start: the media
+// module, the decoders of its file and the sound server's connection are
+// readied, silent, some seconds before. While no alarm is near this is one
+// comparison a tick.
+void AlarmInProgress::readyNextSound(const QDateTime &now)
+{
+    const std::optional<NextDue> &next = m_bas.nextDue();
+    if (!next || m_queue.inProgress())
+        return;
+    const qint64 wait = next->at.toSecsSinceEpoch() - now.toSecsSinceEpoch();
+    if (wait <= 0 || wait > kReadyLeadSeconds)
+        return;
+    // The sound its start will ask for; one that fails to open then is
+    // passed over as at any other start.
+    const AlarmRecord &alarm = m_bas.alarmSlots()[next->slot];
+    if (const QStringList items = splitPlaylist(alarm.playlist);
+        alarm.playMedia == 1 && !items.isEmpty()) {
+        m_bas.readyfile(items.first(), 0, false, alarm.fadeIn == 1 ? 1 : 0, false);
+        return;
+    }
+    if (const QString sound = builtInSound(alarm, 0); QFileInfo(sound).isFile())
+        m_bas.readyfile(sound, 0, false, 0, true);
 }
 
 void AlarmInProgress::startalm(const AlarmStart &start)
@@ -132,13 +163,19 @@ void AlarmInProgress::Timer3_Timer()
     }
 }
 
-void AlarmInProgress::playBuiltIn()
+QString AlarmInProgress::builtInSound(const AlarmRecord &alarm, int givenUp) const
 {
     const QStringList &sounds = m_bas.files().soundfiles;
-    const int chosen = m_bas.alarmSlots()[m_currentind].soundIndex;
+    const int chosen = alarm.soundIndex;
     const int first = chosen >= 0 && chosen < sounds.size() ? chosen : 0;
-    for (; m_soundsGivenUp < sounds.size(); ++m_soundsGivenUp) {
-        const QString &file = sounds[(first + m_soundsGivenUp) % sounds.size()];
+    return sounds[(first + givenUp) % sounds.size()];
+}
+
+void AlarmInProgress::playBuiltIn()
+{
+    const AlarmRecord &alarm = m_bas.alarmSlots()[m_currentind];
+    for (; m_soundsGivenUp < m_bas.files().soundfiles.size(); ++m_soundsGivenUp) {
+        const QString file = builtInSound(alarm, m_soundsGivenUp);
         if (QFileInfo(file).isFile()) {
             play(file, false);
             return;

@@ -11,6 +11,7 @@
 
 class ClockBas;
 class QDateTime;
+struct AlarmRecord;
 class QTemporaryFile;
 class alarmwind;
 
@@ -30,7 +31,8 @@ public:
     ~AlarmInProgress() override;
 
     // The clock's tick: starts what fell due, tells what was missed, fades a
-    // playlist out when its time has come and chimes at the full hour.
+    // playlist out when its time has come, chimes at the full hour and,
+    // with nothing ringing, readies the next alarm's sound shortly before it.
     void tick(const QDateTime &now);
 
     // What the player tells: whatever played has stopped; a file could not be
@@ -59,6 +61,9 @@ private:
     void showalarmwindow(const AlarmStart &start);
     // The stepper: the next playlist item, or the alarm's sound (again).
     void Timer3_Timer();
+    void readyNextSound(const QDateTime &now);
+    // The built-in sound of the alarm, `givenUp` sounds on from its own.
+    QString builtInSound(const AlarmRecord &alarm, int givenUp) const;
     void playBuiltIn();
     void playTone();
     void play(const QString &file, bool fadeIn);

@@ -12,9 +12,9 @@ constexpr double kLongestSnoozeMinutes = 366.0 * 24 * 60;
 
 } // namespace
 
-AlarmQueue::TickOutcome AlarmQueue::tick(const QDateTime &now, AlarmSlots &alarms)
+AlarmQueue::TickOutcome AlarmQueue::tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount)
 {
-    ScanResult scan = m_scan.tick(now, alarms, m_snoozes);
+    ScanResult scan = m_scan.tick(now, alarms, alarmCount, m_snoozes);
     for (const DueAlarm &due : std::as_const(scan.due)) {
         if (!isQueued(due.slot))
             m_waiting.append(due);

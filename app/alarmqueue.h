@@ -37,7 +37,7 @@ public:
     };
     // The clock's tick: scans the table and queues what fell due; when no
     // alarm is in progress, the first waiting one starts.
-    TickOutcome tick(const QDateTime &now, AlarmSlots &alarms);
+    TickOutcome tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount);
 
     // The alarm in progress is over (answered, or its fade-out has ended);
     // the next waiting alarm, if any, starts now.

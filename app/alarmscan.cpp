@@ -29,16 +29,18 @@ std::optional<qint64> scheduleRangSecond(const AlarmRecord &alarm)
 
 struct AlarmScan::Pass {
     AlarmSlots &alarms;
+    int alarmCount; // slots 1 to alarmCount hold the alarms, none after
     ScanResult &result;
     // A late tick evaluates up to an hour of seconds; each time text is read once.
     std::array<std::optional<QTime>, kAlarmSlots> alarmTimes{};
 };
 
-ScanResult AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, SnoozeDeadlines &snoozes)
+ScanResult AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount,
+                           SnoozeDeadlines &snoozes)
 {
     ScanResult result;
-    Pass pass{alarms, result};
-    for (int slot = 1; slot < kAlarmSlots; ++slot) {
+    Pass pass{alarms, alarmCount, result};
+    for (int slot = 1; slot <= alarmCount; ++slot) {
         if (alarms[slot].inUse)
             pass.alarmTimes[slot] = alarmTimeOfDay(alarms[slot].timeText, m_locale);
     }
@@ -72,7 +74,7 @@ ScanResult AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, SnoozeDeadl
             evaluate(local, nowUtc - (nowLocal - local), pass);
     }
 
-    for (int slot = 1; slot < kAlarmSlots; ++slot) {
+    for (int slot = 1; slot <= alarmCount; ++slot) {
         std::optional<qint64> &deadline = snoozes[slot];
         if (!deadline || *deadline > nowUtc || !alarms[slot].inUse || !alarms[slot].snoozed)
             continue;
@@ -100,7 +102,7 @@ void AlarmScan::evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass)
     }
     const QDate date = dateOfLocalSecond(localSecond);
     const QTime time = timeOfLocalSecond(localSecond);
-    for (int slot = 1; slot < kAlarmSlots; ++slot) {
+    for (int slot = 1; slot <= pass.alarmCount; ++slot) {
         AlarmRecord &alarm = pass.alarms[slot];
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
         if (!alarm.inUse || !alarmTime || !scheduleMatchesAt(alarm, *alarmTime, date, time) ||
@@ -115,7 +117,7 @@ void AlarmScan::reportMissed(qint64 after, qint64 upTo, Pass &pass) const
 {
     if (upTo <= after)
         return;
-    for (int slot = 1; slot < kAlarmSlots; ++slot) {
+    for (int slot = 1; slot <= pass.alarmCount; ++slot) {
         const AlarmRecord &alarm = pass.alarms[slot];
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
         if (!alarm.inUse || !alarmTime)

@@ -55,9 +55,12 @@ class AlarmScan final {
 public:
     explicit AlarmScan(const QLocale &locale) : m_locale(locale) {}
 
-    // Marks what falls due as rung (scheduleRang) and takes the snooze
-    // deadlines that ran out, due or missed, out of `snoozes`.
-    ScanResult tick(const QDateTime &now, AlarmSlots &alarms, SnoozeDeadlines &snoozes);
+    // The alarms are in slots 1 to alarmCount, as the table keeps them; the
+    // slots after are not looked at, so an idle clock touches no more memory
+    // than its alarms take. Marks what falls due as rung (scheduleRang) and
+    // takes the snooze deadlines that ran out, due or missed, out of `snoozes`.
+    ScanResult tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount,
+                    SnoozeDeadlines &snoozes);
 
 private:
     struct Pass;

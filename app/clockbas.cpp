@@ -148,6 +148,19 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
 {
     if (!m_form)
         return;
+    m_editorPreview = false;
+    loadPlayer().play(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
+}
+
+void ClockBas::readyfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
+                         bool repeatHidden)
+{
+    if (m_form)
+        loadPlayer().ready(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
+}
+
+frmdshow &ClockBas::loadPlayer()
+{
     if (!m_dshow) {
         m_dshow = std::make_unique<frmdshow>(m_seams.mediaEngines);
         AlarmInProgress &alarms = m_form->alarms();
@@ -158,8 +171,7 @@ void ClockBas::playfile(const QString &file, int volume, bool repeatShown, int f
         QObject::connect(m_dshow.get(), &frmdshow::failed, &alarms, &AlarmInProgress::playFailed);
         QObject::connect(m_dshow.get(), &frmdshow::fadedOut, &alarms, &AlarmInProgress::fadedOut);
     }
-    m_editorPreview = false;
-    m_dshow->play(playfileRequest(file, volume, repeatShown, fadeFlag, repeatHidden));
+    return *m_dshow;
 }
 
 AlarmFileReport ClockBas::loadalarms()
@@ -231,25 +243,30 @@ void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
 
 void ClockBas::armWakeUp()
 {
-    armWakeUpAfter(m_seams.clock.now());
+    m_nextDue = armWakeUpAfter(m_seams.clock.now());
+    // A sound readied for an alarm that has since been edited, deleted or
+    // moved on is never to be played; the tick readies the right one again.
+    if (m_dshow && !m_form->alarms().alarmRinging())
+        m_dshow->dropReadied();
 }
 
-void ClockBas::armWakeUpAfter(const QDateTime &after)
+std::optional<NextDue> ClockBas::armWakeUpAfter(const QDateTime &after)
 {
     static const SnoozeDeadlines noSnoozes{};
     const SnoozeDeadlines &snoozes = m_form ? m_form->alarms().snoozeDeadlines() : noSnoozes;
-    const std::optional<QDateTime> due = nextWakeUp(m_alarms, snoozes, after, QLocale());
-    m_wakeDue = due.value_or(QDateTime());
+    const std::optional<NextDue> due = nextWakeUp(m_alarms, snoozes, after, QLocale());
+    m_wakeDue = due ? due->at : QDateTime();
     // Never a moment already passed: it would fire at once, and again.
     const QDateTime earliest = m_seams.clock.now().addSecs(1);
     const QDateTime wakeAt =
-        due ? std::max(due->addSecs(-kWakeLeadSeconds), earliest) : QDateTime();
+        due ? std::max(due->at.addSecs(-kWakeLeadSeconds), earliest) : QDateTime();
     // Armed once per change: the alarm, a snooze or an answer that leaves the
     // moment where it was costs the system timer nothing.
     if (m_wakeArmed && *m_wakeArmed == wakeAt)
-        return;
+        return due;
     m_wakeArmed = wakeAt;
     m_seams.wake.arm(wakeAt);
+    return due;
 }
 
 void ClockBas::playEditorPreview(const QString &file)

@@ -2,6 +2,7 @@
 
 #include "alarms/alarmstore.h"
 #include "alarms/alarmtable.h"
+#include "app/nextdue.h"
 #include "app/programfiles.h"
 #include "platform/files.h"
 #include "settings/conffile.h"
@@ -76,6 +77,10 @@ public:
     // the player reports to it.
     void playfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
                   bool repeatHidden);
+    // Readies the way for a playfile with the same arguments, silent: the
+    // media module loaded, the file opened, the sound server connected.
+    void readyfile(const QString &file, int volume, bool repeatShown, int fadeFlag,
+                   bool repeatHidden);
 
     // Reads the alarm file into the table and says what did not load whole.
     AlarmFileReport loadalarms();
@@ -113,9 +118,12 @@ public:
     PowerOff &powerOff() { return m_seams.powerOff; }
     SleepInhibitor &sleepInhibitor() { return m_seams.sleepInhibitor; }
 
-    // Arms the wake timer for the alarm that now comes due first. Called
-    // whenever the table, a snooze or the alarm in progress changes.
+    // Arms the wake timer for the alarm that now comes due first and drops a
+    // sound readied for it while none rings. Called whenever the table, a
+    // snooze or the alarm in progress changes.
     void armWakeUp();
+    // The alarm that comes due first, as armWakeUp last found it.
+    const std::optional<NextDue> &nextDue() const { return m_nextDue; }
     bool trayAvailable() const { return m_seams.trayAvailable; }
     bool statusNotifierTray() const { return m_seams.statusNotifierTray; }
 
@@ -126,7 +134,8 @@ private:
     void loadmainoptions();
     void deleteAlarm(int slot) override;
     void storeAlarm(int slot, const AlarmRecord &record) override;
-    void armWakeUpAfter(const QDateTime &after);
+    // Arms the wake timer for the first alarm due after `after`, which it returns.
+    std::optional<NextDue> armWakeUpAfter(const QDateTime &after);
     bool isEditorOpen() const override { return editorOpen; }
     void setEditorOpen(bool open) override;
     // Plays a sound or a playlist item for the alarm editor, shown and repeated.
@@ -134,6 +143,7 @@ private:
     // Writes or removes the autostart entry when the options dialog's box
     // differs from it; a failure is told to the user.
     void applyAutostart(bool on);
+    frmdshow &loadPlayer();
 
     Seams m_seams;
     const ProgramFiles m_files;
@@ -147,7 +157,10 @@ private:
     // The loaded file held what the table does not, so the first save keeps
     // a copy of it first.
     bool m_keepAlarmBackup = false;
-    QDateTime m_wakeDue;                  // the alarm moment the wake timer is armed for
+    QDateTime m_wakeDue; // the alarm moment the wake timer is armed for
+    // The next alarm as of the last change; the wake timer firing for it
+    // moves on only m_wakeDue, so the tick still readies its sound.
+    std::optional<NextDue> m_nextDue;
     std::optional<QDateTime> m_wakeArmed; // what the wake timer was last given
     bool m_editorPreview = false;         // the player plays what the editor asked for
     // Windows that refer to the clock window are declared after it, so they go first.

@@ -5,6 +5,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -60,31 +61,38 @@ qint64 instantOf(qint64 local, qint64 afterUtc, const QTimeZone &zone)
 
 } // namespace
 
-std::optional<QDateTime> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadlines &snoozes,
-                                    const QDateTime &after, const QLocale &locale)
+std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadlines &snoozes,
+                                  const QDateTime &after, const QLocale &locale)
 {
     const qint64 afterUtc = after.toSecsSinceEpoch();
     const qint64 afterLocal = localSecondOf(after.date(), after.time());
     // Later local seconds never fall at earlier instants, so only the
-    // earliest is turned into an instant.
-    std::optional<qint64> earliestLocal;
-    std::optional<qint64> earliestSnooze;
+    // earliest is turned into an instant. Each keeps the lowest slot of its
+    // second, as the slots are walked upwards.
+    std::optional<std::pair<qint64, int>> earliestLocal;
+    std::optional<std::pair<qint64, int>> earliestSnooze;
+    const auto keepEarlier = [](std::optional<std::pair<qint64, int>> &earliest, qint64 second,
+                                int slot) {
+        if (!earliest || second < earliest->first)
+            earliest = std::pair(second, slot);
+    };
     for (int slot = 1; slot < kAlarmSlots; ++slot) {
         const AlarmRecord &alarm = alarms[slot];
         if (!alarm.inUse)
             continue;
         if (const std::optional<qint64> due = nextScheduleDue(alarm, locale, afterLocal))
-            earliestLocal = std::min(earliestLocal.value_or(*due), *due);
+            keepEarlier(earliestLocal, *due, slot);
         if (const std::optional<qint64> snooze = snoozes[slot];
             alarm.snoozed && snooze && *snooze > afterUtc)
-            earliestSnooze = std::min(earliestSnooze.value_or(*snooze), *snooze);
+            keepEarlier(earliestSnooze, *snooze, slot);
     }
-    std::optional<qint64> due = earliestSnooze;
+    std::optional<std::pair<qint64, int>> due = earliestSnooze;
     if (earliestLocal) {
-        const qint64 instant = instantOf(*earliestLocal, afterUtc, after.timeZone());
-        due = std::min(due.value_or(instant), instant);
+        const qint64 instant = instantOf(earliestLocal->first, afterUtc, after.timeZone());
+        if (!due || std::pair(instant, earliestLocal->second) < *due)
+            due = std::pair(instant, earliestLocal->second);
     }
     if (!due)
         return std::nullopt;
-    return QDateTime::fromSecsSinceEpoch(*due, Qt::UTC);
+    return NextDue{QDateTime::fromSecsSinceEpoch(due->first, Qt::UTC), due->second};
 }

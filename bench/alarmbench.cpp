@@ -1,12 +1,16 @@
 // Measures a ringing alarm on the X server in DISPLAY and the PulseAudio
 // server of XDG_RUNTIME_DIR (a null sink named nullsink):
 //  - from the alarm's due second to its "Alarm" window being mapped;
-//  - from the due second to its sound reaching the sink;
-//  - CPU time of the program over a span while a built-in sound rings, against
-//    the same sound repeating in the player alone (soundloop).
-// Each run writes an alarm due a few whole seconds ahead on the real clock
-// into the program folder and starts the program; the first run warms the
-// caches and is printed apart.
+//  - from the due second to its sound reaching the sink, for the first alarm
+//    of a run of the program and for the alarms after it, apart;
+//  - the longest silence and the share of the span that sounds while the
+//    built-in Bells repeats, and the program's CPU time then, against the
+//    same sound repeating in the player alone (soundloop);
+//  - resident memory idle, after the first alarm has rung and its window
+//    closed, and after many alarms rung one after the other.
+// Each run writes alarms due some whole seconds ahead on the real clock into
+// the program folder and starts the program; the first run warms the caches
+// and is printed apart. Each alarm is answered by closing its window.
 //
 // The sound is found by recording the sink's monitor with a short latency and
 // looking for the first sample that is not silence. A sink input appearing
@@ -17,7 +21,7 @@
 // recorded, so the date of a sample does not depend on how late its block
 // happened to be read.
 //
-// usage: alarmbench PROGRAM_FOLDER SOUNDLOOP LOOP_FOLDER [RUNS [SECONDS]]
+// usage: alarmbench PROGRAM_FOLDER SOUNDLOOP LOOP_FOLDER [RUNS [SECONDS [RINGS]]]
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -30,6 +34,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <signal.h>
 #include <sstream>
@@ -46,11 +51,14 @@ constexpr int kChannels = 2;
 constexpr int kFrameBytes = kChannels * 2;
 // Quieter than this is silence; a null sink with nothing playing gives zeros.
 constexpr int kSilence = 16;
-// Sound is checked in blocks of this many frames while the CPU is measured.
-constexpr int kBlockFrames = kRate / 10;
-// Between two plays of a repeating sound the player's end check leaves at most
-// its 2.2 s interval; a silence much longer means the repeat stopped.
+// The share of a span that sounds is counted in blocks of this many frames.
+constexpr int kBlockFrames = kRate / 100;
+// A silence this long while a sound repeats means the repeat stopped.
 constexpr double kStoppedRepeatSeconds = 5;
+// Alarms of one run of the program, and the seconds between them: more than
+// the few seconds ahead at which the program readies an alarm's sound.
+constexpr int kAlarmsPerRun = 4;
+constexpr int kAlarmSpacing = 8;
 
 double wallSeconds()
 {
@@ -105,9 +113,14 @@ double cpuMs(pid_t pid)
     return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// How far into a 16-bit PCM WAV file its first sound lies, in ms: the sink
-// hears nothing before it, though the file's first buffer has arrived.
-double leadingSilenceMs(const std::string &path)
+struct FileSilence {
+    double leadingMs = NAN;
+    double trailingMs = NAN;
+};
+
+// How far into a 16-bit PCM WAV file its first sound lies and how long it
+// ends in silence, in ms: the sink hears nothing there, though the file plays.
+FileSilence fileSilence(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
     const std::string data((std::istreambuf_iterator<char>(file)),
@@ -126,14 +139,24 @@ double leadingSilenceMs(const std::string &path)
             channels = word(chunk + 10, 2);
             rate = word(chunk + 12, 4);
         } else if (id == "data" && rate) {
-            const size_t end = std::min<size_t>(data.size(), chunk + 8 + word(chunk + 4, 4));
-            for (size_t at = chunk + 8; at + 2 <= end; at += 2) {
-                if (std::abs(static_cast<int16_t>(word(at, 2))) > kSilence)
-                    return static_cast<double>((at - chunk - 8) / 2 / channels) * 1000 / rate;
-            }
+            const size_t begin = chunk + 8;
+            const size_t end = std::min<size_t>(data.size(), begin + word(chunk + 4, 4));
+            const auto loud = [&](size_t at) {
+                return std::abs(static_cast<int16_t>(word(at, 2))) > kSilence;
+            };
+            const auto ms = [&](size_t bytes) {
+                return static_cast<double>(bytes / 2 / channels) * 1000 / rate;
+            };
+            size_t first = begin;
+            while (first + 2 <= end && !loud(first))
+                first += 2;
+            size_t last = end;
+            while (last > first + 2 && !loud(last - 2))
+                last -= 2;
+            return {ms(first - begin), ms(end - last)};
         }
     }
-    return NAN;
+    return {};
 }
 
 bool writeFile(const std::string &path, const std::string &text)
@@ -145,8 +168,9 @@ bool writeFile(const std::string &path, const std::string &text)
 
 // A daily alarm with the built-in "Bells" at the local time of `due`, nothing
 // else: no sleep (never a power-off from a benchmark), no fade, no playlist.
-std::string alarmLine(time_t due)
+std::string alarmLine(double dueSeconds)
 {
+    const auto due = static_cast<time_t>(dueSeconds);
     tm local{};
     localtime_r(&due, &local);
     std::array<char, 16> time{};
@@ -206,12 +230,10 @@ void stop(pid_t pid, int signal = SIGTERM)
     waitpid(pid, nullptr, 0);
 }
 
-// The X server, the sink's monitor and the sound server's events, read together.
+// The X server and the sink's monitor, read together.
 class Watch final {
 public:
-    Watch(Display *display, int monitorFd, int eventsFd)
-        : m_display(display), m_monitor(monitorFd), m_events(eventsFd)
-    {}
+    Watch(Display *display, int monitorFd) : m_display(display), m_monitor(monitorFd) {}
 
     // Runs until `done` holds or the wall clock passes `until`.
     template <typename Done> bool pumpUntil(double until, Done done)
@@ -233,14 +255,33 @@ public:
     void arm()
     {
         m_alarmMapped.reset();
-        m_streamOpened.reset();
+        m_alarmWindow = 0;
         m_firstSound.reset();
         m_armedFrame = m_frames;
     }
 
     std::optional<double> alarmMapped() const { return m_alarmMapped; }
-    // When the sound server saw the program's stream, before any of it played.
-    std::optional<double> streamOpened() const { return m_streamOpened; }
+
+    // Answers the alarm as its close box would: the window's manager asks it to
+    // close (there is none here, so the bench asks). Armed first, since the
+    // next alarm may show its window at once.
+    void answerAlarm()
+    {
+        const Window window = m_alarmWindow;
+        arm();
+        if (!window)
+            return;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] =
+            static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_display, window, False, NoEventMask, &event);
+        XFlush(m_display);
+    }
 
     // A program just stopped leaves the sound it had sent to the sink playing
     // for a moment; it must not pass for the next run's.
@@ -267,12 +308,9 @@ public:
         m_longestSilentRun = 0;
     }
     double soundShare() const { return m_blocks ? 100.0 * m_soundBlocks / m_blocks : NAN; }
-    // A repeat that has stopped shows as a silence far longer than the player's
-    // end check leaves between two plays.
-    double longestSilence() const
-    {
-        return static_cast<double>(m_longestSilentRun) * kBlockFrames / kRate;
-    }
+    // The longest run of silent samples since countBlocks, in seconds: the gap
+    // between two plays of a repeating sound, or a repeat that has stopped.
+    double longestSilence() const { return static_cast<double>(m_longestSilentRun) / kRate; }
 
 private:
     void pumpOnce()
@@ -282,10 +320,9 @@ private:
         FD_ZERO(&fds);
         FD_SET(xfd, &fds);
         FD_SET(m_monitor, &fds);
-        FD_SET(m_events, &fds);
         timeval tv{0, 2000};
         if (!XPending(m_display))
-            select(std::max({xfd, m_monitor, m_events}) + 1, &fds, nullptr, nullptr, &tv);
+            select(std::max(xfd, m_monitor) + 1, &fds, nullptr, nullptr, &tv);
         // Both pipes are read whether or not select ran: a read that finds
         // nothing returns at once.
         const double now = wallSeconds();
@@ -293,23 +330,12 @@ private:
             XEvent event;
             XNextEvent(m_display, &event);
             if (event.type == MapNotify && !m_alarmMapped &&
-                windowName(m_display, event.xmap.window) == "Alarm")
+                windowName(m_display, event.xmap.window) == "Alarm") {
                 m_alarmMapped = now;
+                m_alarmWindow = event.xmap.window;
+            }
         }
-        readEvents(now);
         readMonitor();
-    }
-
-    void readEvents(double now)
-    {
-        std::array<char, 4096> buffer{};
-        const ssize_t got = read(m_events, buffer.data(), buffer.size());
-        if (got <= 0)
-            return;
-        m_eventText.append(buffer.data(), static_cast<size_t>(got));
-        if (!m_streamOpened && m_eventText.find("'new' on sink-input") != std::string::npos)
-            m_streamOpened = now;
-        m_eventText.erase(0, m_eventText.rfind('\n') + 1);
     }
 
     void readMonitor()
@@ -334,12 +360,12 @@ private:
                 m_lastLoudFrame = frame;
             if (loud && !m_firstSound && frame >= m_armedFrame)
                 m_firstSound = frame;
+            m_silentRun = loud ? 0 : m_silentRun + 1;
+            m_longestSilentRun = std::max(m_longestSilentRun, m_silentRun);
             m_blockLoud = m_blockLoud || loud;
             if (frame % kBlockFrames == kBlockFrames - 1) {
                 ++m_blocks;
                 m_soundBlocks += m_blockLoud ? 1 : 0;
-                m_silentRun = m_blockLoud ? 0 : m_silentRun + 1;
-                m_longestSilentRun = std::max(m_longestSilentRun, m_silentRun);
                 m_blockLoud = false;
             }
         }
@@ -350,40 +376,47 @@ private:
 
     Display *m_display;
     int m_monitor;
-    int m_events;
     std::string m_pending;
-    std::string m_eventText;
     int64_t m_frames = 0;
     double m_frameZero = INFINITY;
     int64_t m_armedFrame = 0;
     int64_t m_lastLoudFrame = 0;
     std::optional<double> m_alarmMapped;
-    std::optional<double> m_streamOpened;
+    Window m_alarmWindow = 0;
     std::optional<int64_t> m_firstSound;
     bool m_blockLoud = false;
     int m_blocks = 0;
     int m_soundBlocks = 0;
-    int m_silentRun = 0;
-    int m_longestSilentRun = 0;
+    int64_t m_silentRun = 0;
+    int64_t m_longestSilentRun = 0;
 };
 
 struct Setup {
     std::string folder;
     std::string soundloop;
     std::string loopFolder;
-    int runs = 7;
+    int runs = 5;
     int seconds = 60;
+    int rings = 300;
 };
 
-// Writes an alarm due `lead` whole seconds ahead and starts the program.
-pid_t startWithAlarm(const Setup &setup, int lead, double &due)
+// Starts the program with a daily Bells alarm at each of `dues`.
+pid_t startWithAlarms(const Setup &setup, const std::vector<double> &dues)
 {
-    due = std::floor(wallSeconds()) + lead;
+    std::string als;
+    for (const double due : dues)
+        als += alarmLine(due);
     // Clock shown, no chime, 24-hour times.
     if (!writeFile(setup.folder + "/conf", "True\r\n\r\n0\r\n1\r\n0\r\n") ||
-        !writeFile(setup.folder + "/als", alarmLine(static_cast<time_t>(due))))
+        !writeFile(setup.folder + "/als", als))
         return -1;
     return launch({setup.folder + "/tockaro"}, setup.folder + "/bench.log");
+}
+
+// A whole second `lead` seconds from now.
+double secondAhead(int lead)
+{
+    return std::floor(wallSeconds()) + lead;
 }
 
 struct Ringing {
@@ -408,12 +441,96 @@ Ringing measureRinging(Watch &watch, pid_t pid, int seconds)
     return result;
 }
 
+// Resident memory in MB, in all and by where it lies: the heap (malloc's
+// arenas: what the program, Qt and GStreamer allocate), the sound server
+// client's shared memory pools, and everything else (code, data, stacks).
+struct Memory {
+    double total = 0;
+    double heap = 0;
+    double pulse = 0;
+
+    Memory operator-(const Memory &other) const
+    {
+        return {total - other.total, heap - other.heap, pulse - other.pulse};
+    }
+};
+
+Memory residentMemory(pid_t pid)
+{
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    Memory memory;
+    std::string line;
+    std::string mapping;
+    bool anonymous = false;
+    while (std::getline(smaps, line)) {
+        std::istringstream words(line);
+        std::string first;
+        words >> first;
+        if (first.find('-') != std::string::npos && first.find(':') == std::string::npos) {
+            // A mapping: address, permissions, offset, device, inode, name.
+            std::string permissions, offset, device, inode;
+            words >> permissions >> offset >> device >> inode;
+            std::getline(words >> std::ws, mapping);
+            anonymous = inode == "0" && mapping.find('/') == std::string::npos;
+        } else if (first == "Rss:") {
+            double kb = 0;
+            words >> kb;
+            const double mb = kb / 1024;
+            memory.total += mb;
+            if (mapping.find("pulse") != std::string::npos)
+                memory.pulse += mb;
+            else if (mapping == "[heap]" || (anonymous && mapping.empty()))
+                memory.heap += mb;
+        }
+    }
+    return memory;
+}
+
+void printMemory(const char *label, const Memory &memory)
+{
+    std::printf("  %-34s %6.1f MB (heap and anonymous %6.1f, sound server pools %5.1f)\n", label,
+                memory.total, memory.heap, memory.pulse);
+}
+
+// Waits for an alarm's window and its sound, answers it once it has sounded
+// for a moment (`whileRinging` runs just before), and says how late the two
+// came after `due`, in ms.
+struct Answered {
+    double mappedMs = NAN;
+    double soundMs = NAN;
+};
+
+Answered ringAndAnswer(Watch &watch, double due, double silentStartMs,
+                       const std::function<void()> &whileRinging = {})
+{
+    // Alarms that waited for the one before ring as soon as it is answered.
+    watch.pumpUntil(std::max(due, wallSeconds()) + 10,
+                    [&watch] { return watch.alarmMapped() && watch.firstSound(); });
+    Answered answered;
+    if (watch.alarmMapped())
+        answered.mappedMs = (*watch.alarmMapped() - due) * 1000;
+    if (watch.firstSound())
+        answered.soundMs = (*watch.firstSound() - due) * 1000 - silentStartMs;
+    watch.pumpFor(0.3);
+    if (whileRinging)
+        whileRinging();
+    watch.answerAlarm();
+    return answered;
+}
+
+void printSpread(const char *label, const std::vector<double> &values)
+{
+    std::printf("%s: median %.1f ms, worst %.1f ms (%zu alarms)\n", label, median(values),
+                worst(values), values.size());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER SOUNDLOOP LOOP_FOLDER [RUNS [SECONDS]]\n",
+        std::fprintf(stderr,
+                     "usage: %s PROGRAM_FOLDER SOUNDLOOP LOOP_FOLDER [RUNS [SECONDS [RINGS]]]\n",
                      argv[0]);
         return 2;
     }
@@ -422,6 +539,8 @@ int main(int argc, char *argv[])
         setup.runs = std::max(1, std::atoi(argv[4]));
     if (argc > 5)
         setup.seconds = std::max(1, std::atoi(argv[5]));
+    if (argc > 6)
+        setup.rings = std::clamp(std::atoi(argv[6]), 2, 299);
 
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
@@ -435,50 +554,51 @@ int main(int argc, char *argv[])
                                      "--format=s16le", "--rate=" + std::to_string(kRate),
                                      "--channels=" + std::to_string(kChannels), "--latency-msec=5"},
                                     monitor);
-    // Line-buffered, or the events would wait in pactl's buffer.
-    int events = -1;
-    const pid_t subscriber = readFrom({"stdbuf", "-oL", "pactl", "subscribe"}, events);
-    if (recorder < 0 || subscriber < 0) {
+    if (recorder < 0) {
         std::fprintf(stderr, "cannot watch the sound server\n");
         return 1;
     }
-    Watch watch(display, monitor, events);
+    Watch watch(display, monitor);
     // Settles the monitor's clock before anything is timed against it.
     watch.pumpFor(1);
 
-    const double silentStartMs = leadingSilenceMs(setup.folder + "/Sounds/bells.wav");
+    const FileSilence bells = fileSilence(setup.folder + "/Sounds/bells.wav");
     std::vector<double> mapped;
-    std::vector<double> opened;
-    std::vector<double> sounded;
+    std::vector<double> first;
+    std::vector<double> later;
+    // Each run starts the program well before its first alarm, as a clock
+    // that runs all day would be, and rings a few alarms one after the other.
     for (int run = 0; run <= setup.runs; ++run) {
         watch.waitForSilence();
         XSync(display, True);
-        watch.arm();
-        double due = 0;
-        const pid_t pid = startWithAlarm(setup, 2, due);
+        std::vector<double> dues;
+        for (int alarm = 0; alarm < kAlarmsPerRun; ++alarm)
+            dues.push_back(secondAhead(kAlarmSpacing * (alarm + 1)));
+        const pid_t pid = startWithAlarms(setup, dues);
         if (pid < 0)
             return 1;
-        watch.pumpUntil(due + 10, [&watch] { return watch.alarmMapped() && watch.firstSound(); });
-        stop(pid);
-        const double mapMs = watch.alarmMapped() ? (*watch.alarmMapped() - due) * 1000 : NAN;
-        const double openMs = watch.streamOpened() ? (*watch.streamOpened() - due) * 1000 : NAN;
-        const double soundMs =
-            watch.firstSound() ? (*watch.firstSound() - due) * 1000 - silentStartMs : NAN;
-        std::printf("%s %d: window mapped %+.1f ms, stream opened %+.1f ms, sound at the sink "
-                    "%+.1f ms\n",
-                    run == 0 ? "warm-up" : "run", run, mapMs, openMs, soundMs);
-        if (run > 0) {
-            mapped.push_back(mapMs);
-            opened.push_back(openMs);
-            sounded.push_back(soundMs);
+        std::printf("%s %d:", run == 0 ? "warm-up" : "run", run);
+        for (size_t alarm = 0; alarm < dues.size(); ++alarm) {
+            watch.pumpUntil(dues[alarm] - 1, [] { return false; });
+            watch.waitForSilence();
+            watch.arm();
+            const Answered answered = ringAndAnswer(watch, dues[alarm], bells.leadingMs);
+            std::printf("  window %+.1f ms, sound %+.1f ms;", answered.mappedMs, answered.soundMs);
+            if (run == 0)
+                continue;
+            mapped.push_back(answered.mappedMs);
+            (alarm == 0 ? first : later).push_back(answered.soundMs);
         }
+        std::printf("\n");
+        watch.pumpFor(1);
+        stop(pid);
     }
 
     watch.waitForSilence();
     XSync(display, True);
     watch.arm();
-    double due = 0;
-    const pid_t ringing = startWithAlarm(setup, 3, due);
+    const double due = secondAhead(3);
+    const pid_t ringing = startWithAlarms(setup, {due});
     if (ringing < 0 || !watch.pumpUntil(due + 10, [&watch] {
             return watch.alarmMapped() && watch.firstSound();
         })) {
@@ -497,28 +617,82 @@ int main(int argc, char *argv[])
     }
     const Ringing player = measureRinging(watch, alone, setup.seconds);
 
+    // Memory: idle before anything is readied, after the first alarm, and
+    // over many alarms that fall due in one second and ring one after another.
+    watch.waitForSilence();
+    XSync(display, True);
+    const double firstDue = secondAhead(14);
+    const double manyDue = firstDue + 12;
+    std::vector<double> dues{firstDue};
+    dues.resize(static_cast<size_t>(setup.rings), manyDue);
+    const pid_t counted = startWithAlarms(setup, dues);
+    if (counted < 0)
+        return 1;
+    watch.pumpUntil(firstDue - 7, [] { return false; });
+    const Memory idle = residentMemory(counted);
+    watch.arm();
+    ringAndAnswer(watch, firstDue, bells.leadingMs);
+    watch.pumpFor(2);
+    const Memory afterFirst = residentMemory(counted);
+    // Later ones are read while the alarm rings, as the next comes at once.
+    std::vector<std::pair<int, Memory>> whileRinging;
+    for (int ring = 2; ring <= setup.rings; ++ring) {
+        const Answered answered = ringAndAnswer(watch, manyDue, bells.leadingMs, [&] {
+            if (ring == 2 || ring == 100 || ring == setup.rings)
+                whileRinging.emplace_back(ring, residentMemory(counted));
+        });
+        if (std::isnan(answered.mappedMs)) {
+            std::fprintf(stderr, "ring %d did not come\n", ring);
+            break;
+        }
+    }
+    watch.pumpFor(2);
+    const Memory afterAll = residentMemory(counted);
+    stop(counted);
+
     // Killed outright: on a polite signal they say goodbye among the figures.
     stop(recorder, SIGKILL);
-    stop(subscriber, SIGKILL);
     XCloseDisplay(display);
 
     std::printf("\ndue second to the \"Alarm\" window mapped: median %.1f ms, worst %.1f ms "
-                "(%d runs)\n",
-                median(mapped), worst(mapped), setup.runs);
-    std::printf("due second to the first sound at the sink: median %.1f ms, worst %.1f ms "
-                "(%d runs; less the %.1f ms of silence the sound file opens with); the stream "
-                "opened at the sound server at %.1f ms (median)\n",
-                median(sounded), worst(sounded), setup.runs, silentStartMs, median(opened));
+                "(%zu alarms)\n",
+                median(mapped), worst(mapped), mapped.size());
+    std::printf("due second to the first sound at the sink, less the %.1f ms of silence the "
+                "sound file opens with:\n",
+                bells.leadingMs);
+    printSpread("  the first alarm of a run", first);
+    printSpread("  the alarms after it     ", later);
     std::printf("CPU per 60 s while Bells repeats (measured over %d s): alarm ringing %.0f ms, "
                 "player alone %.0f ms, difference %+.2f%% of one core\n",
                 setup.seconds, alarm.cpuMs, player.cpuMs, (alarm.cpuMs - player.cpuMs) / 600.0);
+    std::printf("Bells repeating: its file ends in %.0f ms of silence and opens with %.0f ms\n",
+                bells.trailingMs, bells.leadingMs);
     // Less sound means less work: a figure from a span that went quiet is not
     // the cost of ringing. The repeat has been seen to stop on this sound server.
     for (const auto &[label, ringing] :
          {std::pair{"alarm ringing", alarm}, {"player alone", player}})
-        std::printf("  %-13s sound in %.0f%% of the span, longest silence %.1f s%s\n", label,
-                    ringing.soundShare, ringing.longestSilence,
+        std::printf("  %-13s sound in %.1f%% of the span, longest silence %.0f ms%s\n", label,
+                    ringing.soundShare, ringing.longestSilence * 1000,
                     ringing.longestSilence > kStoppedRepeatSeconds ? "  <- the repeat stopped"
                                                                    : "");
+    std::printf("resident memory:\n");
+    printMemory("idle, the clock shown", idle);
+    printMemory("after the first alarm, closed", afterFirst);
+    printMemory("  above idle", afterFirst - idle);
+    for (const auto &[rings, memory] : whileRinging) {
+        const std::string label = "while alarm " + std::to_string(rings) + " rings";
+        printMemory(label.c_str(), memory);
+    }
+    if (whileRinging.size() > 1) {
+        const auto &[firstRing, first] = whileRinging.front();
+        const auto &[lastRing, last] = whileRinging.back();
+        const Memory growth = last - first;
+        const int rings = lastRing - firstRing;
+        std::printf("    %-32s %6.2f KB a ring (heap %.2f, pools %.2f) over %d rings\n", "growth",
+                    growth.total * 1024 / rings, growth.heap * 1024 / rings,
+                    growth.pulse * 1024 / rings, rings);
+    }
+    const std::string label = "after all " + std::to_string(setup.rings) + ", closed";
+    printMemory(label.c_str(), afterAll);
     return 0;
 }

@@ -62,7 +62,7 @@ int main()
     const QDateTime day = at("2026-12-07T07:30:00+01:00");
     report("tick each second, 300 alarms", 2000, [&] {
         AlarmQueue queue(locale);
-        queue.tick(day, alarms);
+        queue.tick(day, alarms, kMaxAlarms);
     });
     // Ten alarms due at 07:29:50 wait behind the first: the tick after still
     // scans every slot and passes the queue.
@@ -70,22 +70,22 @@ int main()
     for (int slot = 1; slot <= 11; ++slot)
         waiting[slot].timeText = QStringLiteral("07:29:50"), waiting[slot].frequency = 2;
     AlarmQueue busy(locale);
-    busy.tick(day.addSecs(-11), waiting);
-    busy.tick(day.addSecs(-10), waiting);
+    busy.tick(day.addSecs(-11), waiting, kMaxAlarms);
+    busy.tick(day.addSecs(-10), waiting, kMaxAlarms);
     qint64 second = 0;
     report("tick each second, 300 alarms, 10 waiting", 2000,
-           [&] { busy.tick(day.addSecs(++second), waiting); });
+           [&] { busy.tick(day.addSecs(++second), waiting, kMaxAlarms); });
     report("tick 10 minutes late, 300 alarms", 50, [&] {
         AlarmQueue queue(locale);
-        queue.tick(day.addSecs(-kCatchUpSeconds), alarms);
-        queue.tick(day, alarms);
+        queue.tick(day.addSecs(-kCatchUpSeconds), alarms, kMaxAlarms);
+        queue.tick(day, alarms, kMaxAlarms);
     });
     const QDateTime before = at("2026-03-29T01:59:59+01:00");
     const QDateTime after = at("2026-03-29T03:00:00+02:00");
     report("tick across the skipped hour, 300 alarms", 20, [&] {
         AlarmQueue queue(locale);
-        queue.tick(before, alarms);
-        queue.tick(after, alarms);
+        queue.tick(before, alarms, kMaxAlarms);
+        queue.tick(after, alarms, kMaxAlarms);
     });
     // Every alarm snoozed too, and the earliest in the skipped hour: each
     // slot is worked out both ways, and the one instant found across the jump.
@@ -96,7 +96,7 @@ int main()
         deadlines[slot] = day.toSecsSinceEpoch() + 60 * slot;
     }
     const SnoozeDeadlines none{};
-    std::optional<QDateTime> due;
+    std::optional<NextDue> due;
     report("next wake-up, 300 alarms", 2000, [&] { due = nextWakeUp(alarms, none, day, locale); });
     report("next wake-up, 300 alarms, all snoozed", 2000,
            [&] { due = nextWakeUp(snoozed, deadlines, day, locale); });

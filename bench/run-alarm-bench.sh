@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# A ringing alarm on one Xvfb with a tray host and a private PulseAudio server
+# Ringing alarms on one Xvfb with a tray host and a private PulseAudio server
 # with a null sink: due second to the alarm window and to its sound at the
-# sink, and its CPU against the same sound in the player alone.
+# sink, the first alarm of a run and the later ones apart; the gaps while a
+# sound repeats and its CPU against the same sound in the player alone;
+# resident memory idle, after the first alarm and over RINGS alarms.
 #
-# usage: bench/run-alarm-bench.sh [RUNS [SECONDS]]   (default 7 runs, 60 s; about 3 minutes)
-#        bench/run-alarm-bench.sh 3 10               (a quick look, under a minute)
+# usage: bench/run-alarm-bench.sh [RUNS [SECONDS [RINGS]]]   (default 5 runs, 60 s, 300 rings;
+#                                                            about 8 minutes)
+#        bench/run-alarm-bench.sh 1 10 20                    (a quick look, under 2 minutes)
 # BENCH_BUILD names the build tree (default build-bench); an existing tree keeps its build type.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -3,6 +3,7 @@
 #include "base/logging.h"
 #include "base/topmost.h"
 #include "base/twips.h"
+#include "playback/isvideo.h"
 #include "playback/playerlogic.h"
 
 #include <QAction>
@@ -188,6 +189,22 @@ void frmdshow::play(const PlayRequest &request)
     mnuopen_Click();
 }
 
+void frmdshow::ready(const PlayRequest &request)
+{
+    // Only while nothing plays, so a readied engine never competes with a
+    // sound. A video's engine would lay its picture over the window.
+    if (m_loaded || isvideo(request.file) || (m_readied && m_readiedRequest == request))
+        return;
+    m_readied.reset();
+    m_readied = openEngine(request);
+    m_readiedRequest = request;
+}
+
+void frmdshow::dropReadied()
+{
+    m_readied.reset();
+}
+
 void frmdshow::fadeOut()
 {
     m_fadeout = true;
@@ -202,17 +219,28 @@ void frmdshow::stop()
 
 void frmdshow::mnuopen_Click()
 {
-    // The old engine goes first, so two files never hold memory or sound at once.
+    // The old engine goes first, so that two files never sound at once.
     m_engine.reset();
     ++m_plays;
-    m_engine = m_engines.create(*m_picVideoWindow);
+    m_engine = openEngine(m_request);
     m_engine->setListener(this);
     qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
-    m_engine->open(m_request.file);
-    m_engine->setVolume(PlayerLogic::openVolume(m_request.volume, m_fadein));
     durationChanged(m_engine->duration());
+    // An engine may fail on opening, before it had anyone to tell.
+    statusChanged(m_engine->status());
     tlbControlBar_ButtonClick(*m_play);
     m_timer3.start();
+    // Only now: until this engine has started, the readied one keeps the
+    // sound server's connection and the decoders loaded for it.
+    m_readied.reset();
+}
+
+std::unique_ptr<MediaEngine> frmdshow::openEngine(const PlayRequest &request)
+{
+    std::unique_ptr<MediaEngine> engine = m_engines.create(*m_picVideoWindow);
+    engine->open(request.file);
+    engine->setVolume(PlayerLogic::openVolume(request.volume, request.fadeIn ? 1 : 0));
+    return engine;
 }
 
 void frmdshow::durationChanged(qint64 ms)
@@ -227,6 +255,17 @@ void frmdshow::statusChanged(PlayerLogic::MediaStatus status)
     if (status == PlayerLogic::MediaStatus::Failed)
         QMetaObject::invokeMethod(
             this, [this, play = m_plays] { giveUp(play); }, Qt::QueuedConnection);
+    else if (status == PlayerLogic::MediaStatus::Ended && m_request.repeat)
+        QMetaObject::invokeMethod(
+            this, [this, play = m_plays] { restart(play); }, Qt::QueuedConnection);
+}
+
+void frmdshow::restart(quint64 play)
+{
+    // On the same engine, so the volume goes on from where it is: a fade-in
+    // is for the first play.
+    if (play == m_plays && m_engine)
+        m_engine->seek(0);
 }
 
 void frmdshow::giveUp(quint64 play)
@@ -296,7 +335,7 @@ void frmdshow::Timer2_Timer()
     case PlayerLogic::EndAction::None:
         break;
     case PlayerLogic::EndAction::Restart:
-        m_engine->seek(0);
+        restart(m_plays);
         break;
     case PlayerLogic::EndAction::Close:
         // A file that cannot be played is not retried, repeat or not: a

@@ -19,6 +19,12 @@ class QToolBar;
 // and closes at the end of a file; closing says the player is free. The window
 // object lives for the whole run; "loaded" is the time between a play and the
 // close.
+//
+// Beside the engine that plays it may hold one more, readied for a play to
+// come: the media module loaded, the file opened and the sound server
+// connected, all silent, so that the play's own engine starts on a warm
+// path. It is never started itself: on PulseAudio a paused engine's stream
+// counts the time it waits and, started, begins its file that much late.
 class frmdshow final : public QWidget, private MediaEngineListener {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmdshow)
@@ -27,8 +33,13 @@ public:
     explicit frmdshow(MediaEngineFactory &engines, QWidget *parent = nullptr);
     ~frmdshow() override;
 
-    // Plays the request on a new engine, replacing whatever plays.
+    // Plays the request on a new engine, replacing whatever plays and
+    // whatever was readied.
     void play(const PlayRequest &request);
+    // Readies the way for a later play of the request, in place of any
+    // readied before, while nothing plays. Nothing of it is ever heard.
+    void ready(const PlayRequest &request);
+    void dropReadied();
     // Lowers the volume of what plays step by step and stops the player once
     // it is silent.
     void fadeOut();
@@ -59,6 +70,9 @@ private:
     void unload();
     // Opens the requested file on a new engine, replacing the old one, and plays it.
     void mnuopen_Click();
+    std::unique_ptr<MediaEngine> openEngine(const PlayRequest &request);
+    // Plays the file again from its start.
+    void restart(quint64 play);
     // "Play" runs the file; any other button pauses it.
     void tlbControlBar_ButtonClick(const QAction &button);
     // End check: repeat or close at the end of the file.
@@ -71,8 +85,9 @@ private:
     // windows and nothing of what they keep in sight, where the screen allows.
     void placeClear();
     void durationChanged(qint64 ms) override;
-    // A file that cannot be played is given up at once; the end check reads
-    // every other status on its own ticks.
+    // A file that cannot be played is given up at once, and a repeated one
+    // that has ended starts again at once; the end check reads every other
+    // status on its own ticks, and repeats for an engine that never says it ended.
     void statusChanged(PlayerLogic::MediaStatus status) override;
     void giveUp(quint64 play);
     void Slider1_Scroll(int action);
@@ -84,6 +99,8 @@ private:
     int m_fadein = 0;    // 1 while a fade-in is wanted and not finished
     bool m_fadeout = false;
     std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<MediaEngine> m_readied;
+    PlayRequest m_readiedRequest;
     quint64 m_plays = 0; // counts the files opened, so a late report finds its own
     bool m_loaded = false;
     bool m_centreWhenShown = false;

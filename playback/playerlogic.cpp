@@ -49,5 +49,7 @@ PlayerLogic::EndAction PlayerLogic::endCheck(MediaStatus status, qint64 duration
         return EndAction::Close;
     if (txtlength - wholeSeconds(positionMs) >= 1)
         return EndAction::None;
-    return bloop ? EndAction::Restart : EndAction::Close;
+    if (!bloop)
+        return EndAction::Close;
+    return status == MediaStatus::Ended ? EndAction::Restart : EndAction::None;
 }

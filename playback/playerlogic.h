@@ -42,10 +42,13 @@ FadeStepResult fadeTick(int volume, int fadein, bool fadeout);
 
 enum class EndAction { None, Restart, Close };
 
-// The end check: with less than a second left a repeated file restarts and
-// any other closes the player; a file that cannot be played closes it too,
-// repeated or not. While the engine is still reading the file and has no
-// length yet nothing is decided, since the remaining time is unknown.
+// The end check: with less than a second left a file closes the player, and
+// a repeated one restarts once the engine has reached its end (a restart
+// before would cut its last moments off; an engine that reports its end
+// restarts it at once, so this is the safety net for one that does not). A
+// file that cannot be played closes the player, repeated or not. While the
+// engine is still reading the file and has no length yet nothing is decided,
+// since the remaining time is unknown.
 EndAction endCheck(MediaStatus status, qint64 durationMs, int txtlength, qint64 positionMs,
                    bool bloop);
 

@@ -17,14 +17,21 @@ struct EngineScript {
     QList<qint64> seeks;
     qint64 position = 0;
     MediaEngine::MediaStatus status = MediaEngine::MediaStatus::Ready;
+    bool running = false;
     bool alive = true;
     MediaEngineListener *listener = nullptr;
-    void reachEnd() { position = kDuration, status = MediaEngine::MediaStatus::Ended; }
-    // Tells the player at once, as a real engine does.
-    void fail()
+    // As an engine that never reports its end; told, as one that does.
+    void reachEnd(bool told = false)
     {
-        status = MediaEngine::MediaStatus::Failed;
-        if (alive && listener)
+        position = kDuration;
+        setStatus(MediaEngine::MediaStatus::Ended, told);
+    }
+    // Tells the player at once, as a real engine does.
+    void fail() { setStatus(MediaEngine::MediaStatus::Failed, true); }
+    void setStatus(MediaEngine::MediaStatus to, bool told)
+    {
+        status = to;
+        if (told && alive && listener)
             listener->statusChanged(status);
     }
 };
@@ -43,8 +50,8 @@ public:
         if (m_failing.contains(file))
             m_script.fail();
     }
-    void run() override {}
-    void pause() override {}
+    void run() override { m_script.running = true; }
+    void pause() override { m_script.running = false; }
     void setVolume(int centibels) override { m_script.volumes.append(centibels); }
     int volume() const override { return m_script.volumes.value(m_script.volumes.size() - 1); }
     qint64 duration() const override { return EngineScript::kDuration; }

@@ -181,6 +181,7 @@ void TestAlarmScan::queue()
     AlarmSlots alarms;
     for (qsizetype i = 0; i < records.size(); ++i)
         alarms[i + 1] = records[i];
+    int count = int(records.size());
     QTimeZone zone("Europe/Berlin");
     AlarmQueue queue(kGerman);
     QString at;
@@ -200,6 +201,7 @@ void TestAlarmScan::queue()
         } else if (step.startsWith(u"delete ")) {
             const int slot = step.mid(7).toInt();
             std::move(alarms.begin() + slot + 1, alarms.end(), alarms.begin() + slot);
+            alarms[count--] = AlarmRecord();
             queue.deleted(slot);
             ringing -= ringing > slot ? 1 : 0;
         } else if (step == u"ok" || step == u"snooze" || step == u"close") {
@@ -212,7 +214,7 @@ void TestAlarmScan::queue()
             now = QDateTime::fromString(dated, Qt::ISODate);
             now =
                 dated.size() > 19 ? now.toTimeZone(zone) : QDateTime(now.date(), now.time(), zone);
-            const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms);
+            const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms, count);
             started(outcome.start);
             for (const MissedAlarm &missed : outcome.missed)
                 seen << at + " missed " + alarms[missed.slot].message + " " +
@@ -231,14 +233,16 @@ void TestAlarmScan::nextWakeUp_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("snoozeDue"); // UTC, for slot 1, which is snoozed; empty for none
     QTest::addColumn<QString>("due");       // UTC; empty for never
+    QTest::addColumn<int>("slot");          // of the alarm due then
 
     using namespace AlarmFrequency;
     const QByteArray berlin = "Europe/Berlin", newYork = "America/New_York",
                      sydney = "Australia/Sydney";
     const auto row = [](const char *name, const QByteArray &zone, const QList<AlarmRecord> &records,
-                        const char *after, const char *due, const char *snoozeDue = "") {
+                        const char *after, const char *due, const char *snoozeDue = "",
+                        int slot = 1) {
         QTest::newRow(name) << zone << records << QString::fromLatin1(after)
-                            << QString::fromLatin1(snoozeDue) << QString::fromLatin1(due);
+                            << QString::fromLatin1(snoozeDue) << QString::fromLatin1(due) << slot;
     };
     AlarmRecord rang = daily("02:30:00"), unused = daily("08:00:00");
     rang.scheduleRang = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::UTC);
@@ -286,9 +290,11 @@ void TestAlarmScan::nextWakeUp_data()
         "2026-12-07T06:31:00Z");
     row("unreadable time", berlin, {daily("25:00:00")}, "2026-12-07T07:31:00+01:00", "");
     row("the earliest in use", berlin, {daily("09:00:00"), unused, alarm(Hourly, "00:45:00")},
-        "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z");
+        "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z", "", 3);
     row("300 alarms, the earliest last", berlin, full, "2026-12-07T09:00:00+01:00",
-        "2026-12-08T07:00:01Z");
+        "2026-12-08T07:00:01Z", "", kMaxAlarms);
+    row("a snooze and a schedule at one moment: the lower slot", berlin, {never, daily("08:05:00")},
+        "2026-12-07T07:52:10+01:00", "2026-12-07T07:05:00Z", "2026-12-07T07:05:00Z", 1);
 }
 
 void TestAlarmScan::nextWakeUp()
@@ -307,8 +313,10 @@ void TestAlarmScan::nextWakeUp()
         snoozes[1] = QDateTime::fromString(snoozeDue, Qt::ISODate).toSecsSinceEpoch();
     }
     const QDateTime from = QDateTime::fromString(after, Qt::ISODate).toTimeZone(QTimeZone(zone));
-    const std::optional<QDateTime> due = ::nextWakeUp(alarms, snoozes, from, kGerman);
-    QTEST(due ? due->toString(Qt::ISODate) : QString(), "due");
+    const std::optional<NextDue> due = ::nextWakeUp(alarms, snoozes, from, kGerman);
+    QTEST(due ? due->at.toString(Qt::ISODate) : QString(), "due");
+    if (due)
+        QTEST(due->slot, "slot");
 }
 
 QTEST_GUILESS_MAIN(TestAlarmScan)

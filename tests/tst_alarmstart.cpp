@@ -8,6 +8,7 @@
 #include "testseams.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -328,6 +329,53 @@ private Q_SLOTS:
         QVERIFY(sounding());
         editor->reject();
         QVERIFY(!sounding() && !player().isVisible());
+    }
+
+    // Some seconds before an alarm its first sound is readied, silent, and
+    // at its second the sound starts; an alarm edited or deleted after its
+    // sound was readied has the readied engine dropped.
+    void readiesTheNextAlarmsSound_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("unchanged") << "" << QStringList{"Moo.wav", "Moo.wav"};
+        QTest::newRow("edited") << "edit" << QStringList{"Moo.wav", "alarm.wav", "alarm.wav"};
+        QTest::newRow("deleted") << "delete" << QStringList{"Moo.wav"};
+    }
+    void readiesTheNextAlarmsSound()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, opened);
+        AlarmRecord alarm = daily(QStringLiteral("Wake"), QTime(7, 0, 10));
+        alarm.playMedia = 0;
+        alarm.soundIndex = 7;
+        start({alarm});
+        at(QTime(7, 0, 4));
+        Q_EMIT m_program->wake.fired(); // woken for this alarm, which is still the next
+        QVERIFY(!m_program->bas.player());
+        at(QTime(7, 0, 5));
+        QCOMPARE(openedNames(), QStringList{"Moo.wav"});
+        if (change == "edit") {
+            list()->setCurrentItem(list()->topLevelItem(0));
+            m_program->bas.alarmList().findChild<QPushButton *>("Command2")->click();
+            QWidget *editor = nullptr;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (window->objectName() == "frmaaddalarm" && window->isVisible())
+                    editor = window;
+            QVERIFY2(editor, "the editor did not open");
+            editor->findChild<QComboBox *>("cmbsoundlist")->setCurrentIndex(0);
+            editor->findChild<QPushButton *>("Command1")->click();
+        } else if (change == "delete") {
+            deleteRow(0);
+        }
+        for (int second = 6; second < 10; ++second)
+            at(QTime(7, 0, second));
+        const auto &scripts = m_program->engines.scripts;
+        QVERIFY(std::none_of(scripts.begin(), scripts.end(), [](auto &s) { return s.running; }));
+        at(QTime(7, 0, 10));
+        QTRY_COMPARE(sounding(), change != "delete");
+        QCOMPARE(openedNames(), opened);
+        QCOMPARE(m_program->engines.alive(), sounding() ? 1 : 0);
     }
 
     void wakeFollowsTheNextAlarmAndSleepWaitsForTheRinging()

@@ -53,6 +53,47 @@ private Q_SLOTS:
         QCOMPARE(m_engines->alive(), restarts ? 1 : 0);
     }
 
+    // A repeated file starts again as soon as its engine reports the end, or
+    // else at the end check; the volume goes on from where the fade-in had
+    // brought it.
+    void repeatsAtTheEnginesEnd_data()
+    {
+        QTest::addColumn<bool>("told");
+        QTest::newRow("the engine tells its end") << true;
+        QTest::newRow("it never does: the end check") << false;
+    }
+    void repeatsAtTheEnginesEnd()
+    {
+        QFETCH(bool, told);
+        m_player->play({QStringLiteral("a.wav"), 0, true, false, true});
+        EngineScript &script = m_engines->scripts[0];
+        fire("Timer3");
+        script.reachEnd(told);
+        if (!told)
+            fire("Timer2");
+        QCoreApplication::processEvents();
+        QCOMPARE(script.seeks, QList<qint64>{0});
+        fire("Timer3");
+        QCOMPARE(script.volumes, (QList{-4000, -3000, -2000}));
+        QVERIFY(m_events.isEmpty());
+    }
+
+    // A readied engine warms the way and is never started: a play opens its
+    // own and then drops it. Nothing is readied while something plays.
+    void aReadiedEngineIsNeverHeard()
+    {
+        const PlayRequest alarm{QStringLiteral("bells.wav"), 0, true};
+        m_player->ready(alarm);
+        m_player->ready(alarm);
+        QCOMPARE(m_engines->scripts.size(), size_t(1));
+        m_player->play(alarm);
+        QCOMPARE(m_engines->scripts.size(), size_t(2));
+        QVERIFY(!m_engines->scripts[0].running && !m_engines->scripts[0].alive);
+        QVERIFY(m_engines->scripts[1].running);
+        m_player->ready({QStringLiteral("other.wav")});
+        QCOMPARE(m_engines->scripts.size(), size_t(2));
+    }
+
     // A window once closed by its close box is gone, and a close would reach
     // nothing: the program's own stop still ends a later hidden play.
     void stopsWhateverTheWindowWentThrough()

@@ -30,7 +30,9 @@ private Q_SLOTS:
         using enum MediaStatus;
         using enum EndAction;
         QTest::newRow("a second left") << Ready << qint64(8999) << false << None;
-        QTest::newRow("less, repeated") << Ready << qint64(9500) << true << Restart;
+        QTest::newRow("less: closes") << Ready << qint64(9500) << false << Close;
+        QTest::newRow("less, repeated: waits for the end") << Ready << qint64(9500) << true << None;
+        QTest::newRow("ended, repeated") << Ended << qint64(10000) << true << Restart;
         QTest::newRow("length unknown") << Loading << qint64(9500) << false << None;
         QTest::newRow("cannot be played, repeated") << Failed << qint64(0) << true << Close;
     }
