@@ -2,10 +2,13 @@
 // library of its own, loaded on the first play, so that the idle program does
 // not carry Qt Multimedia, its sound server client and its codecs.
 
-#include "platform/gstreamertuning.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"
+
+#ifdef TOCKARO_GSTREAMER
+#include "platform/gstreamertuning.h"
+#endif
 
 #include <QAudioOutput>
 #include <QFileInfo>
@@ -194,7 +197,12 @@ void QtMediaEngine::fail(const QString &error)
 
 class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
-    QtMediaEngineFactory() { keepGStreamerLight(); }
+    QtMediaEngineFactory()
+    {
+#ifdef TOCKARO_GSTREAMER
+        keepGStreamerLight();
+#endif
+    }
 
     std::unique_ptr<MediaEngine> create(QWidget &videoArea) override
     {
