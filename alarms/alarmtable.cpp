@@ -26,7 +26,12 @@ AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale,
             ++contents.report.overflowAlarms;
             continue;
         }
-        if (decode.hasError() || hasExtraFields(line))
+        // A save writes the line through the same code page: it is altered when
+        // that does not give its bytes back. Asking the decoder would not do, as
+        // Qt's decoder of a Windows code page drops what it cannot read silently.
+        const bool decodedExactly =
+            QStringEncoder(QStringConverter::System).encode(line) == lineBytes.toByteArray();
+        if (!decodedExactly || hasExtraFields(line))
             ++contents.report.alteredLines;
         contents.records.append(*record);
     }

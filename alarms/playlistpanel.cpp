@@ -4,7 +4,6 @@
 #include "playback/mediafilter.h"
 #include "playback/playlisttext.h"
 
-#include <QDir>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -94,7 +93,7 @@ void PlaylistPanel::appendRow(const QString &path)
 
 void PlaylistPanel::Command3_Click()
 {
-    const QString chosen = QDir::toNativeSeparators(m_dialogs.openFileName(this, kMediaFileFilter));
+    const QString chosen = m_dialogs.openFileName(this, kMediaFileFilter);
     if (chosen.isEmpty())
         return;
     if (const Result check = playlistPathCheck(chosen); !check.ok()) {

@@ -6,7 +6,9 @@
 
 // Whether the desktop session starts the program of one program folder: an XDG
 // autostart entry, named after the folder, in $XDG_CONFIG_HOME/autostart (or
-// ~/.config/autostart). The entry is the setting; conf knows nothing of it.
+// ~/.config/autostart); on Windows a value, named after the folder, of the
+// user's Run key in the registry. The entry is the setting; conf knows nothing
+// of it.
 class AutostartEntry final {
 public:
     explicit AutostartEntry(const QString &programFolder);
@@ -16,6 +18,7 @@ public:
     // path holds a control character gets no entry: the path could not be
     // written into it whole.
     Result set(bool on) const;
+    // Where the entry is: a file, or on Windows the registry value.
     const QString &path() const { return m_path; }
 
 private:

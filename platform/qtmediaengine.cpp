@@ -3,11 +3,14 @@
 // program has no audio module), so that the idle program and an alarm's sound
 // do not carry Qt Multimedia and what it brings.
 
-#include "platform/gstreamertuning.h"
 #include "platform/playablefile.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"
+
+#ifdef TOCKARO_GSTREAMER
+#include "platform/gstreamertuning.h"
+#endif
 
 #include <QAudioOutput>
 #include <QMediaPlayer>
@@ -188,7 +191,12 @@ void QtMediaEngine::fail(const QString &error)
 
 class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
-    QtMediaEngineFactory() { keepGStreamerLight(); }
+    QtMediaEngineFactory()
+    {
+#ifdef TOCKARO_GSTREAMER
+        keepGStreamerLight();
+#endif
+    }
 
     std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &) override
     {

@@ -4,7 +4,7 @@
 # timer and the loader of the media module.
 list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/alarmfilestore.cpp platform/alarmfilestore.h
-    platform/autostart.cpp platform/autostart.h
+    platform/autostart.h
     platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
     platform/files.cpp platform/files.h
@@ -20,29 +20,33 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/systemwaketimer.h
     platform/traywatch.cpp platform/traywatch.h
 )
-# The wake timer and the lock against sleep, one file per platform.
+# The autostart entry, the wake timer and the lock against sleep, one file per
+# platform (the free desktops share the XDG autostart entry).
 if(WIN32)
-    list(APPEND TOCKARO_PLATFORM_SOURCES
+    list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart_win.cpp
         platform/systemsleepinhibitor_win.cpp platform/systemwaketimer_win.cpp)
 else()
-    list(APPEND TOCKARO_PLATFORM_SOURCES
+    list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart.cpp
         platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
 endif()
 # The media modules: Qt Multimedia, and GStreamer alone for sound, behind the
 # media engine interface. They are built apart from the libraries, so the pure
 # helpers they need are compiled into them rather than taken from the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
-    platform/gstreamertuning.cpp platform/gstreamertuning.h
     platform/playablefile.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/volume.cpp playback/volume.h
 )
-list(APPEND TOCKARO_AUDIO_MODULE_SOURCES
-    platform/gstaudioengine.cpp
-    platform/gstreamertuning.cpp platform/gstreamertuning.h
-    platform/playablefile.h
-    playback/mediaengine.h
-    playback/volume.cpp playback/volume.h
-)
+if(TOCKARO_GSTREAMER)
+    list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+        platform/gstreamertuning.cpp platform/gstreamertuning.h)
+    list(APPEND TOCKARO_AUDIO_MODULE_SOURCES
+        platform/gstaudioengine.cpp
+        platform/gstreamertuning.cpp platform/gstreamertuning.h
+        platform/playablefile.h
+        playback/mediaengine.h
+        playback/volume.cpp playback/volume.h
+    )
+endif()

@@ -1,6 +1,7 @@
 #include "platform/systempoweroff.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 
 Result SystemPowerOff::powerOff()
@@ -12,8 +13,15 @@ Result SystemPowerOff::powerOff()
     const QString program = QStringLiteral("systemctl");
     const QStringList arguments = {QStringLiteral("poweroff")};
 #endif
+    // Looked up on PATH here, on every platform: Windows would otherwise look in
+    // the program's folder and the current folder first, where anybody could
+    // have put a program of that name.
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return Result::failure(
+            QStringLiteral("%1 could not be started: it is not on PATH").arg(program));
     QProcess process;
-    process.setProgram(program);
+    process.setProgram(found);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached())

@@ -6,12 +6,9 @@
 
 QString getfname(const QString &path)
 {
-    qsizetype cut = path.lastIndexOf(u'\\');
-#ifndef Q_OS_WIN
-    // Paths here come from the file dialog with "/" between folders; a "\"
-    // is still honoured, as playlists made on Windows hold it.
-    cut = std::max(cut, path.lastIndexOf(u'/'));
-#endif
+    // The file dialog puts "/" between folders on every platform; a "\" is
+    // honoured too, as playlists made by earlier Windows copies hold it.
+    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
     return path.mid(cut + 1);
 }
 

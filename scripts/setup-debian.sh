@@ -3,7 +3,7 @@
 # are already there are left alone and the package lists are fetched only when
 # something is missing.
 #
-# usage: setup-debian.sh run|test|bench
+# usage: setup-debian.sh run|test|bench|windows
 set -euo pipefail
 
 # libxcb1-dev: the tray watch reads the X events that announce a notification area.
@@ -30,13 +30,21 @@ testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils ima
 testing+=(xfwm4 xfce4-panel dbus libglib2.0-bin)
 benchmark=(libx11-dev libxdamage-dev libxtst-dev xvfb x11-utils trayer pulseaudio
     pulseaudio-utils)
+# The Windows build (scripts/build-windows.sh): the cross toolchain with the posix
+# thread model, Wine to run what it makes, the host's Qt tools (moc, rcc, uic,
+# qsb), dpkg-source for Qt's Debian sources, and what makes the sounds, the
+# test media and the zip.
+windows=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine
+    dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-shader-baker qt6-shadertools-dev
+    lame zip xvfb fonts-dejavu-core)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;
 test) wanted=("${build[@]}" "${playback[@]}" "${testing[@]}") ;;
 bench) wanted=("${build[@]}" "${playback[@]}" "${benchmark[@]}") ;;
+windows) wanted=("${windows[@]}") ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|windows" >&2
     exit 2
     ;;
 esac

@@ -100,8 +100,12 @@ private Q_SLOTS:
         QTest::newRow("CR LF, LF, CR, empty, no end")
             << line() + "\r\n\r\n" + line() + "\n\n" + line() + "\r" + line() << QList{4, 0, 0, 0};
         QTest::newRow("unreadable") << line() + "\r\nx\r\n" + line() << QList{2, 1, 0, 0};
-        QTest::newRow("altered") << line() + "[1*1]x\r\n" + line().replace("Wake", "Wa\xffke")
-                                 << QList{2, 0, 2, 0};
+        QTest::newRow("a field too many") << line() + "[1*1]x" << QList{1, 0, 1, 0};
+#ifdef Q_OS_UNIX
+        // The system code page is UTF-8 here; a Windows one such as 1252 reads every byte.
+        QTest::newRow("a byte the code page cannot read")
+            << line().replace("Wake", "Wa\xffke") << QList{1, 0, 1, 0};
+#endif
         QTest::newRow("302 lines")
             << QByteArray(line() + "\r\n").repeated(kMaxAlarms + 2) << QList{kMaxAlarms, 0, 0, 2};
     }

@@ -3,17 +3,23 @@
 #include "platform/alarmfilestore.h"
 #include "platform/files.h"
 #include "platform/secondticker.h"
+#include "platform/systempoweroff.h"
 #include "platform/systemsleepinhibitor.h"
 #include "platform/systemwaketimer.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace {
@@ -36,6 +42,15 @@ QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
 }
+
+#ifdef Q_OS_WIN
+// Asked without ES_CONTINUOUS, the call changes no lasting state and answers
+// with the one in force.
+bool systemRequired()
+{
+    return SetThreadExecutionState(ES_SYSTEM_REQUIRED) & ES_SYSTEM_REQUIRED;
+}
+#endif
 
 } // namespace
 
@@ -70,11 +85,12 @@ bool dropWakeAlarm()
 class TestPlatform final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-#ifdef Q_OS_LINUX
     void armedTimerFiresAtItsMoment()
     {
+#ifdef Q_OS_LINUX
         if (geteuid() != 0)
             QSKIP("CAP_WAKE_ALARM is needed; run as root");
+#endif
         SystemWakeTimer timer;
         QSignalSpy fired(&timer, &WakeTimer::fired);
         const QDateTime at =
@@ -84,6 +100,57 @@ private Q_SLOTS:
         QVERIFY(QDateTime::currentDateTimeUtc() >= at);
     }
 
+    // PATH names only the stand-in's folder or an empty one, so the real
+    // command cannot be found, and the current folder holds the stand-in.
+    void powerOffCommandComesFromPath_data()
+    {
+        QTest::addColumn<bool>("onPath");
+        QTest::newRow("on PATH: started with its arguments") << true;
+        QTest::newRow("in the current folder only: not started") << false;
+    }
+    void powerOffCommandComesFromPath()
+    {
+        QFETCH(bool, onPath);
+        const QFileInfo standin(QStringLiteral(TOCKARO_POWEROFF_STANDIN));
+        QTemporaryDir empty;
+        const QString record = empty.filePath("record");
+        const QByteArray path = qgetenv("PATH");
+        const QString folder = QDir::currentPath();
+        qputenv("TOCKARO_POWEROFF_RECORD", QDir::toNativeSeparators(record).toLocal8Bit());
+        qputenv("PATH",
+                QDir::toNativeSeparators(onPath ? standin.path() : empty.path()).toLocal8Bit());
+        QDir::setCurrent(standin.path());
+        const QString found = QStandardPaths::findExecutable(standin.completeBaseName());
+        const bool onlyTheStandin = onPath ? QFileInfo(found) == standin : found.isEmpty();
+        const Result started = onlyTheStandin ? SystemPowerOff().powerOff() : Result::success();
+        qputenv("PATH", path);
+        QDir::setCurrent(folder);
+        QVERIFY(onlyTheStandin);
+        QCOMPARE(started.ok(), onPath);
+        if (!onPath)
+            return;
+        QTRY_VERIFY(QFileInfo(record).size() > 0);
+        QFile file(record);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+#ifdef Q_OS_WIN
+        QCOMPARE(file.readAll(), "/s /t 0\n");
+#else
+        QCOMPARE(file.readAll(), "poweroff\n");
+#endif
+    }
+
+#ifdef Q_OS_WIN
+    void sleepLockTakenAndReleased()
+    {
+        SystemSleepInhibitor inhibitor;
+        inhibitor.take();
+        QVERIFY(systemRequired());
+        inhibitor.release();
+        QVERIFY(!systemRequired());
+    }
+#endif
+
+#ifdef Q_OS_LINUX
     void withoutTheCapabilityItSaysWhyAndRunsOn()
     {
         const pid_t child = fork();
@@ -123,8 +190,13 @@ private Q_SLOTS:
         const Result intoAFile = saveFileAtomically(m_dir.filePath("als/x"), "x");
         QVERIFY(!intoAFile.ok() && !intoAFile.error().isEmpty());
         {
+#ifdef Q_OS_UNIX
             const FileSizeLimit fullDisk(16);
             QVERIFY(fullDisk.active());
+#else
+            const HeldWithoutSharing heldByAnotherProgram(m_dir.filePath("als"));
+            QVERIFY(heldByAnotherProgram.held());
+#endif
             QVERIFY(!saveFileAtomically(m_dir.filePath("als"), QByteArray(100, 'n')).ok());
         }
         QCOMPARE(readRegularFile(m_dir.filePath("als"), 6).bytes, bytes);
