@@ -147,33 +147,29 @@ GstBusSyncReply GstAudioEngine::takeMessage(GstBus *, GstMessage *message, gpoin
 {
     auto *self = static_cast<GstAudioEngine *>(engine);
     const GstMessageType type = GST_MESSAGE_TYPE(message);
+    // The pipeline's own ASYNC_DONE comes once every element has prerolled.
+    const bool wanted = type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS ||
+                        type == GST_MESSAGE_SEGMENT_DONE || type == GST_MESSAGE_DURATION_CHANGED ||
+                        (type == GST_MESSAGE_ASYNC_DONE &&
+                         GST_MESSAGE_SRC(message) == GST_OBJECT(self->m_pipeline));
     QString error;
-    switch (type) {
-    case GST_MESSAGE_ERROR: {
+    if (type == GST_MESSAGE_ERROR) {
         GError *gerror = nullptr;
         gst_message_parse_error(message, &gerror, nullptr);
         error = QString::fromUtf8(gerror->message);
         g_error_free(gerror);
-        break;
     }
-    case GST_MESSAGE_EOS:
-    case GST_MESSAGE_SEGMENT_DONE:
-    case GST_MESSAGE_DURATION_CHANGED:
-        break;
-    case GST_MESSAGE_ASYNC_DONE:
-        // The pipeline's own: it comes once every element has prerolled.
-        if (GST_MESSAGE_SRC(message) != GST_OBJECT(self->m_pipeline))
-            return GST_BUS_DROP;
-        break;
-    default:
-        return GST_BUS_DROP;
+    // A dropped message is the handler's to release; one kept would keep its
+    // element, and with it the whole pipeline, alive for good.
+    gst_message_unref(message);
+    if (wanted) {
+        QMetaObject::invokeMethod(
+            &self->m_receiver,
+            [self, pipeline = self->m_pipelines, type, error] {
+                self->messageArrived(pipeline, type, error);
+            },
+            Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(
-        &self->m_receiver,
-        [self, pipeline = self->m_pipelines, type, error] {
-            self->messageArrived(pipeline, type, error);
-        },
-        Qt::QueuedConnection);
     return GST_BUS_DROP;
 }
 

@@ -32,7 +32,7 @@ struct RecordingListener final : MediaEngineListener {
 };
 
 // The volume element of the pipeline made last, whichever engine made it:
-// what GStreamer was actually given.
+// what GStreamer was actually given; null again once that pipeline is gone.
 GstElement *g_volume = nullptr;
 
 gboolean noteVolume(GSignalInvocationHint *, guint, const GValue *values, gpointer)
@@ -41,7 +41,7 @@ gboolean noteVolume(GSignalInvocationHint *, guint, const GValue *values, gpoint
     if (GstElementFactory *factory = gst_element_get_factory(element);
         factory &&
         g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "volume") == 0)
-        g_volume = element;
+        g_set_weak_pointer(&g_volume, element);
     return TRUE;
 }
 
@@ -118,7 +118,7 @@ private Q_SLOTS:
     void volumeIsAppliedAndSeekRepeats()
     {
         QFETCH(QString, file);
-        const std::unique_ptr<MediaEngine> engine = play(file);
+        std::unique_ptr<MediaEngine> engine = play(file);
         engine->setVolume(-2000);
         double linear = 0;
         g_object_get(g_volume, "volume", &linear, nullptr);
@@ -128,6 +128,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Ready && engine->position() > 300,
                                  kDeadlineMs);
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
+        // Nothing of a closed engine's pipeline may stay, alarm after alarm.
+        engine.reset();
+        QVERIFY(!g_volume);
     }
 
     // A file that repeats plays again from its start with no end reported
