@@ -5,6 +5,7 @@
 // libraries, its device watch and its state, which stay in the process for
 // good once loaded. The module links Qt Core and GStreamer only.
 
+#include "platform/enginereport.h"
 #include "platform/gstreamertuning.h"
 #include "platform/playablefile.h"
 #include "playback/mediaengine.h"
@@ -34,7 +35,7 @@ public:
     GstAudioEngine() = default;
     ~GstAudioEngine() override { tearDown(); }
 
-    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
+    void setListener(MediaEngineListener *listener) override { m_report.setListener(listener); }
     void setRepeat(bool on) override { m_repeat = on; }
     void open(const QString &file) override;
     void run() override;
@@ -44,8 +45,8 @@ public:
     qint64 duration() const override { return m_duration; }
     qint64 position() const override;
     void seek(qint64 ms) override;
-    MediaStatus status() const override { return m_status; }
-    QString errorString() const override { return m_error; }
+    MediaStatus status() const override { return m_report.status(); }
+    QString errorString() const override { return m_report.error(); }
 
 private:
     static GstBusSyncReply takeMessage(GstBus *, GstMessage *message, gpointer engine);
@@ -58,12 +59,10 @@ private:
     void loopAtEnd();
     bool seekTo(qint64 ms, GstSeekFlags flags);
     void learnDuration();
-    void setStatus(MediaStatus status);
-    void fail(const QString &error);
 
     // Receives the queued messages; going, it takes those still queued with it.
     QObject m_receiver;
-    MediaEngineListener *m_listener = nullptr;
+    EngineReport m_report;
     QString m_file;
     GstElement *m_pipeline = nullptr;
     GstElement *m_volumeElement = nullptr;
@@ -76,14 +75,12 @@ private:
     bool m_looping = false;
     qint64 m_pendingSeek = 0;
     qint64 m_duration = 0;
-    MediaStatus m_status = MediaStatus::Loading;
-    QString m_error;
 };
 
 void GstAudioEngine::open(const QString &file)
 {
     if (const QString refused = refusedMediaFile(file); !refused.isEmpty()) {
-        fail(refused);
+        m_report.fail(refused);
         return;
     }
     m_file = file;
@@ -107,7 +104,7 @@ void GstAudioEngine::build()
             gst_bin_add(GST_BIN(m_pipeline), element);
     }
     if (!made || !gst_element_link_many(convert, resample, m_volumeElement, sink, nullptr)) {
-        fail(QStringLiteral("GStreamer's elements for playing sound are missing."));
+        m_report.fail(QStringLiteral("GStreamer's elements for playing sound are missing."));
         return;
     }
     gchar *uri = gst_filename_to_uri(QFile::encodeName(m_file).constData(), nullptr);
@@ -124,7 +121,7 @@ void GstAudioEngine::build()
     if (gst_element_set_state(m_pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         // After the reason the pipeline has already given, if it gave one.
         QMetaObject::invokeMethod(
-            &m_receiver, [this] { fail(QString()); }, Qt::QueuedConnection);
+            &m_receiver, [this] { m_report.fail(QString()); }, Qt::QueuedConnection);
     }
 }
 
@@ -189,11 +186,11 @@ void GstAudioEngine::linkSound(GstElement *, GstPad *pad, gpointer convert)
 
 void GstAudioEngine::messageArrived(quint64 pipeline, GstMessageType type, const QString &error)
 {
-    if (pipeline != m_pipelines || !m_pipeline || m_status == MediaStatus::Failed)
+    if (pipeline != m_pipelines || !m_pipeline || m_report.status() == MediaStatus::Failed)
         return;
     switch (type) {
     case GST_MESSAGE_ERROR:
-        fail(error);
+        m_report.fail(error);
         break;
     case GST_MESSAGE_ASYNC_DONE:
         if (!m_prerolled)
@@ -206,7 +203,7 @@ void GstAudioEngine::messageArrived(quint64 pipeline, GstMessageType type, const
         loopAtEnd();
         break;
     case GST_MESSAGE_EOS:
-        setStatus(MediaStatus::Ended);
+        m_report.set(MediaStatus::Ended);
         break;
     default:
         break;
@@ -225,7 +222,7 @@ void GstAudioEngine::prerolled()
     if (!m_looping && m_pendingSeek > 0)
         seekTo(m_pendingSeek, flags);
     m_pendingSeek = 0;
-    setStatus(MediaStatus::Ready);
+    m_report.set(MediaStatus::Ready);
     if (m_running)
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
 }
@@ -235,7 +232,7 @@ void GstAudioEngine::loopAtEnd()
     // Without a flush: what the sink holds of this play runs into the next.
     if (!m_repeat || !seekTo(0, GST_SEEK_FLAG_SEGMENT)) {
         m_looping = false;
-        setStatus(MediaStatus::Ended);
+        m_report.set(MediaStatus::Ended);
     }
 }
 
@@ -252,8 +249,8 @@ void GstAudioEngine::learnDuration()
         return;
     if (const qint64 ms = length / GST_MSECOND; ms != m_duration) {
         m_duration = ms;
-        if (m_listener)
-            m_listener->durationChanged(ms);
+        if (MediaEngineListener *listener = m_report.listener())
+            listener->durationChanged(ms);
     }
 }
 
@@ -280,7 +277,7 @@ void GstAudioEngine::setVolume(int centibels)
 
 qint64 GstAudioEngine::position() const
 {
-    if (m_status == MediaStatus::Ended)
+    if (m_report.status() == MediaStatus::Ended)
         return m_duration;
     gint64 at = 0;
     if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &at) || at < 0)
@@ -291,14 +288,14 @@ qint64 GstAudioEngine::position() const
 
 void GstAudioEngine::seek(qint64 ms)
 {
-    if (!m_pipeline || m_status == MediaStatus::Failed)
+    if (!m_pipeline || m_report.status() == MediaStatus::Failed)
         return;
     // From the end the file is opened afresh: an ended pipeline sought back
     // can stall on a real sound server.
-    if (m_status == MediaStatus::Ended) {
+    if (m_report.status() == MediaStatus::Ended) {
         tearDown();
         m_pendingSeek = ms;
-        setStatus(MediaStatus::Loading);
+        m_report.set(MediaStatus::Loading);
         build();
         return;
     }
@@ -309,23 +306,6 @@ void GstAudioEngine::seek(qint64 ms)
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE |
                                     (m_looping ? GST_SEEK_FLAG_SEGMENT : 0));
     seekTo(ms, flags);
-}
-
-void GstAudioEngine::setStatus(MediaStatus status)
-{
-    if (m_status == status || m_status == MediaStatus::Failed)
-        return;
-    m_status = status;
-    if (m_listener)
-        m_listener->statusChanged(status);
-}
-
-void GstAudioEngine::fail(const QString &error)
-{
-    if (m_status == MediaStatus::Failed)
-        return;
-    m_error = error.isEmpty() ? QStringLiteral("The file cannot be played.") : error;
-    setStatus(MediaStatus::Failed);
 }
 
 class GstAudioEngineFactory final : public MediaEngineFactory {

@@ -3,6 +3,7 @@
 // program has no audio module), so that the idle program and an alarm's sound
 // do not carry Qt Multimedia and what it brings.
 
+#include "platform/enginereport.h"
 #include "platform/playablefile.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
@@ -29,7 +30,7 @@ class QtMediaEngine final : public MediaEngine {
 public:
     explicit QtMediaEngine(QWidget &videoArea);
 
-    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
+    void setListener(MediaEngineListener *listener) override { m_report.setListener(listener); }
     void open(const QString &file) override;
     void run() override;
     void pause() override;
@@ -38,21 +39,17 @@ public:
     qint64 duration() const override { return m_player->duration(); }
     qint64 position() const override;
     void seek(qint64 ms) override;
-    MediaStatus status() const override { return m_status; }
-    QString errorString() const override { return m_error; }
+    MediaStatus status() const override { return m_report.status(); }
+    QString errorString() const override { return m_report.error(); }
 
 private:
     void mediaStatusChanged(QMediaPlayer::MediaStatus status);
-    void setStatus(MediaStatus status);
-    void fail(const QString &error);
 
     // Declared before the Qt objects, so that whatever the player still
     // says while it goes finds them in place.
-    MediaEngineListener *m_listener = nullptr;
+    EngineReport m_report;
     int m_volume = 0;
     bool m_running = false;
-    MediaStatus m_status = MediaStatus::Loading;
-    QString m_error;
     QWidget &m_videoArea;
     // Declared so that the player goes first and leaves its outputs unused;
     // each leaves its parent as it goes. A video widget is made only for a
@@ -74,13 +71,13 @@ QtMediaEngine::QtMediaEngine(QWidget &videoArea)
     // The player is the context: it goes first, and its signals with it.
     QMediaPlayer *player = m_player.get();
     QObject::connect(player, &QMediaPlayer::durationChanged, player, [this](qint64 ms) {
-        if (m_listener)
-            m_listener->durationChanged(ms);
+        if (MediaEngineListener *listener = m_report.listener())
+            listener->durationChanged(ms);
     });
     QObject::connect(player, &QMediaPlayer::mediaStatusChanged, player,
                      [this](QMediaPlayer::MediaStatus status) { mediaStatusChanged(status); });
     QObject::connect(player, &QMediaPlayer::errorOccurred, player,
-                     [this](QMediaPlayer::Error, const QString &error) { fail(error); });
+                     [this](QMediaPlayer::Error, const QString &error) { m_report.fail(error); });
 }
 
 void QtMediaEngine::open(const QString &file)
@@ -88,7 +85,7 @@ void QtMediaEngine::open(const QString &file)
     // An empty source would make the player do nothing and say nothing, and
     // it would wait for a length that never comes.
     if (const QString refused = refusedMediaFile(file); !refused.isEmpty()) {
-        fail(refused);
+        m_report.fail(refused);
         return;
     }
     if (isvideo(file)) {
@@ -155,38 +152,21 @@ void QtMediaEngine::mediaStatusChanged(QMediaPlayer::MediaStatus status)
     case QMediaPlayer::NoMedia:
         break;
     case QMediaPlayer::LoadingMedia:
-        setStatus(MediaStatus::Loading);
+        m_report.set(MediaStatus::Loading);
         break;
     case QMediaPlayer::LoadedMedia:
     case QMediaPlayer::StalledMedia:
     case QMediaPlayer::BufferingMedia:
     case QMediaPlayer::BufferedMedia:
-        setStatus(MediaStatus::Ready);
+        m_report.set(MediaStatus::Ready);
         break;
     case QMediaPlayer::EndOfMedia:
-        setStatus(MediaStatus::Ended);
+        m_report.set(MediaStatus::Ended);
         break;
     case QMediaPlayer::InvalidMedia:
-        fail(m_player->errorString());
+        m_report.fail(m_player->errorString());
         break;
     }
-}
-
-void QtMediaEngine::setStatus(MediaStatus status)
-{
-    if (m_status == status || m_status == MediaStatus::Failed)
-        return;
-    m_status = status;
-    if (m_listener)
-        m_listener->statusChanged(status);
-}
-
-void QtMediaEngine::fail(const QString &error)
-{
-    if (m_status == MediaStatus::Failed)
-        return;
-    m_error = error.isEmpty() ? QStringLiteral("The file cannot be played.") : error;
-    setStatus(MediaStatus::Failed);
 }
 
 class QtMediaEngineFactory final : public MediaEngineFactory {

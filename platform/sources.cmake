@@ -33,6 +33,7 @@ endif()
 # media engine interface. They are built apart from the libraries, so the pure
 # helpers they need are compiled into them rather than taken from the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+    platform/enginereport.h
     platform/playablefile.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
@@ -43,6 +44,7 @@ if(TOCKARO_GSTREAMER)
     list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
         platform/gstreamertuning.cpp platform/gstreamertuning.h)
     list(APPEND TOCKARO_AUDIO_MODULE_SOURCES
+        platform/enginereport.h
         platform/gstaudioengine.cpp
         platform/gstreamertuning.cpp platform/gstreamertuning.h
         platform/playablefile.h
