@@ -57,35 +57,32 @@ private Q_SLOTS:
         m_folder.emplace();
     }
 
-    // A damaged folder or a second copy ends the program with no window; a
-    // hidden clock needs a tray icon to be reached.
+    // A damaged folder or a second copy ends the program with no window, the
+    // damage found first; a clock set to start hidden shows when there is no tray
+    // icon to reach it by.
     void startUp_data()
     {
         QTest::addColumn<QString>("missing");
         QTest::addColumn<bool>("otherCopy");
-        QTest::addColumn<bool>("showAtStart");
         QTest::addColumn<bool>("tray");
         QTest::addColumn<QString>("outcome"); // the message, else the menu item
         const QString corrupted = kCorruptedMessage;
-        QTest::newRow("no conf") << "conf" << false << true << true << corrupted;
-        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << true << true << corrupted;
-        QTest::newRow("folder read first") << "conf" << true << true << true << corrupted;
+        QTest::newRow("no conf") << "conf" << false << true << corrupted;
+        QTest::newRow("a sound missing") << "Sounds/Moo.wav" << false << true << corrupted;
+        QTest::newRow("folder read first") << "conf" << true << true << corrupted;
         QTest::newRow("second copy")
-            << "" << true << true << true << "Another copy of Tockaro Program is running";
-        QTest::newRow("hidden") << "" << false << false << true << "Show Time";
-        QTest::newRow("shown") << "" << false << true << true << "Hide Time";
-        QTest::newRow("no tray: shown") << "" << false << false << false << "Hide Time";
+            << "" << true << true << "Another copy of Tockaro Program is running";
+        QTest::newRow("no tray: shown") << "" << false << false << "Hide Time";
     }
     void startUp()
     {
         QFETCH(QString, missing);
         QFETCH(bool, otherCopy);
-        QFETCH(bool, showAtStart);
         QFETCH(bool, tray);
         QFETCH(QString, outcome);
         FolderLockGuard other(m_folder->dir.path());
         QVERIFY(!otherCopy || other.tryAcquire());
-        m_folder->write(QStringLiteral("conf"), conf(showAtStart, "", false, false));
+        m_folder->write(QStringLiteral("conf"), conf(false, "", false, false));
         QVERIFY(missing.isEmpty() || QFile::remove(m_folder->file(missing)));
         m_program.emplace(*m_folder, tray);
         const bool started = m_program->bas.startprogram();
