@@ -84,11 +84,12 @@ common_qt_flags=(-G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PR
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF)
 # Only what Tockaro and Qt Multimedia use: no OpenGL, D-Bus, SQL, printing, XML,
-# TLS, image format plugins or TUIO. Direct2D stays: Qt 6.4's Windows platform
+# TLS (Schannel's plugin is a feature apart, and does not build without the
+# rest), image format plugins or TUIO. Direct2D stays: Qt 6.4's Windows platform
 # plugin does not link without it.
 qtbase_flags=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
-    -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
+    -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
     -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_tuiotouch=OFF)
 wmf_libraries=()
 for name in strmiids amstrmid dmoguids uuid msdmo ole32 oleaut32 mf mfuuid mfplat mfcore propsys; do
