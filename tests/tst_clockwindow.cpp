@@ -100,8 +100,6 @@ private Q_SLOTS:
         QTest::addColumn<QTime>("to"); // the next day when earlier
         QTest::addColumn<Digits>("digits");
         QTest::addColumn<QList<int>>("changed");
-        QTest::newRow("a second") << QTime(13, 5, 8) << QTime(13, 5, 9) << Digits{1, 3, 0, 5, 0, 9}
-                                  << QList{5};
         QTest::newRow("an hour") << QTime(6, 59, 59) << QTime(7, 0) << Digits{0, 7, 0, 0, 0, 0}
                                  << QList{1, 2, 3, 4, 5};
         QTest::newRow("midnight") << QTime(23, 59, 59) << QTime(0, 0) << Digits{}
