@@ -95,7 +95,8 @@ wmf_libraries=()
 for name in strmiids amstrmid dmoguids uuid msdmo ole32 oleaut32 mf mfuuid mfplat mfcore propsys; do
     wmf_libraries+=("-DWMF_${name^^}_LIBRARY=/usr/$mingw/lib/lib$name.a")
 done
-# mingw-w64's headers are lower case; Qt Multimedia asks for some in mixed case.
+# mingw-w64's and Qt's headers are lower case; Qt Multimedia asks for some in
+# mixed case, which only a Windows file system finds.
 mixed_case=$cache/mingw-mixed-case
 multimedia_flags=(-DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
     -DFEATURE_gstreamer=OFF -DFEATURE_ffmpeg=OFF -DFEATURE_spatialaudio=OFF "${wmf_libraries[@]}"
@@ -164,12 +165,15 @@ qt_module qtbase qt6-base "${qtbase_flags[@]}"
 
 multimedia_dir=$(unpack qt6-multimedia)
 mkdir -p "$mixed_case"
-grep -rhoE '#include *<[^>]*[A-Z][^>]*\.h>' "$multimedia_dir/src" | sed 's/.*<//; s/>//' | sort -u |
-    while read -r header; do
-        lower=/usr/$mingw/include/${header,,}
-        if [ ! -e "/usr/$mingw/include/$header" ] && [ -e "$lower" ]; then
-            ln -sfn "$lower" "$mixed_case/$header"
-        fi
+grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" | sed 's/.*[<"]\(.*\)[>"]/\1/' |
+    sort -u | while read -r header; do
+        for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
+            lower=$dir/${header,,}
+            if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
+                ln -sfn "$lower" "$mixed_case/$header"
+                break
+            fi
+        done
     done
 qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"
