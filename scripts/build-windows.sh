@@ -86,9 +86,10 @@ common_qt_flags=(-G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PR
 # Only what Tockaro and Qt Multimedia use: no OpenGL, D-Bus, SQL, printing, XML,
 # TLS (Schannel's plugin is a feature apart, and does not build without the
 # rest), image format plugins or TUIO. Direct2D stays: Qt 6.4's Windows platform
-# plugin does not link without it.
+# plugin does not link without it; so does Qt Concurrent, which Qt Multimedia's
+# Windows plugin includes.
 qtbase_flags=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
-    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
+    -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
     -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
     -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_tuiotouch=OFF)
 wmf_libraries=()
