@@ -1,3 +1,4 @@
+#include "alarms/frmalarms.h"
 #include "app/bigcform.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
@@ -32,16 +33,17 @@ QPainterPath path(const QPolygonF &outline)
 }
 
 // A window, and every control of it that takes the focus, has a name a screen
-// reader can say: some letters, not just "...". (The menu's items are its
+// reader can say and tell from the others: some letters, not just "...". (The menu's items are its
 // texts, which the end-to-end run reads from the tray.)
 void checkNames(QWidget &root)
 {
     QList<QAccessibleInterface *> named{QAccessible::queryAccessibleInterface(&root)};
     for (QWidget *control : root.findChildren<QWidget *>()) {
-        if (control->focusPolicy() & Qt::TabFocus)
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy())
             named.append(QAccessible::queryAccessibleInterface(control));
     }
     const QRegularExpression letters(QStringLiteral("[A-Za-z]"));
+    QSet<QString> names;
     for (QAccessibleInterface *item : named) {
         QString name = item->text(QAccessible::Name);
         // On Unix a list box's name is its value; what labels it says what it is.
@@ -51,6 +53,8 @@ void checkNames(QWidget &root)
         }
         QVERIFY2(name.contains(letters),
                  qPrintable(item->object()->objectName() + QStringLiteral(" has no name")));
+        QVERIFY2(!names.contains(name), qPrintable(name + QStringLiteral(" names two controls")));
+        names.insert(name);
     }
 }
 
@@ -187,6 +191,11 @@ private Q_SLOTS:
         checkNames(m_program->bas.options());
         alarmwind alarm;
         checkNames(alarm);
+        m_program->bas.alarmList().findChild<QPushButton *>("Cmdadd")->click();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmaaddalarm")
+                checkNames(*window);
+        }
     }
     // On a screen smaller than its design (640 x 350 here) the alarm window
     // stays inside the free area: the message gives up room, the buttons stay

@@ -316,21 +316,6 @@ private Q_SLOTS:
         QCOMPARE(m_store.count, 1);
     }
 
-    // Every control a user can reach has a name of its own for a screen reader.
-    void accessibleNames()
-    {
-        QVERIFY(press("Cmdadd"));
-        QStringList names;
-        for (QWidget *control : editor()->findChildren<QWidget *>()) {
-            if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy())
-                names << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-        }
-        QVERIFY(names.size() >= 30);
-        QVERIFY2(!names.contains(QString()), qPrintable(names.join(u'|')));
-        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
-        QVERIFY(names.contains("Tuesday"));
-    }
-
     void soundTab_data()
     {
         QTest::addColumn<int>("sound");
