@@ -46,11 +46,15 @@ Widget *named(Widget *widget, const char *name, const QString &accessibleName)
     return widget;
 }
 
-QLabel *label(const QString &text, QWidget *parent, const char *name = nullptr)
+// A screen reader names a list box by the label whose buddy it is: the list's
+// own name is its value.
+QLabel *label(const QString &text, QWidget *parent, const char *name = nullptr,
+              QWidget *buddy = nullptr)
 {
     auto *result = new QLabel(text, parent);
     if (name)
         result->setObjectName(QString::fromLatin1(name));
+    result->setBuddy(buddy);
     return result;
 }
 
@@ -191,7 +195,7 @@ QWidget *frmaaddalarm::createGeneralTab()
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Alarm text:"), tab, "Label1"), 0, 0, Qt::AlignTop);
     layout->addWidget(m_text1, 0, 1);
-    layout->addWidget(label(QStringLiteral("Frequency:"), tab, "Label3"), 1, 0);
+    layout->addWidget(label(QStringLiteral("Frequency:"), tab, "Label3", m_combofreq), 1, 0);
     layout->addWidget(m_combofreq, 1, 1);
     layout->addWidget(m_frame1, 2, 0, 1, 2);
     layout->addWidget(m_sleepcheck1, 3, 0, 1, 2);
@@ -216,7 +220,7 @@ QWidget *frmaaddalarm::createSoundTab()
     m_playlist = new PlaylistPanel(m_dialogs, tab);
 
     auto *layout = new QGridLayout(tab);
-    layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7"), 0, 0);
+    layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7", m_cmbsoundlist), 0, 0);
     layout->addWidget(m_cmbsoundlist, 0, 1);
     layout->addWidget(play, 0, 2);
     layout->addWidget(m_option2, 1, 0, 1, 2);

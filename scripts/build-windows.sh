@@ -84,17 +84,20 @@ common_qt_flags=(-G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PR
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF)
 # Only what Tockaro and Qt Multimedia use: no OpenGL, D-Bus, SQL, printing, XML,
-# TLS, image format plugins or TUIO. Direct2D stays: Qt 6.4's Windows platform
-# plugin does not link without it.
+# TLS (Schannel's plugin is a feature apart, and does not build without the
+# rest), image format plugins or TUIO. Direct2D stays: Qt 6.4's Windows platform
+# plugin does not link without it; so does Qt Concurrent, which Qt Multimedia's
+# Windows plugin includes.
 qtbase_flags=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
-    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
-    -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
+    -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_openssl=OFF
+    -DINPUT_opengl=no -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_networklistmanager=OFF -DFEATURE_jpeg=OFF
     -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_tuiotouch=OFF)
 wmf_libraries=()
 for name in strmiids amstrmid dmoguids uuid msdmo ole32 oleaut32 mf mfuuid mfplat mfcore propsys; do
     wmf_libraries+=("-DWMF_${name^^}_LIBRARY=/usr/$mingw/lib/lib$name.a")
 done
-# mingw-w64's headers are lower case; Qt Multimedia asks for some in mixed case.
+# mingw-w64's and Qt's headers are lower case; Qt Multimedia asks for some in
+# mixed case, which only a Windows file system finds.
 mixed_case=$cache/mingw-mixed-case
 multimedia_flags=(-DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
     -DFEATURE_gstreamer=OFF -DFEATURE_ffmpeg=OFF -DFEATURE_spatialaudio=OFF "${wmf_libraries[@]}"
@@ -163,12 +166,15 @@ qt_module qtbase qt6-base "${qtbase_flags[@]}"
 
 multimedia_dir=$(unpack qt6-multimedia)
 mkdir -p "$mixed_case"
-grep -rhoE '#include *<[^>]*[A-Z][^>]*\.h>' "$multimedia_dir/src" | sed 's/.*<//; s/>//' | sort -u |
-    while read -r header; do
-        lower=/usr/$mingw/include/${header,,}
-        if [ ! -e "/usr/$mingw/include/$header" ] && [ -e "$lower" ]; then
-            ln -sfn "$lower" "$mixed_case/$header"
-        fi
+grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" | sed 's/.*[<"]\(.*\)[>"]/\1/' |
+    sort -u | while read -r header; do
+        for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
+            lower=$dir/${header,,}
+            if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
+                ln -sfn "$lower" "$mixed_case/$header"
+                break
+            fi
+        done
     done
 qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"

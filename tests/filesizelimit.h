@@ -8,35 +8,27 @@
 
 // While it lives, no file this process writes can grow past `bytes`: to the
 // writer it is a full disk, and unlike a read-only mode bit it stops root too.
+// The signal is ignored, so the write fails with EFBIG instead of ending the test.
 class FileSizeLimit final {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    explicit FileSizeLimit(rlim_t bytes) : m_oldAction(std::signal(SIGXFSZ, SIG_IGN))
     {
-        struct sigaction ignore = {};
-        // A handler that does nothing, so the write fails with EFBIG instead
-        // of the signal ending the test.
-        ignore.sa_handler = [](int) {
-        };
-        sigaction(SIGXFSZ, &ignore, &m_oldAction);
         getrlimit(RLIMIT_FSIZE, &m_oldLimit);
         rlimit limit = m_oldLimit;
         limit.rlim_cur = bytes;
         m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
-
     ~FileSizeLimit()
     {
         setrlimit(RLIMIT_FSIZE, &m_oldLimit);
-        sigaction(SIGXFSZ, &m_oldAction, nullptr);
+        std::signal(SIGXFSZ, m_oldAction);
     }
-
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    Q_DISABLE_COPY_MOVE(FileSizeLimit)
 
     bool active() const { return m_active; }
 
 private:
-    struct sigaction m_oldAction = {};
+    void (*m_oldAction)(int);
     rlimit m_oldLimit = {};
     bool m_active = false;
 };

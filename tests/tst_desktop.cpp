@@ -55,248 +55,224 @@ class TestDesktop final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void commandLine_data();
-    void commandLine();
-#ifdef Q_OS_WIN
-    void autostart();
-#else
-    void autostart_data();
-    void autostart();
-#endif
-    void lockFollowsTheFolderOnly();
-#ifdef Q_OS_UNIX
-    void plantedLock_data();
-    void plantedLock();
-    void endSignal();
-#endif
-#ifdef Q_OS_LINUX
-    void showRequests();
-#endif
-    void pluginPlaces_data();
-    void pluginPlaces();
-    void pluginOptions_data();
-    void pluginOptions();
-};
-
-void TestDesktop::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<CommandLineAction>("action");
-    QTest::newRow("no arguments run the clock") << QStringList() << CommandLineAction::Run;
-    QTest::newRow("--version answers")
-        << QStringList{"--version"} << CommandLineAction::PrintVersion;
-    QTest::newRow("--help answers") << QStringList{"--help"} << CommandLineAction::PrintHelp;
-    QTest::newRow("Qt's option takes its value along")
-        << QStringList{"-platform", "xcb", "--sync"} << CommandLineAction::Run;
-    QTest::newRow("an unknown option") << QStringList{"--bogus"} << CommandLineAction::UsageError;
-    QTest::newRow("a stray word") << QStringList{"alarm"} << CommandLineAction::UsageError;
-}
-
-void TestDesktop::commandLine()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(CommandLineAction, action);
-    QCOMPARE(commandLineAction(arguments), action);
-}
-
-#ifdef Q_OS_WIN
-// A value of the user's Run key (in the test's own Wine prefix, where the tests
-// run), named after the folder, removed again.
-void TestDesktop::autostart()
-{
-    QTemporaryDir programs;
-    const QString folder = programs.filePath(QStringLiteral("my clock"));
-    const AutostartEntry entry(folder);
-    QVERIFY(entry.set(true).ok() && entry.exists());
-    const QString key = entry.path().section(QLatin1Char('\\'), 0, -2);
-    const QString name = entry.path().section(QLatin1Char('\\'), -1);
-    QCOMPARE(QSettings(key, QSettings::NativeFormat).value(name).toString(),
-             QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(folder + "/tockaro.exe")));
-    QVERIFY(entry.set(false).ok() && !entry.exists());
-}
-#else
-void TestDesktop::autostart_data()
-{
-    QTest::addColumn<QString>("name"); // of the program folder
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<bool>("blocked"); // the autostart folder cannot be made
-    // Quoting in Exec is where a folder's name goes wrong.
-    QTest::newRow("ticking writes the entry") << "my clock$" << true << false;
-    QTest::newRow("unticking removes it") << "my clock$" << false << false;
-    QTest::newRow("a folder that cannot be made is a failure") << "my clock$" << true << true;
-    QTest::newRow("a line break in the path is refused") << "my\nclock" << true << false;
-}
-
-void TestDesktop::autostart()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, on);
-    QFETCH(bool, blocked);
-    QTemporaryDir config;
-    QTemporaryDir programs;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    const QString folder = programs.filePath(name);
-    QVERIFY(QDir().mkpath(folder));
-    if (blocked) {
-        QFile file(config.filePath(QStringLiteral("autostart")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    const AutostartEntry entry(folder);
-    QVERIFY(entry.path().startsWith(config.filePath(QStringLiteral("autostart/"))));
-    QVERIFY(entry.set(!on).ok() || name.contains(u'\n'));
-
-    const bool written = !blocked && !name.contains(u'\n');
-    QCOMPARE(entry.set(on).ok(), !on || written);
-    QCOMPARE(entry.exists(), on && written);
-    if (!entry.exists())
-        return;
-    QFile file(entry.path());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    // Exec quotes the path: its $ escaped, and the escape's backslash too.
-    const QString exec = QStringLiteral("\nExec=\"") + programs.path() +
-                         QStringLiteral("/my clock\\\\$/tockaro\"\n");
-    QVERIFY2(QString::fromUtf8(file.readAll()).contains(exec), qPrintable(exec));
-    QCOMPARE(QProcess::execute(QStringLiteral("desktop-file-validate"), {entry.path()}), 0);
-}
-#endif
-
-// A shell that sets TMPDIR and a session that does not still share one copy;
-// the copy that ends leaves the folder as it found it.
-void TestDesktop::lockFollowsTheFolderOnly()
-{
-    QTemporaryDir folder;
-    QTemporaryDir elsewhere;
-    qputenv("TMPDIR", QFile::encodeName(elsewhere.path()));
-    auto first = std::make_unique<FolderLockGuard>(folder.path());
-    QVERIFY(first->tryAcquire());
-    qunsetenv("TMPDIR");
-    FolderLockGuard second(folder.path());
-    QVERIFY(!second.tryAcquire());
-    first.reset();
-    QVERIFY(QDir(folder.path()).isEmpty());
-    QVERIFY(second.tryAcquire() && second.warning().isEmpty());
-}
-
-#ifdef Q_OS_UNIX
-void TestDesktop::plantedLock_data()
-{
-    QTest::addColumn<QString>("planted");
-    QTest::newRow("another user's file") << "file";
-    QTest::newRow("a named pipe") << "pipe";
-    QTest::newRow("a link to an endless device") << "/dev/zero";
-    QTest::newRow("a link to nothing") << "gone";
-}
-
-// Whatever is in the lock file's place, the start goes on at once and says
-// so; a second copy is still refused, by the lock in the runtime folder.
-void TestDesktop::plantedLock()
-{
-    QFETCH(QString, planted);
-    QTemporaryDir folder;
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString path = FolderLockGuard::lockPath(folder.path());
-    const QByteArray name = QFile::encodeName(path);
-    if (planted == "file") {
-        if (geteuid() != 0)
-            QSKIP("making a file of another user's takes root");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && fchown(file.handle(), 65534, 65534) == 0);
-    } else if (planted == "pipe") {
-        QCOMPARE(mkfifo(name.constData(), 0666), 0);
-    } else {
-        QVERIFY(QFile::link(planted, path));
-    }
-    const auto outcome = [&] {
-        FolderLockGuard guard(folder.path());
-        FolderLockGuard second(folder.path());
-        return guard.tryAcquire() && guard.warning().contains(path) && !second.tryAcquire();
-    };
-    QVERIFY(inChild(outcome));
-    QVERIFY2(QFileInfo(path).isSymLink() || QFileInfo::exists(path), "left alone");
-}
-
-void TestDesktop::endSignal()
-{
-    EndSignals endSignals;
-    QSignalSpy ended(&endSignals, &EndSignals::endRequested);
-    QCOMPARE(::kill(::getpid(), SIGTERM), 0);
-    QTRY_COMPARE(ended.size(), 1);
-}
-#endif
-
-#ifdef Q_OS_LINUX
-// A second start of the same user shows the clock; nobody else's does, and a
-// copy whose socket name is taken says so.
-void TestDesktop::showRequests()
-{
-    QTemporaryDir folder;
-    ShowRequests requests(folder.path());
-    QVERIFY(requests.listening());
-    QSignalSpy shown(&requests, &ShowRequests::showRequested);
-    const QtMessageHandler previous = qInstallMessageHandler(logTo);
-    logged.clear();
+    void commandLine_data()
     {
-        ShowRequests taken(folder.path());
-        QVERIFY(!taken.listening());
-        QVERIFY(logged.contains("is taken"));
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CommandLineAction>("action");
+        QTest::newRow("no arguments run the clock") << QStringList() << CommandLineAction::Run;
+        QTest::newRow("--help answers") << QStringList{"--help"} << CommandLineAction::PrintHelp;
+        QTest::newRow("Qt's option takes its value along")
+            << QStringList{"-platform", "xcb", "--sync"} << CommandLineAction::Run;
+        QTest::newRow("a stray word") << QStringList{"alarm"} << CommandLineAction::UsageError;
     }
-    if (geteuid() == 0) {
-        QVERIFY(inChild([&folder] {
-            if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-                return false;
-            askRunningCopyToShow(folder.path());
-            return true;
-        }));
-        QTRY_VERIFY(logged.contains("ignored a request"));
-        QCOMPARE(shown.size(), 0);
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(CommandLineAction, action);
+        QCOMPARE(commandLineAction(arguments), action);
     }
-    askRunningCopyToShow(folder.path());
-    QTRY_COMPARE(shown.size(), 1);
-    qInstallMessageHandler(previous);
-}
+
+#ifdef Q_OS_WIN
+    // A value of the user's Run key (in the test's own Wine prefix, where the tests
+    // run), named after the folder, removed again.
+    void autostart()
+    {
+        QTemporaryDir programs;
+        const QString folder = programs.filePath(QStringLiteral("my clock"));
+        const AutostartEntry entry(folder);
+        QVERIFY(entry.set(true).ok() && entry.exists());
+        const QString key = entry.path().section(QLatin1Char('\\'), 0, -2);
+        const QString name = entry.path().section(QLatin1Char('\\'), -1);
+        QCOMPARE(QSettings(key, QSettings::NativeFormat).value(name).toString(),
+                 QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(folder + "/tockaro.exe")));
+        QVERIFY(entry.set(false).ok() && !entry.exists());
+    }
+#else
+    void autostart_data()
+    {
+        QTest::addColumn<QString>("name"); // of the program folder
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("blocked"); // the autostart folder cannot be made
+        // Quoting in Exec is where a folder's name goes wrong.
+        QTest::newRow("ticking writes the entry") << "my clock$" << true << false;
+        QTest::newRow("unticking removes it") << "my clock$" << false << false;
+        QTest::newRow("a folder that cannot be made is a failure") << "my clock$" << true << true;
+        QTest::newRow("a line break in the path is refused") << "my\nclock" << true << false;
+    }
+
+    void autostart()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, on);
+        QFETCH(bool, blocked);
+        QTemporaryDir config;
+        QTemporaryDir programs;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString folder = programs.filePath(name);
+        QVERIFY(QDir().mkpath(folder));
+        if (blocked) {
+            QFile file(config.filePath(QStringLiteral("autostart")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const AutostartEntry entry(folder);
+        QVERIFY(entry.path().startsWith(config.filePath(QStringLiteral("autostart/"))));
+        QVERIFY(entry.set(!on).ok() || name.contains(u'\n'));
+
+        const bool written = !blocked && !name.contains(u'\n');
+        QCOMPARE(entry.set(on).ok(), !on || written);
+        QCOMPARE(entry.exists(), on && written);
+        if (!entry.exists())
+            return;
+        QFile file(entry.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        // Exec quotes the path: its $ escaped, and the escape's backslash too.
+        const QString exec = QStringLiteral("\nExec=\"") + programs.path() +
+                             QStringLiteral("/my clock\\\\$/tockaro\"\n");
+        QVERIFY2(QString::fromUtf8(file.readAll()).contains(exec), qPrintable(exec));
+        QCOMPARE(QProcess::execute(QStringLiteral("desktop-file-validate"), {entry.path()}), 0);
+    }
 #endif
 
-void TestDesktop::pluginPlaces_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("dropped");
-    QTest::newRow("Qt's plugin path") << QByteArray("QT_PLUGIN_PATH") << true;
-    QTest::newRow("a platform by name") << QByteArray("QT_QPA_PLATFORM") << false;
-    QTest::newRow("a GStreamer plugin path") << QByteArray("GST_PLUGIN_SYSTEM_PATH_1_0") << true;
-    QTest::newRow("GStreamer's plugin cache") << QByteArray("GST_REGISTRY_1_0") << true;
-}
+    // A shell that sets TMPDIR and a session that does not still share one copy;
+    // the copy that ends leaves the folder as it found it.
+    void lockFollowsTheFolderOnly()
+    {
+        QTemporaryDir folder;
+        QTemporaryDir elsewhere;
+        qputenv("TMPDIR", QFile::encodeName(elsewhere.path()));
+        auto first = std::make_unique<FolderLockGuard>(folder.path());
+        QVERIFY(first->tryAcquire());
+        qunsetenv("TMPDIR");
+        FolderLockGuard second(folder.path());
+        QVERIFY(!second.tryAcquire());
+        first.reset();
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QVERIFY(second.tryAcquire() && second.warning().isEmpty());
+    }
 
-void TestDesktop::pluginPlaces()
-{
-    QFETCH(QByteArray, name);
-    QTEST(namesPluginPlace(name), "dropped");
-}
+#ifdef Q_OS_UNIX
+    void plantedLock_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("another user's file") << "file";
+        QTest::newRow("a named pipe") << "pipe";
+        QTest::newRow("a link to an endless device") << "/dev/zero";
+        QTest::newRow("a link to nothing") << "gone";
+    }
 
-void TestDesktop::pluginOptions_data()
-{
-    QTest::addColumn<QByteArrayList>("arguments");
-    QTest::addColumn<QByteArrayList>("kept");
-    QTest::newRow("a path, a platform")
-        << QByteArrayList{"-platformpluginpath", "/x", "-platform", "xcb"}
-        << QByteArrayList{"-platform", "xcb"};
-    QTest::newRow("two dashes") << QByteArrayList{"--plugin", "evdevtouch", "--sync"}
-                                << QByteArrayList{"--sync"};
-    QTest::newRow("no value") << QByteArrayList{"-plugin"} << QByteArrayList{};
-}
+    // Whatever is in the lock file's place, the start goes on at once and says
+    // so; a second copy is still refused, by the lock in the runtime folder.
+    void plantedLock()
+    {
+        QFETCH(QString, planted);
+        QTemporaryDir folder;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const QString path = FolderLockGuard::lockPath(folder.path());
+        const QByteArray name = QFile::encodeName(path);
+        if (planted == "file") {
+            if (geteuid() != 0)
+                QSKIP("making a file of another user's takes root");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && fchown(file.handle(), 65534, 65534) == 0);
+        } else if (planted == "pipe") {
+            QCOMPARE(mkfifo(name.constData(), 0666), 0);
+        } else {
+            QVERIFY(QFile::link(planted, path));
+        }
+        const auto outcome = [&] {
+            FolderLockGuard guard(folder.path());
+            FolderLockGuard second(folder.path());
+            return guard.tryAcquire() && guard.warning().contains(path) && !second.tryAcquire();
+        };
+        QVERIFY(inChild(outcome));
+        QVERIFY2(QFileInfo(path).isSymLink() || QFileInfo::exists(path), "left alone");
+    }
 
-void TestDesktop::pluginOptions()
-{
-    QFETCH(QByteArrayList, arguments);
-    arguments.prepend("tockaro");
-    QList<char *> argv;
-    for (QByteArray &argument : arguments)
-        argv.append(argument.data());
-    argv.append(nullptr);
-    const int argc = withoutPluginOptions(int(arguments.size()), argv.data());
-    QCOMPARE(argv[argc], nullptr);
-    QTEST(QByteArrayList(argv.begin() + 1, argv.begin() + argc), "kept");
-}
+    void endSignal()
+    {
+        EndSignals endSignals;
+        QSignalSpy ended(&endSignals, &EndSignals::endRequested);
+        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+        QTRY_COMPARE(ended.size(), 1);
+    }
+#endif
+
+#ifdef Q_OS_LINUX
+    // A second start of the same user shows the clock; nobody else's does, and a
+    // copy whose socket name is taken says so.
+    void showRequests()
+    {
+        QTemporaryDir folder;
+        ShowRequests requests(folder.path());
+        QVERIFY(requests.listening());
+        QSignalSpy shown(&requests, &ShowRequests::showRequested);
+        const QtMessageHandler previous = qInstallMessageHandler(logTo);
+        logged.clear();
+        {
+            ShowRequests taken(folder.path());
+            QVERIFY(!taken.listening());
+            QVERIFY(logged.contains("is taken"));
+        }
+        if (geteuid() == 0) {
+            QVERIFY(inChild([&folder] {
+                if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+                    return false;
+                askRunningCopyToShow(folder.path());
+                return true;
+            }));
+            QTRY_VERIFY(logged.contains("ignored a request"));
+            QCOMPARE(shown.size(), 0);
+        }
+        askRunningCopyToShow(folder.path());
+        QTRY_COMPARE(shown.size(), 1);
+        qInstallMessageHandler(previous);
+    }
+#endif
+
+    void pluginPlaces_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("Qt's plugin path") << QByteArray("QT_PLUGIN_PATH") << true;
+        QTest::newRow("a platform by name") << QByteArray("QT_QPA_PLATFORM") << false;
+        QTest::newRow("a GStreamer plugin path")
+            << QByteArray("GST_PLUGIN_SYSTEM_PATH_1_0") << true;
+        QTest::newRow("GStreamer's plugin cache") << QByteArray("GST_REGISTRY_1_0") << true;
+    }
+
+    void pluginPlaces()
+    {
+        QFETCH(QByteArray, name);
+        QTEST(namesPluginPlace(name), "dropped");
+    }
+
+    void pluginOptions_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QByteArrayList>("kept");
+        QTest::newRow("a path, a platform")
+            << QByteArrayList{"-platformpluginpath", "/x", "-platform", "xcb"}
+            << QByteArrayList{"-platform", "xcb"};
+        QTest::newRow("two dashes")
+            << QByteArrayList{"--plugin", "evdevtouch", "--sync"} << QByteArrayList{"--sync"};
+        QTest::newRow("no value") << QByteArrayList{"-plugin"} << QByteArrayList{};
+    }
+
+    void pluginOptions()
+    {
+        QFETCH(QByteArrayList, arguments);
+        arguments.prepend("tockaro");
+        QList<char *> argv;
+        for (QByteArray &argument : arguments)
+            argv.append(argument.data());
+        argv.append(nullptr);
+        const int argc = withoutPluginOptions(int(arguments.size()), argv.data());
+        QCOMPARE(argv[argc], nullptr);
+        QTEST(QByteArrayList(argv.begin() + 1, argv.begin() + argc), "kept");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDesktop)
 #include "tst_desktop.moc"
