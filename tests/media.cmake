@@ -1,8 +1,9 @@
 # Media files of every format the player takes, made at build time so the real
 # engine is tested on real files without shipping any (the test writes the MIDI).
-# The test follows Qt Multimedia's GStreamer backend (what it maps, a pipe among
-# the files); Media Foundation under Wine would not be the Windows one anyway.
-if(WIN32)
+# The test follows the engines on GStreamer, the audio module's and Qt
+# Multimedia's (what they map, a pipe among the files); Media Foundation under
+# Wine would not be the Windows one anyway.
+if(NOT TOCKARO_GSTREAMER)
     return()
 endif()
 find_program(GST_LAUNCH_EXECUTABLE gst-launch-1.0)
