@@ -231,46 +231,23 @@ private Q_SLOTS:
     }
 #endif
 
-    void pluginPlaces_data()
+    // A privileged start forgets where its starter said plugins are.
+    void pluginPlacesAndOptions()
     {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<bool>("dropped");
-        QTest::newRow("Qt's plugin path") << QByteArray("QT_PLUGIN_PATH") << true;
-        QTest::newRow("a platform by name") << QByteArray("QT_QPA_PLATFORM") << false;
-        QTest::newRow("a GStreamer plugin path")
-            << QByteArray("GST_PLUGIN_SYSTEM_PATH_1_0") << true;
-        QTest::newRow("GStreamer's plugin cache") << QByteArray("GST_REGISTRY_1_0") << true;
-    }
-
-    void pluginPlaces()
-    {
-        QFETCH(QByteArray, name);
-        QTEST(namesPluginPlace(name), "dropped");
-    }
-
-    void pluginOptions_data()
-    {
-        QTest::addColumn<QByteArrayList>("arguments");
-        QTest::addColumn<QByteArrayList>("kept");
-        QTest::newRow("a path, a platform")
-            << QByteArrayList{"-platformpluginpath", "/x", "-platform", "xcb"}
-            << QByteArrayList{"-platform", "xcb"};
-        QTest::newRow("two dashes")
-            << QByteArrayList{"--plugin", "evdevtouch", "--sync"} << QByteArrayList{"--sync"};
-        QTest::newRow("no value") << QByteArrayList{"-plugin"} << QByteArrayList{};
-    }
-
-    void pluginOptions()
-    {
-        QFETCH(QByteArrayList, arguments);
-        arguments.prepend("tockaro");
+        for (const char *place :
+             {"QT_PLUGIN_PATH", "GST_PLUGIN_SYSTEM_PATH_1_0", "GST_REGISTRY_1_0"})
+            QVERIFY2(namesPluginPlace(place), place);
+        QVERIFY(!namesPluginPlace("QT_QPA_PLATFORM"));
+        QByteArrayList arguments{"tockaro",  "-platformpluginpath", "/x",     "-platform", "xcb",
+                                 "--plugin", "evdevtouch",          "--sync", "-plugin"};
         QList<char *> argv;
         for (QByteArray &argument : arguments)
             argv.append(argument.data());
         argv.append(nullptr);
         const int argc = withoutPluginOptions(int(arguments.size()), argv.data());
         QCOMPARE(argv[argc], nullptr);
-        QTEST(QByteArrayList(argv.begin() + 1, argv.begin() + argc), "kept");
+        QCOMPARE(QByteArrayList(argv.begin() + 1, argv.begin() + argc),
+                 (QByteArrayList{"-platform", "xcb", "--sync"}));
     }
 };
 

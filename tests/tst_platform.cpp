@@ -55,8 +55,6 @@ bool systemRequired()
 } // namespace
 
 #ifdef Q_OS_LINUX
-#include <QDBusConnection>
-
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -169,15 +167,6 @@ private Q_SLOTS:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
-    void withoutSystemBusNothingFails()
-    {
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket");
-        QVERIFY(!QDBusConnection::systemBus().isConnected());
-        SystemSleepInhibitor inhibitor;
-        inhibitor.take();
-        inhibitor.release();
-        inhibitor.take();
-    }
 #endif
     void saveAndRead()
     {

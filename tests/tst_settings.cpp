@@ -61,20 +61,6 @@ private Q_SLOTS:
         QTEST(::formatConf(settings), "bytes");
         QCOMPARE(read(::formatConf(settings)), settings);
     }
-    void percentvalue_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value"); // -1: none
-        QTest::newRow("three digits") << "100%" << 100;
-        QTest::newRow("blanks, half to even") << " 2.5 %" << 2;
-        QTest::newRow("rounds past 16 bits") << "32767.5%" << -1;
-        QTest::newRow("no percent sign") << "70" << -1;
-    }
-    void percentvalue()
-    {
-        QFETCH(QString, text);
-        QTEST(::percentvalue(text).value_or(-1), "value");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
