@@ -224,6 +224,10 @@ export DISPLAY=:$(cat "$display_file")
 if [ ! -f "$wine_prefix/system.reg" ]; then
     say "making the Wine prefix"
     wine_env WINEDLLOVERRIDES='mscoree,mshtml=' /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+    # The boot's own Wine server lingers a while, and a second one for the same
+    # prefix would refuse to start: it ends first, writing the prefix's registry.
+    wine_env wineserver -w
+    [ -f "$wine_prefix/system.reg" ] || { echo "the Wine prefix could not be made" >&2; exit 1; }
 fi
 wine_env wineserver -p
 say "Wine ready"
