@@ -230,6 +230,10 @@ if [ ! -f "$wine_prefix/system.reg" ]; then
     [ -f "$wine_prefix/system.reg" ] || { echo "the Wine prefix could not be made" >&2; exit 1; }
 fi
 wine_env wineserver -p
+# Wine starts its services with the first program and keeps them as long as the
+# server. Started from the build tool, they would hold its output pipe open and
+# it would wait for them for good: they are started here, on no pipe.
+wine_env /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 say "Wine ready"
 
 # --- Tockaro --------------------------------------------------------------------------

@@ -195,8 +195,10 @@ private Q_SLOTS:
         QCOMPARE(backups.size(), 1);
         QCOMPARE(m_folder->read(backups[0]), byHand);
         QCOMPARE(m_program->dialogs.messages.size(), 1);
-        QVERIFY(m_program->dialogs.messages[0].startsWith(m_folder->file(file) + " was changed"));
-        QVERIFY(m_program->dialogs.messages[0].contains(m_folder->file(backups[0])));
+        const QString &message = m_program->dialogs.messages[0];
+        QVERIFY(
+            message.startsWith(QDir::toNativeSeparators(m_folder->file(file)) + " was changed"));
+        QVERIFY(message.contains(QDir::toNativeSeparators(m_folder->file(backups[0]))));
     }
 
     // A conf that cannot be read is told of and never replaced by the defaults.

@@ -129,7 +129,7 @@ private Q_SLOTS:
             return;
         QTRY_VERIFY(QFileInfo(record).size() > 0);
         QFile file(record);
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
 #ifdef Q_OS_WIN
         QCOMPARE(file.readAll(), "/s /t 0\n");
 #else
@@ -242,8 +242,10 @@ private Q_SLOTS:
         QVERIFY(file.save("newer", kNow).backup.isEmpty());
     }
 
+#ifdef Q_OS_UNIX
     // What cannot be read cannot be kept, so it is not written over: the
-    // folder stays as it was.
+    // folder stays as it was. (On Windows a link made here is a shortcut, an
+    // ordinary file.)
     void neverWritesOverWhatItCannotKeep_data()
     {
         QTest::addColumn<QString>("kind");
@@ -257,20 +259,17 @@ private Q_SLOTS:
         const QString path = dir.filePath("als");
         KeptFile file(path, 100);
         file.read();
-#ifdef Q_OS_UNIX
         if (kind == "pipe")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-#endif
-        if (kind == "link")
+        else
             QVERIFY(QFile::link(dir.filePath("gone"), path));
-        if (entries(dir.path()).isEmpty())
-            QSKIP("no pipes here");
         const QStringList before = entries(dir.path());
         const SaveReport saved = file.save("new", kNow);
         QVERIFY2(saved.error.startsWith(path + ": it "), qPrintable(saved.error));
         QCOMPARE(entries(dir.path()), before);
         QVERIFY(!QFileInfo(path).isFile());
     }
+#endif
 
     // A copy keeps the file's permissions; the oldest copies beyond the last
     // 20 go, the one just made never, and nothing else of the folder.
@@ -288,9 +287,11 @@ private Q_SLOTS:
         KeptFile file(path, 100); // never read: what is there counts as a change
         const SaveReport saved = file.save("new", kNow);
         QVERIFY(saved.changedByHand);
+#ifdef Q_OS_UNIX // Windows has access lists, not these bits
         const QFile::Permissions bits = QFileInfo(saved.backup).permissions() &
                                         ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         QCOMPARE(bits, ownerOnly);
+#endif
         QCOMPARE(contents(saved.backup), "mine");
         QVERIFY(!QFile::exists(backupPath(path, yesterday, 1)));
         QVERIFY(QFile::exists(backupPath(path, yesterday, 10)));
