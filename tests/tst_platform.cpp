@@ -296,7 +296,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(backupPath(path, yesterday, 1)));
         QVERIFY(QFile::exists(backupPath(path, yesterday, 10)));
         QCOMPARE(entries(dir.path()).size(), 1 + kMaxBackups + 1);
-        QVERIFY(handEditMessage(path, saved, "x").contains(saved.backup));
+        QVERIFY(handEditMessage(path, saved, "x").contains(QDir::toNativeSeparators(saved.backup)));
     }
 
     // The writer stops where the reader does: an alarm file of exactly the
