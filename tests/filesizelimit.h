@@ -32,35 +32,4 @@ private:
     rlimit m_oldLimit = {};
     bool m_active = false;
 };
-#elif defined(Q_OS_WIN)
-#include <QDir>
-#include <QString>
-
-#include <windows.h>
-
-// While it lives, the file is open without sharing, as another program may
-// hold it on Windows: it cannot be replaced, and to a writer that is as good
-// as a full disk. Unlike a read-only attribute it stops an administrator too.
-class HeldWithoutSharing final {
-public:
-    explicit HeldWithoutSharing(const QString &path)
-        : m_handle(
-              CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                          GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-    {}
-
-    ~HeldWithoutSharing()
-    {
-        if (held())
-            CloseHandle(m_handle);
-    }
-
-    HeldWithoutSharing(const HeldWithoutSharing &) = delete;
-    HeldWithoutSharing &operator=(const HeldWithoutSharing &) = delete;
-
-    bool held() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
 #endif

@@ -1,6 +1,4 @@
-#include "app/commandline.h"
 #include "platform/autostart.h"
-#include "platform/endsignals.h"
 #include "platform/folderlock.h"
 #include "platform/privilegedstart.h"
 #include "platform/showrequests.h"
@@ -16,7 +14,6 @@
 #include <functional>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,24 +52,6 @@ class TestDesktop final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<CommandLineAction>("action");
-        QTest::newRow("no arguments run the clock") << QStringList() << CommandLineAction::Run;
-        QTest::newRow("--help answers") << QStringList{"--help"} << CommandLineAction::PrintHelp;
-        QTest::newRow("Qt's option takes its value along")
-            << QStringList{"-platform", "xcb", "--sync"} << CommandLineAction::Run;
-        QTest::newRow("a stray word") << QStringList{"alarm"} << CommandLineAction::UsageError;
-    }
-
-    void commandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(CommandLineAction, action);
-        QCOMPARE(commandLineAction(arguments), action);
-    }
-
 #ifdef Q_OS_WIN
     // A value of the user's Run key (in the test's own Wine prefix, where the tests
     // run), named after the folder, removed again.
@@ -188,14 +167,6 @@ private Q_SLOTS:
         };
         QVERIFY(inChild(outcome));
         QVERIFY2(QFileInfo(path).isSymLink() || QFileInfo::exists(path), "left alone");
-    }
-
-    void endSignal()
-    {
-        EndSignals endSignals;
-        QSignalSpy ended(&endSignals, &EndSignals::endRequested);
-        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
-        QTRY_COMPARE(ended.size(), 1);
     }
 #endif
 

@@ -6,7 +6,6 @@
 #include "alarms/frmaaddalarm.h"
 #include "alarms/frmalarms.h"
 #include "alarms/playlistpanel.h"
-#include "playback/frmdshow.h"
 #include "playback/mediafilter.h"
 #include "playback/playlisttext.h"
 #include "settings/conffile.h"
@@ -340,26 +339,6 @@ private Q_SLOTS:
         click(editor(), "Command1");
         QTRY_VERIFY(!editor());
         QVERIFY(m_store.table[1].playMedia == 0 && m_store.table[1].soundIndex == sound);
-    }
-
-    // With the editor's OK in the middle of a screen too small to keep clear
-    // of the whole editor, the preview still leaves its OK and Cancel in sight.
-    void playerLeavesOkAndCancelInSight()
-    {
-        QVERIFY(press("Cmdadd"));
-        auto *ok = in<QPushButton>("Command1");
-        editor()->move(editor()->pos() + editor()->screen()->availableGeometry().center() -
-                       ok->mapToGlobal(ok->rect().center()));
-        ScriptedEngineFactory engines;
-        frmdshow player(engines);
-        player.play({"/m/a.mp3", 0, true, true, false});
-        QTRY_VERIFY(!player.findChild<QTimer *>("Timer4")->isActive());
-        QVERIFY(player.isVisible());
-        for (const char *name : {"Command1", "Command2"}) {
-            auto *button = in<QPushButton>(name);
-            const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
-            QVERIFY2(!player.frameGeometry().intersects(place), name);
-        }
     }
 
     void playlist_data()

@@ -89,16 +89,13 @@ private Q_SLOTS:
             << media("clip.avi")
             << QByteArrayList{"+/tockaro_media.so", "-/libgstvideo4linux2.so", "-/libgstuvch264.so",
                               "-/libgstvulkan.so"};
-        for (const char *name : {"clip.mpg", "clip.mov", "clip.flv"})
-            QTest::newRow(name) << media(name) << QByteArrayList();
     }
     void everyFormatPlaysToItsEnd()
     {
         QFETCH(QString, file);
         QFETCH(QByteArrayList, libraries);
         const std::unique_ptr<MediaEngine> engine = play(file);
-        // 1.5 to 1.6 s; an MPEG program stream's clock starts late, and that much is left out.
-        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 700, kDeadlineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 1400, kDeadlineMs); // 1.5 to 1.6 s
         QVERIFY2(engine->duration() < 1800, qPrintable(QString::number(engine->duration())));
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
         QCOMPARE(engine->position(), engine->duration());
@@ -179,8 +176,6 @@ private Q_SLOTS:
             << QString() << m_scratch.filePath(QStringLiteral("pipe.wav"));
         QTest::newRow("no module")
             << m_scratch.filePath(QStringLiteral("none.so")) << media("short.wav");
-        QTest::newRow("module without the entry point")
-            << QStringLiteral(TOCKARO_NO_ENTRY_MODULE_FILE) << media("short.wav");
     }
     void unplayableFileFailsOnce()
     {

@@ -46,21 +46,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QTEST(read(bytes), "settings");
     }
-    void formatConf_data()
-    {
-        QTest::addColumn<Settings>("settings");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("24 hours, chimes on, 70 %")
-            << s(1, 1, 1, 1, 3) << QByteArray("True\r\n/c\r\n1\r\n1\r\n3\r\n");
-        QTest::newRow("auto-hide")
-            << s(0, 1, 0, 0, 0) << QByteArray("False\r\n/c\r\n0\r\n0\r\n0\r\n");
-    }
-    void formatConf()
-    {
-        QFETCH(Settings, settings);
-        QTEST(::formatConf(settings), "bytes");
-        QCOMPARE(read(::formatConf(settings)), settings);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -88,18 +88,6 @@ void storeAndRead(FuzzedDataProvider &in, const QLocale &locale)
     require(readBack && *readBack == stored);
 }
 
-// Inputs stay short, so the table's end is reached by repeating one: a count
-// of lines (past the last slot most of the time) and the text they repeat.
-void manyLines(FuzzedDataProvider &in, const QLocale &locale)
-{
-    const int count = in.ConsumeIntegralInRange(kMaxAlarms - 20, kMaxAlarms + 200);
-    const std::string line = in.ConsumeRemainingBytesAsString();
-    QByteArray bytes;
-    for (int n = 0; n < count; ++n)
-        bytes += QByteArray::fromStdString(line) + "\r\n";
-    readWriteRead(bytes, locale);
-}
-
 void confRoundTrip(const QByteArray &bytes)
 {
     const QString chime = QStringLiteral("/Sounds/chimering.MP3");
@@ -127,9 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         break;
     case 1:
         storeAndRead(in, locale);
-        break;
-    case 2:
-        manyLines(in, locale);
         break;
     default:
         confRoundTrip(rest);
