@@ -2,6 +2,7 @@
 #include "filesizelimit.h"
 #include "platform/alarmfilestore.h"
 #include "platform/files.h"
+#include "platform/secondticker.h"
 #include "platform/systempoweroff.h"
 #include "platform/systemsleepinhibitor.h"
 #include "platform/systemwaketimer.h"
@@ -272,6 +273,22 @@ private Q_SLOTS:
         const SaveReport refused = file.save(bytes + 'x', kNow);
         QVERIFY(refused.error.contains(QLocale::c().formattedDataSize(kMaxAlarmFileBytes)));
         QCOMPARE(QFileInfo(file.path()).size(), kMaxAlarmFileBytes);
+    }
+
+    // A tick that came before its second would read the old second again.
+    void ticker()
+    {
+        SecondTicker ticker;
+        QList<qint64> seconds;
+        connect(&ticker, &SecondTicker::tick, this,
+                [&seconds] { seconds.append(QDateTime::currentSecsSinceEpoch()); });
+        ticker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(seconds.size() >= 3, 10000);
+        ticker.stop();
+        for (qsizetype i = 1; i < seconds.size(); ++i)
+            QVERIFY(seconds[i] > seconds[i - 1]);
+        QSignalSpy ticks(&ticker, &SecondTicker::tick);
+        QVERIFY(!ticks.wait(1500));
     }
 
 private:
