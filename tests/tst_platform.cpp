@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"als"});
         const Result intoAFile = saveFileAtomically(m_dir.filePath("als/x"), "x");
         QVERIFY(!intoAFile.ok() && !intoAFile.error().isEmpty());
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a full disk; Windows has no file-size limit to make one with
         {
             const FileSizeLimit fullDisk(16);
             QVERIFY(fullDisk.active());
