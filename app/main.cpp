@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder),
-                                          ModuleMediaEngineFactory::audioModulePath(programFolder));
+                                          ModuleMediaEngineFactory::soundProgramPath(programFolder));
     SystemPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -36,6 +37,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -101,23 +103,57 @@ double worst(const std::vector<double> &values)
     return values.empty() ? NAN : *std::max_element(values.begin(), values.end());
 }
 
-// CPU time of the whole process in ms, threads that have ended included: the
-// player's pipelines come and go with each repeat of the sound, and the
-// per-thread counters of the threads still alive would miss theirs.
-double cpuMs(pid_t pid)
+struct ProcessStat {
+    pid_t parent = 0;
+    double ownTicks = 0;   // utime and stime
+    double endedTicks = 0; // cutime and cstime: the children it has reaped
+};
+
+ProcessStat processStat(const std::string &pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::ifstream stat("/proc/" + pid + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     const size_t end = text.rfind(')');
+    ProcessStat result;
     if (end == std::string::npos)
-        return NAN;
+        return result;
     std::istringstream fields(text.substr(end + 2));
     std::string field;
-    double ticks = 0;
-    // utime and stime are the 14th and 15th fields; the state is the 3rd.
-    for (int number = 3; number <= 15 && fields >> field; ++number) {
-        if (number >= 14)
-            ticks += std::stod(field);
+    // The state is the 3rd field, the parent the 4th, utime to cstime the 14th to 17th.
+    for (int number = 3; number <= 17 && fields >> field; ++number) {
+        if (number == 4)
+            result.parent = std::stoi(field);
+        else if (number >= 16)
+            result.endedTicks += std::stod(field);
+        else if (number >= 14)
+            result.ownTicks += std::stod(field);
+    }
+    return result;
+}
+
+// The processes whose parent is `pid`: the clock's sound program.
+std::vector<std::string> childrenOf(pid_t pid)
+{
+    std::vector<std::string> children;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (std::isdigit(static_cast<unsigned char>(name[0])) && processStat(name).parent == pid)
+            children.push_back(name);
+    }
+    return children;
+}
+
+// CPU time in ms of the process and of the sound programs it runs or ran,
+// threads that have ended included: the player's pipelines come and go with
+// each repeat of the sound, and the per-thread counters of the threads still
+// alive would miss theirs.
+double cpuMs(pid_t pid)
+{
+    const ProcessStat own = processStat(std::to_string(pid));
+    double ticks = own.ownTicks + own.endedTicks;
+    for (const std::string &child : childrenOf(pid)) {
+        const ProcessStat stat = processStat(child);
+        ticks += stat.ownTicks + stat.endedTicks;
     }
     return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
@@ -666,10 +702,16 @@ int main(int argc, char *argv[])
     const Memory afterFirst = residentMemory(counted);
     // Later ones are read while the alarm rings, as the next comes at once.
     std::vector<std::pair<int, Memory>> whileRinging;
+    // The sound plays in a process of the clock's own, which ends after it.
+    Memory soundProgram;
     for (int ring = 2; ring <= setup.rings; ++ring) {
         Answer snooze{true, 75, [&] {
                           if (ring == 2 || ring == 100 || ring == setup.rings)
                               whileRinging.emplace_back(ring, residentMemory(counted));
+                          if (ring == 2) {
+                              for (const std::string &child : childrenOf(counted))
+                                  soundProgram = residentMemory(std::stoi(child));
+                          }
                       }};
         const Answered answered = ringAndAnswer(watch, manyDue, bells.leadingMs, snooze);
         if (std::isnan(answered.mappedMs)) {
@@ -723,6 +765,7 @@ int main(int argc, char *argv[])
                     growth.total * 1024 / rings, growth.heap * 1024 / rings,
                     growth.pulse * 1024 / rings, rings);
     }
+    printMemory("sound program, alarm 2 ringing", soundProgram);
     const std::string label = "after all " + std::to_string(setup.rings) + ", closed";
     printMemory(label.c_str(), afterAll);
     return 0;

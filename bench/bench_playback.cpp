@@ -300,10 +300,10 @@ int main(int argc, char *argv[])
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QStringList modulePaths =
         argc > 2 ? QStringList{ModuleMediaEngineFactory::modulePath(folder),
-                               ModuleMediaEngineFactory::audioModulePath(folder)}
+                               ModuleMediaEngineFactory::soundProgramPath(folder)}
                  : QStringList{QStringLiteral(TOCKARO_MEDIA_MODULE_FILE),
-                               QStringLiteral(TOCKARO_AUDIO_MODULE_FILE)};
-    std::printf("media modules %s\n", qPrintable(modulePaths.join(u' ')));
+                               QStringLiteral(TOCKARO_SOUND_PROGRAM_FILE)};
+    std::printf("media module and sound program %s\n", qPrintable(modulePaths.join(u' ')));
     return run(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOCKARO_SOUNDS_DIR),
                modulePaths);
 }

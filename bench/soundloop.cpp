@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
     ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder),
-                                          ModuleMediaEngineFactory::audioModulePath(programFolder));
+                                          ModuleMediaEngineFactory::soundProgramPath(programFolder));
     NoPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;

@@ -1,12 +1,12 @@
-// The audio module: sound files played on GStreamer directly, behind the
-// media engine interface. An alarm's sound, the hourly chime and the sound
-// items of a playlist need no more than a decoder and the sound server's
-// client; Qt Multimedia would bring its network, graphics and video
-// libraries, its device watch and its state, which stay in the process for
-// good once loaded. The module links Qt Core and GStreamer only.
+// Sound files played on GStreamer directly, behind the media engine
+// interface. An alarm's sound, the hourly chime and the sound items of a
+// playlist need no more than a decoder and the sound server's client; Qt
+// Multimedia would bring its network, graphics and video libraries, its
+// device watch and its state. Only the sound program runs this engine.
+
+#include "platform/gstaudioengine.h"
 
 #include "platform/enginereport.h"
-#include "platform/gstreamertuning.h"
 #include "platform/playablefile.h"
 #include "playback/mediaengine.h"
 #include "playback/volume.h"
@@ -17,7 +17,6 @@
 #include <gst/gst.h>
 
 #include <algorithm>
-#include <type_traits>
 
 namespace {
 
@@ -308,21 +307,9 @@ void GstAudioEngine::seek(qint64 ms)
     seekTo(ms, flags);
 }
 
-class GstAudioEngineFactory final : public MediaEngineFactory {
-public:
-    std::unique_ptr<MediaEngine> create(QWidget &, const QString &) override
-    {
-        return std::make_unique<GstAudioEngine>();
-    }
-};
-
 } // namespace
 
-extern "C" Q_DECL_EXPORT MediaEngineFactory *tockaroMediaEngineFactory()
+std::unique_ptr<MediaEngine> makeGstAudioEngine()
 {
-    if (!startGStreamerLean())
-        return nullptr;
-    return new GstAudioEngineFactory;
+    return std::make_unique<GstAudioEngine>();
 }
-
-static_assert(std::is_same_v<decltype(&tockaroMediaEngineFactory), MediaModuleEntry>);

@@ -1,6 +1,7 @@
 #include "platform/mediamodule.h"
 
 #include "base/logging.h"
+#include "platform/soundprocess.h"
 #include "playback/isvideo.h"
 
 #include <QDir>
@@ -44,19 +45,24 @@ private:
 } // namespace
 
 ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &mediaModulePath,
-                                                   const QString &audioModulePath)
-    : m_media(mediaModulePath), m_audio(audioModulePath)
-{}
+                                                   const QString &soundProgramPath)
+    : m_media(mediaModulePath)
+{
+    if (!soundProgramPath.isEmpty())
+        m_sounds = std::make_unique<SoundProcessEngines>(soundProgramPath);
+}
+
+ModuleMediaEngineFactory::~ModuleMediaEngineFactory() = default;
 
 QString ModuleMediaEngineFactory::modulePath(const QString &programFolder)
 {
     return QDir(programFolder).filePath(QStringLiteral(TOCKARO_MEDIA_MODULE));
 }
 
-QString ModuleMediaEngineFactory::audioModulePath(const QString &programFolder)
+QString ModuleMediaEngineFactory::soundProgramPath(const QString &programFolder)
 {
-#ifdef TOCKARO_AUDIO_MODULE
-    return QDir(programFolder).filePath(QStringLiteral(TOCKARO_AUDIO_MODULE));
+#ifdef TOCKARO_SOUND_PROGRAM
+    return QDir(programFolder).filePath(QStringLiteral(TOCKARO_SOUND_PROGRAM));
 #else
     Q_UNUSED(programFolder)
     return {};
@@ -66,12 +72,13 @@ QString ModuleMediaEngineFactory::audioModulePath(const QString &programFolder)
 std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea,
                                                               const QString &file)
 {
-    Module &module = m_audio.path.isEmpty() || isvideo(file) ? m_media : m_audio;
-    if (!module.loadTried)
-        module.load();
-    if (!module.engines)
-        return std::make_unique<NoMediaEngine>(module.loadError);
-    return module.engines->create(videoArea, file);
+    if (m_sounds && !isvideo(file))
+        return m_sounds->create(videoArea, file);
+    if (!m_media.loadTried)
+        m_media.load();
+    if (!m_media.engines)
+        return std::make_unique<NoMediaEngine>(m_media.loadError);
+    return m_media.engines->create(videoArea, file);
 }
 
 void ModuleMediaEngineFactory::Module::load()

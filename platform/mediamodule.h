@@ -6,13 +6,13 @@
 
 #include <memory>
 
-// Makes the player's engines with the media modules, libraries beside the
-// program that it loads on the first play that needs each, not at start-up,
-// so the idle clock holds no media framework; once loaded a module stays.
-// Where there is an audio module, it plays every file that is not a video,
-// on GStreamer alone, and the media module, which carries Qt Multimedia with
-// its network, graphics and video libraries, is loaded for a video only;
-// without one the media module plays every file.
+// Makes the player's engines. Where there is a sound program beside the
+// program, it plays every file that is not a video, in a process of its own
+// (SoundProcessEngines). The media module, a library beside the program that
+// carries Qt Multimedia with its network, graphics and video libraries, is
+// loaded on the first play that needs it, not at start-up, so the idle clock
+// holds no media framework; once loaded it stays. It plays videos, and every
+// file where there is no sound program.
 //
 // A module that cannot be loaded, or that lacks its entry point or cannot
 // start, gives engines that fail at once, as an unplayable file does, so the
@@ -20,14 +20,15 @@
 // logged once.
 class ModuleMediaEngineFactory final : public MediaEngineFactory {
 public:
-    // The modules' files; the platform's suffix may be left out.
+    // The module's file, whose suffix may be left out, and the sound program's; none for none.
     explicit ModuleMediaEngineFactory(const QString &mediaModulePath,
-                                      const QString &audioModulePath = {});
+                                      const QString &soundProgramPath = {});
+    ~ModuleMediaEngineFactory() override;
 
-    // Where the modules lie in a program folder; empty for an audio module
-    // where the program is built without one.
+    // Where the module and the sound program lie in a program folder; empty
+    // for a sound program where the program is built without one.
     static QString modulePath(const QString &programFolder);
-    static QString audioModulePath(const QString &programFolder);
+    static QString soundProgramPath(const QString &programFolder);
 
     std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) override;
 
@@ -44,5 +45,5 @@ private:
     };
 
     Module m_media;
-    Module m_audio;
+    std::unique_ptr<MediaEngineFactory> m_sounds;
 };

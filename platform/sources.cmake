@@ -1,7 +1,7 @@
 # The adapters to the world behind the seams: the real clock and ticker, the
 # folder lock, the end of the event loop, the files, the dialogs, the power-off
 # command, the desktop (autostart, tray, signals, a second start), the wake
-# timer and the loader of the media module.
+# timer, the loader of the media module and the sound program's engines.
 list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/alarmfilestore.cpp platform/alarmfilestore.h
     platform/autostart.h
@@ -14,6 +14,8 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
     platform/showrequests.cpp platform/showrequests.h
+    platform/soundpipe.cpp platform/soundpipe.h
+    platform/soundprocess.cpp platform/soundprocess.h
     platform/systemclock.cpp platform/systemclock.h
     platform/systempoweroff.cpp platform/systempoweroff.h
     platform/systemsleepinhibitor.h
@@ -29,9 +31,10 @@ else()
     list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart.cpp
         platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
 endif()
-# The media modules: Qt Multimedia, and GStreamer alone for sound, behind the
-# media engine interface. They are built apart from the libraries, so the pure
-# helpers they need are compiled into them rather than taken from the program.
+# The media module (Qt Multimedia) and the sound program (GStreamer alone),
+# behind the media engine interface. They are built apart from the libraries,
+# so the pure helpers they need are compiled into them rather than taken from
+# the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     platform/enginereport.h
     platform/playablefile.h
@@ -43,11 +46,13 @@ list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
 if(TOCKARO_GSTREAMER)
     list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
         platform/gstreamertuning.cpp platform/gstreamertuning.h)
-    list(APPEND TOCKARO_AUDIO_MODULE_SOURCES
+    list(APPEND TOCKARO_SOUND_PROGRAM_SOURCES
         platform/enginereport.h
-        platform/gstaudioengine.cpp
+        platform/gstaudioengine.cpp platform/gstaudioengine.h
         platform/gstreamertuning.cpp platform/gstreamertuning.h
         platform/playablefile.h
+        platform/soundpipe.cpp platform/soundpipe.h
+        platform/soundprogram.cpp
         playback/mediaengine.h
         playback/volume.cpp playback/volume.h
     )

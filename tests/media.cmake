@@ -1,6 +1,6 @@
 # Media files of every format the player takes, made at build time so the real
 # engine is tested on real files without shipping any (the test writes the MIDI).
-# The test follows the engines on GStreamer, the audio module's and Qt
+# The test follows the engines on GStreamer, the sound program's and Qt
 # Multimedia's (what they map, a pipe among the files); Media Foundation under
 # Wine would not be the Windows one anyway.
 if(NOT TOCKARO_GSTREAMER)
@@ -37,15 +37,17 @@ tockaro_media(film.avi ${gst} videotestsrc num-buffers=300
     ! video/x-raw,width=160,height=120,framerate=25/1 ! avenc_mpeg4 ! avimux ! filesink location=film.avi)
 add_custom_target(test_media DEPENDS ${test_media})
 
-# The engines come from the media modules as the program loads them; Qt
-# Multimedia and GStreamer are linked only to look at what the modules gave them.
-add_executable(tst_mediaengine tst_mediaengine.cpp)
+# The engines come from the media module and the sound program as the program
+# gets them; Qt Multimedia and GStreamer are linked only to look at what the
+# engines gave them, and the sound program's engine to look into it.
+add_executable(tst_mediaengine tst_mediaengine.cpp ${CMAKE_SOURCE_DIR}/platform/gstaudioengine.cpp
+    ${CMAKE_SOURCE_DIR}/platform/gstreamertuning.cpp)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test
     PkgConfig::GStreamer)
 target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_TEST_MEDIA_DIR="${media_dir}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>"
-    TOCKARO_AUDIO_MODULE_FILE="$<TARGET_FILE:tockaro_audio>")
-add_dependencies(tst_mediaengine test_media tockaro_media tockaro_audio)
+    TOCKARO_SOUND_PROGRAM_FILE="$<TARGET_FILE:tockaro-sound>")
+add_dependencies(tst_mediaengine test_media tockaro_media tockaro-sound)
 add_test(NAME tst_mediaengine COMMAND tst_mediaengine)
 set(environment QT_QPA_PLATFORM=offscreen)
 if(TOCKARO_SANITIZE)

@@ -1,9 +1,13 @@
-// The real engines from the media modules, loaded as the program loads them,
-// on real files of every format, played in real time to GStreamer's fake sink:
-// sound on GStreamer alone, videos on Qt Multimedia.
+// The real engines, got as the program gets them, on real files of every
+// format, played in real time to GStreamer's fake sink: sound on GStreamer
+// alone in the sound program, videos on Qt Multimedia from the media module.
 
+#include "platform/gstaudioengine.h"
+#include "platform/gstreamertuning.h"
 #include "platform/mediamodule.h"
+#include "playback/isvideo.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMediaPlayer>
@@ -12,7 +16,9 @@
 #include <QTimer>
 
 #include <gst/gst.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Status = PlayerLogic::MediaStatus;
 
@@ -45,6 +51,27 @@ gboolean noteVolume(GSignalInvocationHint *, guint, const GValue *values, gpoint
     return TRUE;
 }
 
+// The sound program this test started, or 0.
+pid_t soundProgram()
+{
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &process : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+        // "pid (name) state parent ..."
+        const QList<QByteArray> fields =
+            stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
+        if (fields.size() > 3 && fields[1] == "(tockaro-sound)" && fields[3].toInt() == getpid())
+            return process.toInt();
+    }
+    return 0;
+}
+
+QByteArray mapsOf(const QString &process)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(process));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestMediaEngine final : public QObject {
@@ -69,41 +96,46 @@ private Q_SLOTS:
                                    nullptr, nullptr);
     }
 
-    // Some rows also check what the first plays of the process map: it stays
-    // mapped for good. The MP3 must come before any format that needs libav,
-    // the sound files before the first video.
+    // Some rows also check what the first plays map, in the clock's process
+    // and in the sound program's: it stays mapped for good. The MP3 must come
+    // before any format that needs libav, the sound files before the first video.
     void everyFormatPlaysToItsEnd_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArrayList>("libraries"); // "+" mapped, "-" not
-        QTest::newRow("wav, on the audio module without the media module")
-            << media("short.wav")
-            << QByteArrayList{"+/libgstplayback.so", "+/tockaro_audio.so", "-/tockaro_media.so"};
+        QTest::addColumn<QByteArrayList>("ours");    // "+" mapped, "-" not
+        QTest::addColumn<QByteArrayList>("program"); // the same in the sound program
+        QTest::newRow("wav, in the sound program without the media module")
+            << media("short.wav") << QByteArrayList{"-/libgstplayback.so", "-/tockaro_media.so"}
+            << QByteArrayList{"+/libgstplayback.so"};
         QTest::newRow("mp3, without libav")
-            << media("tone.mp3") << QByteArrayList{"+/libgstmpg123.so", "-/libgstlibav.so"};
-        QTest::newRow("wma") << media("tone.wma") << QByteArrayList();
+            << media("tone.mp3") << QByteArrayList()
+            << QByteArrayList{"+/libgstmpg123.so", "-/libgstlibav.so"};
+        QTest::newRow("wma") << media("tone.wma") << QByteArrayList() << QByteArrayList();
         QTest::newRow("mid, still without the media module")
             << m_scratch.filePath(QStringLiteral("tune.mid"))
-            << QByteArrayList{"-/tockaro_media.so"};
+            << QByteArrayList{"-/tockaro_media.so"} << QByteArrayList();
         QTest::newRow("avi, on the media module with no camera or Vulkan device watch")
             << media("clip.avi")
             << QByteArrayList{"+/tockaro_media.so", "-/libgstvideo4linux2.so", "-/libgstuvch264.so",
-                              "-/libgstvulkan.so"};
+                              "-/libgstvulkan.so"}
+            << QByteArrayList();
     }
     void everyFormatPlaysToItsEnd()
     {
         QFETCH(QString, file);
-        QFETCH(QByteArrayList, libraries);
-        const std::unique_ptr<MediaEngine> engine = play(file);
+        QFETCH(QByteArrayList, ours);
+        QFETCH(QByteArrayList, program);
+        const std::unique_ptr<MediaEngine> engine = play(m_engines.create(m_videoArea, file), file);
         QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 1400, kDeadlineMs); // 1.5 to 1.6 s
         QVERIFY2(engine->duration() < 1800, qPrintable(QString::number(engine->duration())));
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
         QCOMPARE(engine->position(), engine->duration());
-        QFile maps(QStringLiteral("/proc/self/maps"));
-        QVERIFY(maps.open(QIODevice::ReadOnly));
-        const QByteArray mapped = maps.readAll();
-        for (const QByteArray &library : libraries)
-            QVERIFY2(mapped.contains(library.mid(1)) == library.startsWith('+'), library);
+        for (const auto &[libraries, mapped] :
+             {std::pair{ours, mapsOf(QStringLiteral("self"))},
+              {program, mapsOf(QString::number(soundProgram()))}}) {
+            for (const QByteArray &library : libraries)
+                QVERIFY2(mapped.contains(library.mid(1)) == library.startsWith('+'), library);
+        }
     }
 
     void volumeIsAppliedAndSeekRepeats_data()
@@ -112,10 +144,13 @@ private Q_SLOTS:
         QTest::newRow("GStreamer") << media("short.wav");
         QTest::newRow("Qt Multimedia") << media("clip.avi");
     }
+    // The sound program's engine is looked at here, in this process.
     void volumeIsAppliedAndSeekRepeats()
     {
         QFETCH(QString, file);
-        std::unique_ptr<MediaEngine> engine = play(file);
+        QVERIFY(startGStreamerLean());
+        std::unique_ptr<MediaEngine> engine =
+            play(isvideo(file) ? m_engines.create(m_videoArea, file) : makeGstAudioEngine(), file);
         engine->setVolume(-2000);
         double linear = 0;
         g_object_get(g_volume, "volume", &linear, nullptr);
@@ -145,7 +180,8 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(bool, loops);
         RecordingListener listener;
-        const std::unique_ptr<MediaEngine> engine = play(file, &listener, true);
+        const std::unique_ptr<MediaEngine> engine =
+            play(m_engines.create(m_videoArea, file), file, &listener, true);
         qint64 furthest = 0;
         bool startedAgain = false;
         QTimer watch;
@@ -174,15 +210,15 @@ private Q_SLOTS:
         QTest::newRow("empty path") << QString() << QString();
         QTest::newRow("a pipe, which would block")
             << QString() << m_scratch.filePath(QStringLiteral("pipe.wav"));
-        QTest::newRow("no module")
-            << m_scratch.filePath(QStringLiteral("none.so")) << media("short.wav");
+        QTest::newRow("no sound program")
+            << m_scratch.filePath(QStringLiteral("none")) << media("short.wav");
     }
     void unplayableFileFailsOnce()
     {
         QFETCH(QString, module);
         QFETCH(QString, file);
         ModuleMediaEngineFactory engines(module.isEmpty() ? kMediaModule : module,
-                                         module.isEmpty() ? kAudioModule : module);
+                                         module.isEmpty() ? kSoundProgram : module);
         RecordingListener listener;
         int qtErrors = 0;
         const std::unique_ptr<MediaEngine> engine = engines.create(m_videoArea, file);
@@ -201,11 +237,34 @@ private Q_SLOTS:
         QVERIFY(!engine->errorString().isEmpty());
     }
 
-private:
-    std::unique_ptr<MediaEngine> play(const QString &file, MediaEngineListener *listener = nullptr,
-                                      bool repeat = false)
+    // A decoder that crashes takes the sound program with it, not the clock:
+    // its sound fails, the next starts the program afresh, and a program no
+    // longer used ends.
+    void soundProgramThatDiesFailsItsSoundOnly()
     {
-        std::unique_ptr<MediaEngine> engine = m_engines.create(m_videoArea, file);
+        const QString file = media("short.wav");
+        RecordingListener listener;
+        {
+            const std::unique_ptr<MediaEngine> engine =
+                play(m_engines.create(m_videoArea, file), file, &listener, true);
+            QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ready, kDeadlineMs);
+            QVERIFY(::kill(soundProgram(), SIGSEGV) == 0);
+            QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Failed, kDeadlineMs);
+            QCOMPARE(engine->errorString(), QStringLiteral("The sound program crashed."));
+            QCOMPARE(listener.statuses, (QList{Status::Ready, Status::Failed}));
+        }
+        {
+            const std::unique_ptr<MediaEngine> engine =
+                play(m_engines.create(m_videoArea, file), file);
+            QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(soundProgram(), 0, kDeadlineMs);
+    }
+
+private:
+    std::unique_ptr<MediaEngine> play(std::unique_ptr<MediaEngine> engine, const QString &file,
+                                      MediaEngineListener *listener = nullptr, bool repeat = false)
+    {
         engine->setListener(listener);
         engine->setRepeat(repeat);
         engine->open(file);
@@ -221,8 +280,8 @@ private:
     QTemporaryDir m_scratch;
     QWidget m_videoArea;
     const QString kMediaModule = QStringLiteral(TOCKARO_MEDIA_MODULE_FILE);
-    const QString kAudioModule = QStringLiteral(TOCKARO_AUDIO_MODULE_FILE);
-    ModuleMediaEngineFactory m_engines{kMediaModule, kAudioModule};
+    const QString kSoundProgram = QStringLiteral(TOCKARO_SOUND_PROGRAM_FILE);
+    ModuleMediaEngineFactory m_engines{kMediaModule, kSoundProgram};
 };
 
 QTEST_MAIN(TestMediaEngine)

@@ -1,0 +1,201 @@
+#include "platform/soundprocess.h"
+
+#include "base/logging.h"
+#include "platform/enginereport.h"
+#include "platform/soundpipe.h"
+
+#include <QList>
+#include <QProcess>
+
+#include <utility>
+
+namespace {
+
+// How long the sound program stays with no engine left: the next item of a
+// play list, a sound readied for an alarm and the next alarm of the same
+// second come within it and find the program started.
+constexpr int kUnusedMs = 5000;
+// How long a sound program that was told to end may take before it is killed.
+constexpr int kEndingMs = 5000;
+
+} // namespace
+
+// Keeps what the sound program last told of its engine, and asks it for the
+// position as it is read: the answer comes for the next reading, which the
+// player makes several times a second while it shows the position.
+class SoundProcessEngine final : public MediaEngine {
+public:
+    SoundProcessEngine(SoundProcessEngines &engines, quint64 number)
+        : m_engines(engines), m_number(number)
+    {}
+    ~SoundProcessEngine() override
+    {
+        ask("close");
+        m_engines.removed(m_number);
+    }
+
+    void setListener(MediaEngineListener *listener) override { m_report.setListener(listener); }
+    void setRepeat(bool on) override { ask("repeat", on ? 1 : 0); }
+    void open(const QString &file) override { m_engines.send({"open", m_number, 0, file}); }
+    void run() override { ask("run"); }
+    void pause() override { ask("pause"); }
+    void setVolume(int centibels) override
+    {
+        m_volume = centibels;
+        ask("volume", centibels);
+    }
+    int volume() const override { return m_volume; }
+    qint64 duration() const override { return m_duration; }
+    qint64 position() const override
+    {
+        if (m_report.status() == MediaStatus::Ended)
+            return m_duration;
+        if (!m_positionAsked && m_report.status() != MediaStatus::Failed) {
+            m_positionAsked = true;
+            ask("position");
+        }
+        return m_position;
+    }
+    void seek(qint64 ms) override
+    {
+        m_position = ms;
+        ask("seek", ms);
+    }
+    MediaStatus status() const override { return m_report.status(); }
+    QString errorString() const override { return m_report.error(); }
+
+    void told(const SoundLine &line)
+    {
+        if (line.verb == "duration") {
+            m_duration = line.number;
+            if (MediaEngineListener *listener = m_report.listener())
+                listener->durationChanged(m_duration);
+        } else if (line.verb == "position") {
+            m_position = line.number;
+            m_positionAsked = false;
+        } else if (line.verb == "status" && line.number >= qint64(MediaStatus::Loading) &&
+                   line.number <= qint64(MediaStatus::Failed)) {
+            if (const auto status = MediaStatus(line.number); status == MediaStatus::Failed)
+                m_report.fail(line.text);
+            else
+                m_report.set(status);
+        }
+    }
+
+    void stopped(const QString &reason) { m_report.fail(reason); }
+
+private:
+    void ask(const char *verb, qint64 number = 0) const
+    {
+        m_engines.send({verb, m_number, number, {}});
+    }
+
+    SoundProcessEngines &m_engines;
+    quint64 m_number;
+    EngineReport m_report;
+    int m_volume = 0;
+    qint64 m_duration = 0;
+    mutable qint64 m_position = 0;
+    mutable bool m_positionAsked = false;
+};
+
+SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(program))
+{
+    m_unused.setSingleShot(true);
+    m_unused.setInterval(kUnusedMs);
+    QObject::connect(&m_unused, &QTimer::timeout, [this] { endWhenUnused(); });
+}
+
+SoundProcessEngines::~SoundProcessEngines() = default;
+
+std::unique_ptr<MediaEngine> SoundProcessEngines::create(QWidget &, const QString &)
+{
+    auto engine = std::make_unique<SoundProcessEngine>(*this, ++m_made);
+    m_engines.insert(m_made, engine.get());
+    m_unused.stop();
+    if (!m_process)
+        start();
+    return engine;
+}
+
+void SoundProcessEngines::send(const SoundLine &line)
+{
+    // A program that stopped has failed its engines already.
+    if (m_process)
+        m_process->write(encodeSoundLine(line));
+}
+
+void SoundProcessEngines::removed(quint64 number)
+{
+    m_engines.remove(number);
+    if (m_engines.isEmpty() && m_process)
+        m_unused.start();
+}
+
+void SoundProcessEngines::start()
+{
+    m_process = std::make_unique<QProcess>();
+    QProcess *process = m_process.get();
+    // What GStreamer has to say goes where the clock's own messages go.
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this] { readTold(); });
+    // Queued, so that an engine that fails at once has its listener by then;
+    // a program stopped before may still have its signals queued.
+    QObject::connect(
+        process, &QProcess::errorOccurred, process,
+        [this, process](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart && process == m_process.get())
+                stopped(QStringLiteral("No sound program: %1").arg(process->errorString()));
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [this, process](int code, QProcess::ExitStatus status) {
+            if (process != m_process.get())
+                return;
+            stopped(status == QProcess::CrashExit
+                        ? QStringLiteral("The sound program crashed.")
+                        : QStringLiteral("The sound program stopped (status %1).").arg(code));
+        },
+        Qt::QueuedConnection);
+    process->start(m_program, {});
+}
+
+void SoundProcessEngines::readTold()
+{
+    m_told.append(m_process->readAllStandardOutput());
+    for (qsizetype end; (end = m_told.indexOf('\n')) >= 0;) {
+        const std::optional<SoundLine> line = decodeSoundLine(m_told.left(end));
+        m_told.remove(0, end + 1);
+        if (line) {
+            if (SoundProcessEngine *engine = m_engines.value(line->engine))
+                engine->told(*line);
+        }
+    }
+}
+
+void SoundProcessEngines::stopped(const QString &reason)
+{
+    qCWarning(lcPlayback).noquote() << reason;
+    m_unused.stop();
+    m_told.clear();
+    // In a slot of its own, queued: it goes when the slot has returned.
+    m_process.release()->deleteLater();
+    // A listener may close other engines meanwhile.
+    for (const quint64 number : m_engines.keys()) {
+        if (SoundProcessEngine *engine = m_engines.value(number))
+            engine->stopped(reason);
+    }
+}
+
+void SoundProcessEngines::endWhenUnused()
+{
+    if (!m_engines.isEmpty() || !m_process)
+        return;
+    QProcess *ending = m_process.release();
+    QObject::disconnect(ending, nullptr, nullptr, nullptr);
+    QObject::connect(ending, &QProcess::finished, ending, &QObject::deleteLater);
+    // It ends at the end of its input; one that hangs in its media framework is killed.
+    ending->closeWriteChannel();
+    QTimer::singleShot(kEndingMs, ending, [ending] { ending->kill(); });
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "playback/mediaengine.h"
+
+#include <QHash>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class QProcess;
+struct SoundLine;
+class SoundProcessEngine;
+
+// Makes engines that play in the sound program, a child process that this
+// factory starts with the first engine and ends a little after the last is
+// gone: the decoders, the media framework and the sound server's client never
+// enter the clock, so a sound leaves nothing behind in it, and a file that
+// crashes a decoder ends the sound program, not the clock. Its engines then
+// fail, as unplayable files do; the next engine starts the program afresh.
+class SoundProcessEngines final : public MediaEngineFactory {
+public:
+    explicit SoundProcessEngines(QString program);
+    ~SoundProcessEngines() override;
+
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) override;
+
+private:
+    friend class SoundProcessEngine;
+
+    void send(const SoundLine &line);
+    void added(SoundProcessEngine &engine);
+    void removed(quint64 number);
+    void start();
+    void readTold();
+    void stopped(const QString &reason);
+    void endWhenUnused();
+
+    QString m_program;
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_told;
+    QHash<quint64, SoundProcessEngine *> m_engines;
+    quint64 m_made = 0;
+    QTimer m_unused;
+};
