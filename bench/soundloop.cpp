@@ -56,8 +56,9 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     EventLoopEnd programEnd;
     FolderLockGuard instanceGuard(programFolder);
-    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(programFolder),
-                                          ModuleMediaEngineFactory::soundProgramPath(programFolder));
+    ModuleMediaEngineFactory mediaEngines(
+        ModuleMediaEngineFactory::modulePath(programFolder),
+        ModuleMediaEngineFactory::soundProgramPath(programFolder));
     NoPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;
