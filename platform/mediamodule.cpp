@@ -72,7 +72,7 @@ QString ModuleMediaEngineFactory::soundProgramPath(const QString &programFolder)
 std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea,
                                                               const QString &file)
 {
-    if (m_sounds && !isvideo(file))
+    if (m_sounds && !m_sounds->startFailed() && !isvideo(file))
         return m_sounds->create(videoArea, file);
     if (!m_media.loadTried)
         m_media.load();

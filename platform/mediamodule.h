@@ -6,13 +6,15 @@
 
 #include <memory>
 
+class SoundProcessEngines;
+
 // Makes the player's engines. Where there is a sound program beside the
 // program, it plays every file that is not a video, in a process of its own
 // (SoundProcessEngines). The media module, a library beside the program that
 // carries Qt Multimedia with its network, graphics and video libraries, is
 // loaded on the first play that needs it, not at start-up, so the idle clock
 // holds no media framework; once loaded it stays. It plays videos, and every
-// file where there is no sound program.
+// file where there is no sound program or the sound program cannot be started.
 //
 // A module that cannot be loaded, or that lacks its entry point or cannot
 // start, gives engines that fail at once, as an unplayable file does, so the
@@ -45,5 +47,5 @@ private:
     };
 
     Module m_media;
-    std::unique_ptr<MediaEngineFactory> m_sounds;
+    std::unique_ptr<SoundProcessEngines> m_sounds;
 };

@@ -144,8 +144,10 @@ void SoundProcessEngines::start()
     QObject::connect(
         process, &QProcess::errorOccurred, process,
         [this, process](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart && process == m_process.get())
-                stopped(QStringLiteral("No sound program: %1").arg(process->errorString()));
+            if (error != QProcess::FailedToStart || process != m_process.get())
+                return;
+            m_startFailed = true;
+            stopped(QStringLiteral("No sound program: %1").arg(process->errorString()));
         },
         Qt::QueuedConnection);
     QObject::connect(

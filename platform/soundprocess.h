@@ -24,6 +24,8 @@ public:
     ~SoundProcessEngines() override;
 
     std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) override;
+    // Whether the program could not be started: missing, or not a program.
+    bool startFailed() const { return m_startFailed; }
 
 private:
     friend class SoundProcessEngine;
@@ -41,5 +43,6 @@ private:
     QByteArray m_told;
     QHash<quint64, SoundProcessEngine *> m_engines;
     quint64 m_made = 0;
+    bool m_startFailed = false;
     QTimer m_unused;
 };

@@ -261,6 +261,17 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(soundProgram(), 0, kDeadlineMs);
     }
 
+    // A sound program that cannot start costs one sound; the media module plays the next.
+    void soundsGoToTheMediaModuleWithoutTheSoundProgram()
+    {
+        ModuleMediaEngineFactory engines(kMediaModule, m_scratch.filePath(QStringLiteral("none")));
+        const QString file = media("short.wav");
+        const std::unique_ptr<MediaEngine> lost = play(engines.create(m_videoArea, file), file);
+        QTRY_COMPARE_WITH_TIMEOUT(lost->status(), Status::Failed, kDeadlineMs);
+        const std::unique_ptr<MediaEngine> engine = play(engines.create(m_videoArea, file), file);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ended, kDeadlineMs);
+    }
+
 private:
     std::unique_ptr<MediaEngine> play(std::unique_ptr<MediaEngine> engine, const QString &file,
                                       MediaEngineListener *listener = nullptr, bool repeat = false)
