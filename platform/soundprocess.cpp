@@ -121,8 +121,12 @@ std::unique_ptr<MediaEngine> SoundProcessEngines::create(QWidget &, const QStrin
 void SoundProcessEngines::send(const SoundLine &line)
 {
     // A program that stopped has failed its engines already.
-    if (m_process)
-        m_process->write(encodeSoundLine(line));
+    if (!m_process)
+        return;
+    m_process->write(encodeSoundLine(line));
+    // Written now, not when the event loop comes to it: at an alarm's second
+    // the loop has the new window to paint first.
+    m_process->waitForBytesWritten(0);
 }
 
 void SoundProcessEngines::removed(quint64 number)
