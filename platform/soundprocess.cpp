@@ -106,7 +106,18 @@ SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(
     QObject::connect(&m_unused, &QTimer::timeout, [this] { endWhenUnused(); });
 }
 
-SoundProcessEngines::~SoundProcessEngines() = default;
+SoundProcessEngines::~SoundProcessEngines()
+{
+    if (!m_process)
+        return;
+    // Ended as when unused, but waited for: the clock is ending.
+    QObject::disconnect(m_process.get(), nullptr, nullptr, nullptr);
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(kEndingMs)) {
+        m_process->kill();
+        m_process->waitForFinished(kEndingMs);
+    }
+}
 
 std::unique_ptr<MediaEngine> SoundProcessEngines::create(QWidget &, const QString &)
 {
