@@ -124,9 +124,13 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         contents.error = QStringLiteral("it is not an ordinary file");
         return contents;
     }
-    const QString tooLarge = QStringLiteral("it is larger than %1").arg(dataSize(maxBytes));
+    // Made only when needed: formatting a size loads the maths library's
+    // power function and its tables into the clock for good.
+    const auto tooLarge = [maxBytes] {
+        return QStringLiteral("it is larger than %1").arg(dataSize(maxBytes));
+    };
     if (info.size() > maxBytes) {
-        contents.error = tooLarge;
+        contents.error = tooLarge();
         return contents;
     }
     QFile file(path);
@@ -140,7 +144,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         contents.error = file.errorString();
         contents.bytes.clear();
     } else if (contents.bytes.size() > maxBytes) {
-        contents.error = tooLarge;
+        contents.error = tooLarge();
         contents.bytes.clear();
     }
     return contents;
