@@ -48,6 +48,7 @@ cmake --install "$build_dir" --prefix "$folder" >/dev/null
 [ -f "$folder/conf" ] && [ -f "$folder/als" ] && [ ! -s "$folder/als" ] || fail "conf and an empty als"
 [ "$(ls "$folder/Sounds" | wc -l)" -eq 11 ] || fail "ten sounds and the chime in Sounds/"
 [ -f "$folder/tockaro_media.so" ] || fail "the media module beside the program"
+[ -x "$folder/tockaro-sound" ] || fail "the sound program beside the program"
 
 step "starting Xvfb and the tray host"
 start_xvfb
@@ -238,8 +239,12 @@ sleep 12
 kill -CONT "$ringing"
 wait_for "the missed alarm" 5 alarm_shown
 [ "$(grep -c 'alarm started' "$work/ringing.log")" -eq 3 ] || fail "three starts expected"
+# The sound plays in the sound program, which ends with the clock.
+sound_program=$(pgrep -P "$ringing" -x tockaro-sound) || fail "no sound program plays the alarm"
+! grep -q -e libgstreamer -e tockaro_media "/proc/$ringing/maps" || fail "the clock loaded GStreamer"
 kill "$ringing"
 wait_for "the program to end" 5 ended "$ringing"
+wait_for "the sound program to end with it" 5 ended "$sound_program"
 
 step "a video in a playlist shows its picture from the first play"
 # On the real clock: under libfaketime the video sink's wait for the window gives up.
