@@ -153,9 +153,13 @@ void SoundProcessEngines::start()
     QProcess *process = m_process.get();
     // What GStreamer has to say goes where the clock's own messages go.
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this] { readTold(); });
-    // Queued, so that an engine that fails at once has its listener by then;
-    // a program stopped before may still have its signals queued.
+    // A program stopped before may still have its signals queued, or its
+    // last lines to read before it is deleted.
+    QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this, process] {
+        if (process == m_process.get())
+            readTold();
+    });
+    // Queued, so that an engine that fails at once has its listener by then.
     QObject::connect(
         process, &QProcess::errorOccurred, process,
         [this, process](QProcess::ProcessError error) {
