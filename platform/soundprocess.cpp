@@ -4,6 +4,7 @@
 #include "platform/enginereport.h"
 #include "platform/soundpipe.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QProcess>
 
@@ -17,12 +18,16 @@ namespace {
 constexpr int kUnusedMs = 5000;
 // How long a sound program that was told to end may take before it is killed.
 constexpr int kEndingMs = 5000;
+// How long an asked position may go unanswered before the sound program is
+// taken for hung (a decoder stuck on a hostile file holding up its event
+// loop) and killed, so that the alarm goes on to its next sound.
+constexpr int kAnswerMs = 10'000;
 
 } // namespace
 
 // Keeps what the sound program last told of its engine, and asks it for the
 // position as it is read: the answer comes for the next reading, which the
-// player makes several times a second while it shows the position.
+// player makes at least once a second while it is open.
 class SoundProcessEngine final : public MediaEngine {
 public:
     SoundProcessEngine(SoundProcessEngines &engines, quint64 number)
@@ -50,9 +55,14 @@ public:
     {
         if (m_report.status() == MediaStatus::Ended)
             return m_duration;
-        if (!m_positionAsked && m_report.status() != MediaStatus::Failed) {
+        if (m_report.status() == MediaStatus::Failed)
+            return m_position;
+        if (!m_positionAsked) {
             m_positionAsked = true;
+            m_askedAt.start();
             ask("position");
+        } else if (m_askedAt.hasExpired(kAnswerMs)) {
+            m_engines.notAnswering();
         }
         return m_position;
     }
@@ -97,6 +107,7 @@ private:
     qint64 m_duration = 0;
     mutable qint64 m_position = 0;
     mutable bool m_positionAsked = false;
+    mutable QElapsedTimer m_askedAt;
 };
 
 SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(program))
@@ -147,8 +158,17 @@ void SoundProcessEngines::removed(quint64 number)
         m_unused.start();
 }
 
+void SoundProcessEngines::notAnswering()
+{
+    if (!m_process || m_hung)
+        return;
+    m_hung = true;
+    m_process->kill();
+}
+
 void SoundProcessEngines::start()
 {
+    m_hung = false;
     m_process = std::make_unique<QProcess>();
     QProcess *process = m_process.get();
     // What GStreamer has to say goes where the clock's own messages go.
@@ -174,9 +194,12 @@ void SoundProcessEngines::start()
         [this, process](int code, QProcess::ExitStatus status) {
             if (process != m_process.get())
                 return;
-            stopped(status == QProcess::CrashExit
-                        ? QStringLiteral("The sound program crashed.")
-                        : QStringLiteral("The sound program stopped (status %1).").arg(code));
+            if (m_hung)
+                stopped(QStringLiteral("The sound program stopped answering."));
+            else if (status == QProcess::CrashExit)
+                stopped(QStringLiteral("The sound program crashed."));
+            else
+                stopped(QStringLiteral("The sound program stopped (status %1).").arg(code));
         },
         Qt::QueuedConnection);
     process->start(m_program, {});

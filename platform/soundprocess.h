@@ -16,8 +16,9 @@ class SoundProcessEngine;
 // factory starts with the first engine and ends a little after the last is
 // gone: the decoders, the media framework and the sound server's client never
 // enter the clock, so a sound leaves nothing behind in it, and a file that
-// crashes a decoder ends the sound program, not the clock. Its engines then
-// fail, as unplayable files do; the next engine starts the program afresh.
+// crashes a decoder ends the sound program, not the clock, and one that hangs
+// it has the program killed. Its engines then fail, as unplayable files do;
+// the next engine starts the program afresh.
 class SoundProcessEngines final : public MediaEngineFactory {
 public:
     explicit SoundProcessEngines(QString program);
@@ -33,6 +34,8 @@ private:
     void send(const SoundLine &line);
     void added(SoundProcessEngine &engine);
     void removed(quint64 number);
+    // Kills a program that has left a request unanswered too long.
+    void notAnswering();
     void start();
     void readTold();
     void stopped(const QString &reason);
@@ -44,5 +47,6 @@ private:
     QHash<quint64, SoundProcessEngine *> m_engines;
     quint64 m_made = 0;
     bool m_startFailed = false;
+    bool m_hung = false;
     QTimer m_unused;
 };

@@ -237,20 +237,34 @@ private Q_SLOTS:
         QVERIFY(!engine->errorString().isEmpty());
     }
 
-    // A decoder that crashes takes the sound program with it, not the clock:
-    // its sound fails, the next starts the program afresh, and a program no
-    // longer used ends.
-    void soundProgramThatDiesFailsItsSoundOnly()
+    // A decoder that crashes takes the sound program with it, not the clock,
+    // and one that hangs has it killed: its sound fails, the next starts the
+    // program afresh, and a program no longer used ends.
+    void soundProgramThatDiesOrHangsFailsItsSoundOnly_data()
     {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("crashes") << SIGSEGV << QStringLiteral("The sound program crashed.");
+        QTest::newRow("hangs") << SIGSTOP << QStringLiteral("The sound program stopped answering.");
+    }
+    void soundProgramThatDiesOrHangsFailsItsSoundOnly()
+    {
+        QFETCH(int, signal);
+        QFETCH(QString, reason);
         const QString file = media("short.wav");
         RecordingListener listener;
         {
             const std::unique_ptr<MediaEngine> engine =
                 play(m_engines.create(m_videoArea, file), file, &listener, true);
             QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Ready, kDeadlineMs);
-            QVERIFY(::kill(soundProgram(), SIGSEGV) == 0);
-            QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Failed, kDeadlineMs);
-            QCOMPARE(engine->errorString(), QStringLiteral("The sound program crashed."));
+            QVERIFY(::kill(soundProgram(), signal) == 0);
+            // Read as the player reads it, at least once a second.
+            const auto failed = [&engine] {
+                engine->position();
+                return engine->status() == Status::Failed;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(failed(), 2 * kDeadlineMs);
+            QCOMPARE(engine->errorString(), reason);
             QCOMPARE(listener.statuses, (QList{Status::Ready, Status::Failed}));
         }
         {
