@@ -222,6 +222,7 @@ void frmdshow::mnuopen_Click()
     // The old engine goes first, so that two files never sound at once.
     m_engine.reset();
     ++m_plays;
+    m_checksLoading = 0;
     m_engine = openEngine(m_request);
     m_engine->setListener(this);
     qCInfo(lcPlayback).noquote() << "playing" << m_request.file;
@@ -331,10 +332,18 @@ void frmdshow::Timer2_Timer()
         stop();
         return;
     }
-    switch (PlayerLogic::endCheck(m_engine->status(), m_engine->duration(), m_txtlength,
-                                  m_engine->position(), m_request.repeat)) {
+    const PlayerLogic::MediaStatus status = m_engine->status();
+    m_checksLoading = status == PlayerLogic::MediaStatus::Loading ? m_checksLoading + 1 : 0;
+    switch (PlayerLogic::endCheck(status, m_engine->duration(), m_txtlength, m_engine->position(),
+                                  m_request.repeat, m_checksLoading)) {
     case PlayerLogic::EndAction::None:
         break;
+    case PlayerLogic::EndAction::GiveUp:
+        qCWarning(lcPlayback).noquote()
+            << "cannot play" << m_request.file << "- it did not open in time";
+        Q_EMIT failed(m_request.file);
+        stop();
+        return;
     case PlayerLogic::EndAction::Restart:
         restart(m_plays);
         break;

@@ -101,7 +101,8 @@ private:
     std::unique_ptr<MediaEngine> m_engine;
     std::unique_ptr<MediaEngine> m_readied;
     PlayRequest m_readiedRequest;
-    quint64 m_plays = 0; // counts the files opened, so a late report finds its own
+    quint64 m_plays = 0;     // counts the files opened, so a late report finds its own
+    int m_checksLoading = 0; // end checks in a row that found the file still loading
     bool m_loaded = false;
     bool m_centreWhenShown = false;
 

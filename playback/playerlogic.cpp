@@ -39,12 +39,15 @@ PlayerLogic::FadeStepResult PlayerLogic::fadeTick(int volume, int fadein, bool f
 }
 
 PlayerLogic::EndAction PlayerLogic::endCheck(MediaStatus status, qint64 durationMs, int txtlength,
-                                             qint64 positionMs, bool bloop)
+                                             qint64 positionMs, bool bloop, int checksLoading)
 {
     const bool lengthKnown =
         status == MediaStatus::Ended || status == MediaStatus::Failed || durationMs > 0;
-    if (!lengthKnown)
-        return EndAction::None;
+    if (!lengthKnown) {
+        return status == MediaStatus::Loading && checksLoading >= kEndChecksToOpen
+                   ? EndAction::GiveUp
+                   : EndAction::None;
+    }
     if (status == MediaStatus::Failed)
         return EndAction::Close;
     if (txtlength - wholeSeconds(positionMs) >= 1)

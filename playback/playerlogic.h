@@ -40,7 +40,12 @@ struct FadeStepResult {
 // fade-in still running; the two steps would otherwise cancel out forever.
 FadeStepResult fadeTick(int volume, int fadein, bool fadeout);
 
-enum class EndAction { None, Restart, Close };
+enum class EndAction { None, Restart, Close, GiveUp };
+
+// How many end checks in a row a file may spend loading (some 20 s) before it
+// is given up as one that cannot be played: its decoder is stuck, and the
+// alarm goes on to its next sound.
+inline constexpr int kEndChecksToOpen = 9;
 
 // The end check: with less than a second left a file closes the player, and
 // a repeated one restarts once the engine has reached its end (a restart
@@ -48,8 +53,9 @@ enum class EndAction { None, Restart, Close };
 // restarts it at once, so this is the safety net for one that does not). A
 // file that cannot be played closes the player, repeated or not. While the
 // engine is still reading the file and has no length yet nothing is decided,
-// since the remaining time is unknown.
+// since the remaining time is unknown, until `checksLoading` (the checks in a
+// row that found it loading) reaches kEndChecksToOpen: then it is given up.
 EndAction endCheck(MediaStatus status, qint64 durationMs, int txtlength, qint64 positionMs,
-                   bool bloop);
+                   bool bloop, int checksLoading);
 
 } // namespace PlayerLogic

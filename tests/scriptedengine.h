@@ -56,7 +56,11 @@ public:
     void pause() override { m_script.running = false; }
     void setVolume(int centibels) override { m_script.volumes.append(centibels); }
     int volume() const override { return m_script.volumes.value(m_script.volumes.size() - 1); }
-    qint64 duration() const override { return EngineScript::kDuration; }
+    // Known once the file is open, as a real engine learns it.
+    qint64 duration() const override
+    {
+        return m_script.status == MediaStatus::Loading ? 0 : EngineScript::kDuration;
+    }
     qint64 position() const override { return m_script.position; }
     void seek(qint64 ms) override
     {

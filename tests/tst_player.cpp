@@ -23,7 +23,7 @@ private Q_SLOTS:
     void endOfAPlay_data()
     {
         QTest::addColumn<QList<bool>>("repeats"); // one play after the other
-        QTest::addColumn<QString>("end"); // at the end check, by the user, or the file fails
+        QTest::addColumn<QString>("end"); // at the end check, by the user, the file fails or sticks
         QTest::addColumn<bool>("restarts");
         QTest::newRow("end closes") << QList{false} << "end" << false;
         QTest::newRow("end repeats") << QList{true} << "end" << true;
@@ -31,6 +31,7 @@ private Q_SLOTS:
         QTest::newRow("a new play's close holds") << QList{true, false} << "end" << false;
         QTest::newRow("closed by the user") << QList{true} << "user" << false;
         QTest::newRow("unplayable: given up at once") << QList{true} << "fails" << false;
+        QTest::newRow("never opens: given up at the end checks") << QList{true} << "stuck" << false;
     }
     void endOfAPlay()
     {
@@ -44,8 +45,13 @@ private Q_SLOTS:
         EngineScript &script = m_engines->scripts.back();
         // An engine that can loops by itself, without a gap.
         QCOMPARE(script.repeat, repeats.last());
-        if (end != "fails")
+        if (end == "stuck") {
+            script.setStatus(MediaEngine::MediaStatus::Loading, false);
+            for (int check = 0; check < PlayerLogic::kEndChecksToOpen; ++check)
+                fire("Timer2");
+        } else if (end != "fails") {
             script.reachEnd();
+        }
         if (end == "end")
             fire("Timer2");
         else if (end == "user")

@@ -42,7 +42,28 @@ private Q_SLOTS:
         QFETCH(qint64, position);
         QFETCH(bool, repeat);
         const qint64 duration = status == MediaStatus::Loading ? 0 : 10000;
-        QTEST(PlayerLogic::endCheck(status, duration, 10, position, repeat), "action");
+        QTEST(PlayerLogic::endCheck(status, duration, 10, position, repeat, 1), "action");
+    }
+
+    // A file still loading is given up at last, as its decoder is stuck; one
+    // that plays without a known length plays on.
+    void aFileThatNeverOpensIsGivenUp_data()
+    {
+        QTest::addColumn<MediaStatus>("status");
+        QTest::addColumn<int>("checksLoading");
+        QTest::addColumn<EndAction>("action");
+        using enum MediaStatus;
+        using enum EndAction;
+        QTest::newRow("loading, one check short")
+            << Loading << PlayerLogic::kEndChecksToOpen - 1 << None;
+        QTest::newRow("loading, given up") << Loading << PlayerLogic::kEndChecksToOpen << GiveUp;
+        QTest::newRow("playing, no length") << Ready << 0 << None;
+    }
+    void aFileThatNeverOpensIsGivenUp()
+    {
+        QFETCH(MediaStatus, status);
+        QFETCH(int, checksLoading);
+        QTEST(PlayerLogic::endCheck(status, 0, 0, 0, false, checksLoading), "action");
     }
     void volume_data()
     {
