@@ -22,7 +22,7 @@ class SoundProcessEngines;
 // logged once.
 class ModuleMediaEngineFactory final : public MediaEngineFactory {
 public:
-    // The module's file, whose suffix may be left out, and the sound program's; none for none.
+    // The module's file, whose suffix may be left out, and the sound program's, empty for none.
     explicit ModuleMediaEngineFactory(const QString &mediaModulePath,
                                       const QString &soundProgramPath = {});
     ~ModuleMediaEngineFactory() override;
