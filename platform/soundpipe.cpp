@@ -1,12 +1,8 @@
 #include "platform/soundpipe.h"
 
-#include <QList>
+#include <optional>
 
-QByteArray encodeSoundLine(const SoundLine &line)
-{
-    return line.verb + ' ' + QByteArray::number(line.engine) + ' ' +
-           QByteArray::number(line.number) + ' ' + line.text.toUtf8().toPercentEncoding() + '\n';
-}
+namespace {
 
 std::optional<SoundLine> decodeSoundLine(const QByteArray &line)
 {
@@ -21,4 +17,24 @@ std::optional<SoundLine> decodeSoundLine(const QByteArray &line)
     if (!engineRead || !numberRead)
         return std::nullopt;
     return decoded;
+}
+
+} // namespace
+
+QByteArray encodeSoundLine(const SoundLine &line)
+{
+    return line.verb + ' ' + QByteArray::number(line.engine) + ' ' +
+           QByteArray::number(line.number) + ' ' + line.text.toUtf8().toPercentEncoding() + '\n';
+}
+
+QList<SoundLine> takeSoundLines(QByteArray &pending)
+{
+    QList<SoundLine> lines;
+    const qsizetype whole = pending.lastIndexOf('\n') + 1;
+    for (const QByteArray &line : pending.left(whole).split('\n')) {
+        if (const std::optional<SoundLine> decoded = decodeSoundLine(line))
+            lines.append(*decoded);
+    }
+    pending.remove(0, whole);
+    return lines;
 }

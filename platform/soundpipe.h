@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-
-#include <optional>
 
 // One line on the pipes between the program and its sound program: what an
 // engine is asked to do, or what it tells. Each line is "verb engine number
@@ -26,5 +25,6 @@ struct SoundLine {
 
 // The line with its ending.
 QByteArray encodeSoundLine(const SoundLine &line);
-// A line without its ending; nothing for one that is not made as encodeSoundLine makes them.
-std::optional<SoundLine> decodeSoundLine(const QByteArray &line);
+// The whole lines at the start of `pending`, taken from it; a line that is not
+// made as encodeSoundLine makes them is dropped, the last one unfinished stays.
+QList<SoundLine> takeSoundLines(QByteArray &pending);

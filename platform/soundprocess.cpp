@@ -57,8 +57,7 @@ public:
             return m_duration;
         if (m_report.status() == MediaStatus::Failed)
             return m_position;
-        if (!m_positionAsked) {
-            m_positionAsked = true;
+        if (!m_askedAt.isValid()) {
             m_askedAt.start();
             ask("position");
         } else if (m_askedAt.hasExpired(kAnswerMs)) {
@@ -82,7 +81,7 @@ public:
                 listener->durationChanged(m_duration);
         } else if (line.verb == "position") {
             m_position = line.number;
-            m_positionAsked = false;
+            m_askedAt.invalidate();
         } else if (line.verb == "status" && line.number >= qint64(MediaStatus::Loading) &&
                    line.number <= qint64(MediaStatus::Failed)) {
             if (const auto status = MediaStatus(line.number); status == MediaStatus::Failed)
@@ -106,7 +105,7 @@ private:
     int m_volume = 0;
     qint64 m_duration = 0;
     mutable qint64 m_position = 0;
-    mutable bool m_positionAsked = false;
+    // Running while a position asked is unanswered.
     mutable QElapsedTimer m_askedAt;
 };
 
@@ -208,13 +207,12 @@ void SoundProcessEngines::start()
 void SoundProcessEngines::readTold()
 {
     m_told.append(m_process->readAllStandardOutput());
-    for (qsizetype end; (end = m_told.indexOf('\n')) >= 0;) {
-        const std::optional<SoundLine> line = decodeSoundLine(m_told.left(end));
-        m_told.remove(0, end + 1);
-        if (line) {
-            if (SoundProcessEngine *engine = m_engines.value(line->engine))
-                engine->told(*line);
-        }
+    for (const SoundLine &line : takeSoundLines(m_told)) {
+        // A listener told of a failure may have ended the program meanwhile.
+        if (!m_process)
+            return;
+        if (SoundProcessEngine *engine = m_engines.value(line.engine))
+            engine->told(line);
     }
 }
 

@@ -85,12 +85,8 @@ private:
             return;
         }
         m_pending.append(chunk, got);
-        for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0;) {
-            const std::optional<SoundLine> line = decodeSoundLine(m_pending.left(end));
-            m_pending.remove(0, end + 1);
-            if (line)
-                handle(*line);
-        }
+        for (const SoundLine &line : takeSoundLines(m_pending))
+            handle(line);
     }
 
     void handle(const SoundLine &line)
