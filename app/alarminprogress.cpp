@@ -2,6 +2,7 @@
 
 #include "alarms/alarmrecord.h"
 #include "app/clockbas.h"
+#include "app/nextdue.h"
 #include "app/schedule.h"
 #include "base/clock.h"
 #include "base/logging.h"
@@ -20,11 +21,6 @@
 #include <QTemporaryFile>
 
 namespace {
-
-// How long before its moment an alarm's sound is readied: time enough to load
-// the media module and open the file on a busy machine, short enough that an
-// alarm edited or deleted meanwhile seldom costs a second opening.
-constexpr qint64 kReadyLeadSeconds = 5;
 
 int secondOfHour(const QDateTime &time)
 {

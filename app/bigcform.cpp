@@ -32,6 +32,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimeZone>
 
 // The hand-drawn icons, compiled in: read from files they would go through
 // the image reader, which loads every image plugin there is to ask each
@@ -418,6 +419,7 @@ void BigCForm::savemainoptions(const Settings &settings)
     Sizing(state.adjustsize);
     // The new time format shows at once rather than at the next tick.
     m_display->TimeIN(clockTimeText(m_bas.clock().now().time(), state.ampm != 0, QLocale()));
+    followTimeRule(m_bas.clock().now());
 }
 
 void BigCForm::Sizing(int percent)
@@ -433,6 +435,9 @@ void BigCForm::Sizing(int percent)
     setFixedSize(qRound(twipsToPixels(m_layout.windowWidth)),
                  qRound(twipsToPixels(m_layout.windowHeight)));
     update();
+    // The digits have new pictures and places.
+    if (m_digitsPainted)
+        startDigitPainter();
 }
 
 // The tick runs once a second, just after the whole second: the digits change
@@ -445,6 +450,68 @@ void BigCForm::Timer1_Timer()
     m_alarm.tick(now);
     refreshDateLine(now.date());
     m_theDate->setVisible(dateLineShown(state.adjustsize));
+    followTimeRule(now);
+    planTicks(now);
+}
+
+// An idle clock whose digits are drawn by the painter, or hidden, wakes its
+// event loop once a minute or for the next alarm rather than every second:
+// most of what an idle clock costs is the event loop's waking.
+void BigCForm::planTicks(const QDateTime &now)
+{
+    if ((isVisible() && !m_digitsPainted) || m_alarm.alarmRinging())
+        return;
+    const std::optional<NextDue> &due = m_bas.nextDue();
+    const qint64 next =
+        nextNeededTick(now, due ? std::optional(due->at.toSecsSinceEpoch()) : std::nullopt);
+    if (next > now.toSecsSinceEpoch() + 1)
+        m_bas.ticks().skipUntil(next);
+}
+
+void BigCForm::startDigitPainter()
+{
+    DigitPainter *painter = m_bas.digitPainter();
+    if (!painter)
+        return;
+    m_digitsPainted = painter->setScene(m_display->digitScene());
+    if (!m_digitsPainted) {
+        m_display->drawDigitsElsewhere({});
+        return;
+    }
+    m_display->drawDigitsElsewhere(
+        [this] { return clockTimeText(m_bas.clock().now().time(), state.ampm != 0, QLocale()); });
+    m_timeRule.reset();
+    followTimeRule(m_bas.clock().now());
+    painter->setDrawing(isVisible());
+}
+
+// The painter reads the wall clock in UTC; local time and its next change of
+// offset come from the zone the clock reads, once a minute as the zone may be
+// changed.
+void BigCForm::followTimeRule(const QDateTime &now)
+{
+    if (!m_digitsPainted)
+        return;
+    const int offset = now.offsetFromUtc();
+    const bool twentyFourHour = state.ampm != 0;
+    if (m_timeRule && m_timeRule->offsetSeconds == offset &&
+        m_timeRule->twentyFourHour == twentyFourHour &&
+        now.toSecsSinceEpoch() < m_timeRule->offsetChangesAt)
+        return;
+    DigitPainter::TimeRule rule;
+    rule.twentyFourHour = twentyFourHour;
+    rule.offsetSeconds = offset;
+    rule.offsetAfter = offset;
+    const QTimeZone zone = now.timeZone();
+    if (zone.isValid() && zone.hasTransitions()) {
+        const QTimeZone::OffsetData change = zone.nextTransition(now);
+        if (change.atUtc.isValid()) {
+            rule.offsetChangesAt = change.atUtc.toSecsSinceEpoch();
+            rule.offsetAfter = change.offsetFromUtc;
+        }
+    }
+    m_timeRule = rule;
+    m_bas.digitPainter()->setTimeRule(rule);
 }
 
 void BigCForm::showNotice(const QString &text)
@@ -527,6 +594,34 @@ bool BigCForm::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool BigCForm::event(QEvent *event)
+{
+    // A window made anew (a change of its flags) has another native window.
+    if (event->type() == QEvent::WinIdChange && m_digitsPainted)
+        startDigitPainter();
+    return QWidget::event(event);
+}
+
+void BigCForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    const QDateTime now = m_bas.clock().now();
+    m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
+    if (m_digitsPainted)
+        m_bas.digitPainter()->setDrawing(true);
+    else
+        startDigitPainter();
+    // Shown digits the painter does not draw need their tick each second.
+    m_bas.ticks().resumeEverySecond();
+}
+
+void BigCForm::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_digitsPainted)
+        m_bas.digitPainter()->setDrawing(false);
 }
 
 void BigCForm::closeEvent(QCloseEvent *event)

@@ -3,12 +3,15 @@
 #include "app/alarminprogress.h"
 #include "app/bigcformstate.h"
 #include "app/windowsizing.h"
+#include "base/digitpainter.h"
 
 #include <QDate>
 #include <QList>
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+#include <optional>
 
 struct Settings;
 
@@ -72,6 +75,9 @@ public:
     QSystemTrayIcon *trayIcon() const { return m_tray; }
 
 protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -94,6 +100,11 @@ private:
     void exitClick();
 
     void Timer1_Timer();
+    // Hands the digits to the painter, if there is one and it can draw them.
+    void startDigitPainter();
+    void followTimeRule(const QDateTime &now);
+    // Tells the tick source which seconds the clock can do without.
+    void planTicks(const QDateTime &now);
     void refreshDateLine(QDate today);
     // Tells the user something without stopping them: on the tray icon's
     // balloon, or in a message box where there is no tray.
@@ -116,6 +127,9 @@ private:
 
     // Hidden by the settings, but shown because no tray icon could bring it back.
     bool m_shownForLackOfTray = false;
+    // The painter draws the digits: the tick need not come each second for them.
+    bool m_digitsPainted = false;
+    std::optional<DigitPainter::TimeRule> m_timeRule; // as the painter last had it
     bool m_dragging = false;
     QPoint m_grab; // twips on the pressed control
 };

@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/programend.h"
+#include "base/ticksource.h"
 #include "base/waketimer.h"
 #include "platform/alarmfilestore.h"
 #include "platform/autostart.h"
@@ -244,6 +245,9 @@ void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
 void ClockBas::armWakeUp()
 {
     m_nextDue = armWakeUpAfter(m_seams.clock.now());
+    // The tick may have been told to sleep until the alarm due before; the
+    // next one reckons again.
+    m_seams.ticks.resumeEverySecond();
     // A sound readied for an alarm that has since been edited, deleted or
     // moved on is never to be played; the tick readies the right one again.
     if (m_dshow && !m_form->alarms().alarmRinging())

@@ -16,6 +16,7 @@
 class BigCForm;
 class Clock;
 class Dialogs;
+class DigitPainter;
 class InstanceGuard;
 class MediaEngineFactory;
 class PowerOff;
@@ -48,6 +49,9 @@ struct Seams {
     // The notification area is a status-notifier host: it shows the menu the
     // icon exports and sends activations rather than mouse messages.
     bool statusNotifierTray = false;
+    // Draws the clock's digits each second without the event loop; none where
+    // the window system offers no way to (the window paints them on the tick).
+    DigitPainter *digitPainter = nullptr;
 };
 
 // The program's shared module: start-up, the file paths, the settings, the
@@ -114,6 +118,7 @@ public:
 
     const Clock &clock() const { return m_seams.clock; }
     TickSource &ticks() { return m_seams.ticks; }
+    DigitPainter *digitPainter() { return m_seams.digitPainter; }
     InstanceGuard &instanceGuard() { return m_seams.instanceGuard; }
     PowerOff &powerOff() { return m_seams.powerOff; }
     SleepInhibitor &sleepInhibitor() { return m_seams.sleepInhibitor; }

@@ -14,6 +14,7 @@
 #include "platform/systemsleepinhibitor.h"
 #include "platform/systemwaketimer.h"
 #include "platform/traywatch.h"
+#include "platform/xcbdigitpainter.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -81,9 +82,10 @@ int main(int argc, char *argv[])
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
+    const std::unique_ptr<DigitPainter> digitPainter = makeXcbDigitPainter();
     ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
                   trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
-                  trayWatch.statusNotifierHost()});
+                  trayWatch.statusNotifierHost(), digitPainter.get()});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;

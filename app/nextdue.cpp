@@ -96,3 +96,14 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadline
         return std::nullopt;
     return NextDue{QDateTime::fromSecsSinceEpoch(due->first, Qt::UTC), due->second};
 }
+
+qint64 nextNeededTick(const QDateTime &now, std::optional<qint64> dueUtc)
+{
+    const qint64 nowUtc = now.toSecsSinceEpoch();
+    qint64 needed = nowUtc + 60 - now.time().second();
+    if (dueUtc && *dueUtc > nowUtc) {
+        const qint64 readyAt = *dueUtc - kReadyLeadSeconds;
+        needed = std::min(needed, readyAt > nowUtc ? readyAt : *dueUtc);
+    }
+    return needed;
+}

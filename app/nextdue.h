@@ -13,6 +13,11 @@
 // through the scan's catch-up window.
 inline constexpr int kWakeLeadSeconds = 60;
 
+// How long before its moment an alarm's sound is readied: time enough to load
+// the media module and open the file on a busy machine, short enough that an
+// alarm edited or deleted meanwhile seldom costs a second opening.
+inline constexpr qint64 kReadyLeadSeconds = 5;
+
 // The alarm that comes due next, and when, as a UTC instant.
 struct NextDue {
     QDateTime at;
@@ -34,3 +39,12 @@ struct NextDue {
 // hourly chime is not an alarm and never counts.
 std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadlines &snoozes,
                                   const QDateTime &after, const QLocale &locale);
+
+// The second (UTC, since the epoch) of the next tick the clock cannot do
+// without while nothing needs one every second (no alarm ringing, the digits
+// hidden or drawn without the tick), given the present time and when the next
+// alarm is due: the start of the next minute of local time (for the chime on
+// the hour, the date at midnight, the minute a screen reader is told of, and a
+// bound on what any wrong reckoning could delay), or sooner the moment to
+// ready that alarm's sound, or its own second.
+qint64 nextNeededTick(const QDateTime &now, std::optional<qint64> dueUtc);

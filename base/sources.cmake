@@ -3,6 +3,7 @@
 list(APPEND TOCKARO_CORE_SOURCES
     base/clock.h
     base/dialogs.h
+    base/digitpainter.h
     base/instanceguard.h
     base/logging.cpp base/logging.h
     base/poweroff.h

@@ -23,6 +23,20 @@ int shiftMask(Qt::KeyboardModifiers modifiers)
 
 constexpr std::array<int, LedLayout::DigitCount> kDigitCharacter = {0, 1, 3, 4, 6, 7};
 
+// The digits of a time text; a character that is not a digit keeps its digit.
+std::array<int, LedLayout::DigitCount> digitsOf(const QString &text,
+                                                std::array<int, LedLayout::DigitCount> digits)
+{
+    for (int i = 0; i < LedLayout::DigitCount; ++i) {
+        const int position = kDigitCharacter[i];
+        if (position >= text.size())
+            continue;
+        if (const int value = text.at(position).digitValue(); value >= 0 && value <= 9)
+            digits[i] = value;
+    }
+    return digits;
+}
+
 } // namespace
 
 LedClock::LedClock(QWidget *parent) : QWidget(parent), m_layout(initialLedLayout())
@@ -34,23 +48,20 @@ LedClock::LedClock(QWidget *parent) : QWidget(parent), m_layout(initialLedLayout
 void LedClock::TimeIN(const QString &TheTime)
 {
     m_timeText = TheTime;
+    const std::array<int, LedLayout::DigitCount> digits = digitsOf(TheTime, m_shown);
     QRegion changed;
     bool minuteChanged = false;
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
-        const int position = kDigitCharacter[i];
-        if (position >= TheTime.size())
+        if (digits[i] == m_shown[i])
             continue;
-        const int value = TheTime.at(position).digitValue();
-        if (value < 0 || value > 9 || value == m_shown[i])
-            continue;
-        m_shown[i] = value;
         changed += twipsToPixels(m_layout.digits[i]).toAlignedRect();
         minuteChanged = minuteChanged || i <= LedLayout::M2;
     }
+    m_shown = digits;
     // Painted at once rather than from a posted update: the new second reaches
     // the screen a little sooner, and the idle clock wakes the event loop once
     // less each second.
-    if (!changed.isEmpty())
+    if (!changed.isEmpty() && !m_currentTime)
         repaint(changed);
     if (minuteChanged)
         Q_EMIT minuteShown();
@@ -73,6 +84,51 @@ QString LedClock::timeShown() const
     return text;
 }
 
+DigitPainter::Scene LedClock::digitScene()
+{
+    DigitPainter::Scene scene;
+    scene.window = window()->winId();
+    const qreal ratio = devicePixelRatioF();
+    std::array<QRectF, LedLayout::DigitCount> exact;
+    for (int i = 0; i < LedLayout::DigitCount; ++i) {
+        exact[i] = twipsToPixels(m_layout.digits[i]);
+        const QRect whole = exact[i].toAlignedRect();
+        const QPoint at = mapTo(window(), whole.topLeft());
+        scene.places[i] = QRect(QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)),
+                                (QSizeF(whole.size()) * ratio).toSize());
+        scene.cell = scene.cell.expandedTo(scene.places[i].size());
+    }
+    // One image rather than sixty: large enough to be given back to the
+    // system as soon as the painter has it.
+    scene.pictures = QImage(scene.cell.width() * 10, scene.cell.height() * LedLayout::DigitCount,
+                            QImage::Format_RGB32);
+    scene.pictures.fill(Qt::black);
+    QPainter atlas(&scene.pictures);
+    for (int i = 0; i < LedLayout::DigitCount; ++i) {
+        const QRect whole = exact[i].toAlignedRect();
+        for (int value = 0; value < 10; ++value) {
+            // Painted as the control paints it, at the digit's own offset
+            // within whole pixels.
+            QImage picture(scene.places[i].size(), QImage::Format_RGB32);
+            picture.setDevicePixelRatio(ratio);
+            picture.fill(Qt::black);
+            QPainter painter(&picture);
+            painter.setRenderHint(QPainter::Antialiasing);
+            LedGlyph::paint(painter, exact[i].translated(-whole.topLeft()), value);
+            painter.end();
+            picture.setDevicePixelRatio(1);
+            atlas.drawImage(QPoint(value * scene.cell.width(), i * scene.cell.height()), picture);
+        }
+    }
+    return scene;
+}
+
+void LedClock::drawDigitsElsewhere(std::function<QString()> currentTime)
+{
+    m_currentTime = std::move(currentTime);
+    update();
+}
+
 void LedClock::adjustsize(int Perc)
 {
     m_layout = ledLayout(Perc);
@@ -90,12 +146,15 @@ void LedClock::resizeToLayout()
 // so they stay sharp at any scale, with smooth slanted ends.
 void LedClock::paintEvent(QPaintEvent *event)
 {
+    // A painter's digits may be newer than the last time handed in.
+    const std::array<int, LedLayout::DigitCount> digits =
+        m_currentTime ? digitsOf(m_currentTime(), m_shown) : m_shown;
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const QRect target = twipsToPixels(m_layout.digits[i]).toAlignedRect();
-        if (event->region().intersects(target) && m_shown[i] >= 0 && m_shown[i] <= 9)
-            painter.drawPixmap(target.topLeft(), glyph(i, m_shown[i], devicePixelRatioF()));
+        if (event->region().intersects(target) && digits[i] >= 0 && digits[i] <= 9)
+            painter.drawPixmap(target.topLeft(), glyph(i, digits[i], devicePixelRatioF()));
     }
     for (const QRectF &dot : m_layout.dots) {
         const QRectF target = twipsToPixels(dot);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "base/digitpainter.h"
 #include "display/ledlayout.h"
 
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 // Six red seven-segment digits, HH:MM:SS, on black. The host hands it the time
 // text and the display size; pointer actions come back as signals with the
@@ -35,6 +37,14 @@ public:
     // last time text, for a screen reader.
     QString timeShown() const;
 
+    // For a painter that draws the digits by itself: each digit's pictures of
+    // 0 to 9 and its place in the top-level window, in device pixels.
+    DigitPainter::Scene digitScene();
+    // While a painter draws the digits, TimeIN only keeps the time for a
+    // screen reader, and a paint shows the time `currentTime` gives, not an
+    // older one. An empty function: the control draws its digits again.
+    void drawDigitsElsewhere(std::function<QString()> currentTime);
+
 Q_SIGNALS:
     void MouseDown(int Button, int Shift, double X, double Y);
     void MouseUp(int Button, int Shift, double X, double Y);
@@ -62,5 +72,6 @@ private:
     // idle clock spends most of its time here otherwise.
     std::array<std::array<QPixmap, 10>, LedLayout::DigitCount> m_glyphs;
     std::array<int, LedLayout::DigitCount> m_shown{};
-    QString m_timeText; // the last text handed in, for its AM or PM
+    std::function<QString()> m_currentTime; // set while a painter draws the digits
+    QString m_timeText;                     // the last text handed in, for its AM or PM
 };

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_LINUX
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -39,15 +40,38 @@ SecondTicker::~SecondTicker()
 void SecondTicker::start()
 {
 #ifdef Q_OS_LINUX
-    if (armDescriptor())
+    m_skipping = false;
+    if (armDescriptor(0))
         return;
 #endif
     armFallback();
 }
 
+void SecondTicker::skipUntil(qint64 utcSecond)
+{
+#ifdef Q_OS_LINUX
+    // Only the descriptor hears of a clock set while it sleeps.
+    if (m_notifier && m_notifier->isEnabled() && armDescriptor(utcSecond))
+        m_skipping = true;
+#else
+    Q_UNUSED(utcSecond);
+#endif
+}
+
+void SecondTicker::resumeEverySecond()
+{
+#ifdef Q_OS_LINUX
+    if (m_skipping)
+        start();
+#endif
+}
+
 void SecondTicker::stop()
 {
     m_fallback.stop();
+#ifdef Q_OS_LINUX
+    m_skipping = false;
+#endif
 #ifdef Q_OS_LINUX
     if (m_fd >= 0) {
         m_notifier->setEnabled(false);
@@ -71,14 +95,14 @@ void SecondTicker::fallbackTimeout()
 }
 
 #ifdef Q_OS_LINUX
-bool SecondTicker::armDescriptor()
+bool SecondTicker::armDescriptor(qint64 firstSecond)
 {
     if (m_fd < 0)
         return false;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     itimerspec every{};
-    every.it_value.tv_sec = now.tv_sec + 1;
+    every.it_value.tv_sec = std::max<qint64>(now.tv_sec + 1, firstSecond);
     every.it_interval.tv_sec = 1;
     // Cancelled when the clock is set, so the first tick after a change of
     // time comes at once and the ticks keep to the new whole seconds.
@@ -94,8 +118,10 @@ void SecondTicker::descriptorReadable()
     if (read(m_fd, &expirations, sizeof expirations) < 0) {
         if (errno != ECANCELED)
             return;
-        // The wall clock was set: keep to its new seconds.
-        if (!armDescriptor()) {
+        // The wall clock was set: keep to its new seconds, every one of them
+        // until the host says again what it needs.
+        m_skipping = false;
+        if (!armDescriptor(0)) {
             m_notifier->setEnabled(false);
             armFallback();
         }

@@ -13,7 +13,8 @@ class QSocketNotifier;
 // the second itself (no rounding, no slack) and reports at once when the clock
 // is set, so the tick follows a new time straight away. Elsewhere, or when the
 // descriptor cannot be made, a precise timer is re-armed on every tick from the
-// present time; it wakes a millisecond or two after the second.
+// present time; it wakes a millisecond or two after the second, every second,
+// as it cannot tell a clock set while it would sleep.
 class SecondTicker final : public TickSource {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SecondTicker)
@@ -24,14 +25,19 @@ public:
 
     void start() override;
     void stop() override;
+    void skipUntil(qint64 utcSecond) override;
+    void resumeEverySecond() override;
 
 private:
     void armFallback();
     void fallbackTimeout();
 #ifdef Q_OS_LINUX
-    bool armDescriptor();
+    // Ticks from the whole second `firstSecond` on, or from the next one if
+    // that is sooner.
+    bool armDescriptor(qint64 firstSecond);
     void descriptorReadable();
 
+    bool m_skipping = false;
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
 #endif

@@ -1,7 +1,8 @@
 # The adapters to the world behind the seams: the real clock and ticker, the
 # folder lock, the end of the event loop, the files, the dialogs, the power-off
 # command, the desktop (autostart, tray, signals, a second start), the wake
-# timer, the loader of the media module and the sound program's engines.
+# timer, the painter of the digits, the loader of the media module and the
+# sound program's engines.
 list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/alarmfilestore.cpp platform/alarmfilestore.h
     platform/autostart.h
@@ -21,6 +22,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/systemsleepinhibitor.h
     platform/systemwaketimer.h
     platform/traywatch.cpp platform/traywatch.h
+    platform/xcbdigitpainter.cpp platform/xcbdigitpainter.h
 )
 # The autostart entry, the wake timer and the lock against sleep, one file per
 # platform (the free desktops share the XDG autostart entry).

@@ -3,6 +3,7 @@
 #include "app/clockbas.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
+#include "base/digitpainter.h"
 #include "base/poweroff.h"
 #include "base/programend.h"
 #include "base/sleepinhibitor.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <optional>
+
 struct FakeClock final : Clock {
     QDateTime now() const override { return at; }
     void set(QTime time, QDate date = QDate(2026, 12, 7)) { at = QDateTime(date, time); }
@@ -25,7 +28,11 @@ struct FakeClock final : Clock {
 struct ManualTicks final : TickSource {
     void start() override {}
     void stop() override {}
+    void skipUntil(qint64 utcSecond) override { skippingUntil = utcSecond; }
+    void resumeEverySecond() override { skippingUntil.reset(); }
     void fire() { Q_EMIT tick(); }
+
+    std::optional<qint64> skippingUntil; // none: a tick every second
 };
 
 // Message boxes are answered at once; a file dialog gives the queued answer.
@@ -89,11 +96,28 @@ struct ProgramFolder final {
     QTemporaryDir dir;
 };
 
-// One copy of the program on a test folder, with the real instance lock.
+// Takes every scene and keeps what it was last told.
+struct RecordingPainter final : DigitPainter {
+    bool setScene(const Scene &made) override
+    {
+        scene = made;
+        return true;
+    }
+    void setTimeRule(const TimeRule &given) override { rule = given; }
+    void setDrawing(bool on) override { drawing = on; }
+
+    Scene scene;
+    TimeRule rule;
+    bool drawing = false;
+};
+
+// One copy of the program on a test folder, with the real instance lock; with
+// `painter`, the digits are drawn by a recording painter.
 struct TestProgram final {
-    explicit TestProgram(const ProgramFolder &folder, bool tray = true)
-        : guard(folder.dir.path()), bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray,
-                                         engines, end, wake, inhibitor})
+    explicit TestProgram(const ProgramFolder &folder, bool tray = true, bool painter = false)
+        : guard(folder.dir.path()),
+          bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines, end, wake,
+               inhibitor, false, painter ? &digits : nullptr})
     {}
     FakeClock clock;
     ManualTicks ticks;
@@ -103,5 +127,6 @@ struct TestProgram final {
     ScriptedEngineFactory engines;
     RecordingWake wake;
     RecordingInhibitor inhibitor;
+    RecordingPainter digits;
     ClockBas bas;
 };

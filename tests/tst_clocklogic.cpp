@@ -1,6 +1,7 @@
 #include "app/clocktext.h"
 #include "app/dragsnap.h"
 #include "app/windowsizing.h"
+#include "base/digitpainter.h"
 #include "display/ledlayout.h"
 #include "platform/systemclock.h"
 
@@ -37,6 +38,22 @@ private Q_SLOTS:
         QFETCH(QTime, time);
         QFETCH(bool, twentyFourHour);
         QTEST(clockTimeText(time, twentyFourHour, kUs), "text");
+    }
+    // The painter's digits are the time text's, every second of the day.
+    void painterDigits()
+    {
+        for (const bool twentyFourHour : {false, true}) {
+            for (int second = 0; second < 24 * 3600; ++second) {
+                const QString text =
+                    clockTimeText(QTime(0, 0).addSecs(second), twentyFourHour, kUs);
+                const std::array<int, DigitPainter::kDigits> digits =
+                    clockDigits(second, twentyFourHour);
+                for (int i = 0; i < DigitPainter::kDigits; ++i) {
+                    if (digits[i] != text.at(i + i / 2).digitValue())
+                        QFAIL(qPrintable(text));
+                }
+            }
+        }
     }
     void dateLine() { QCOMPARE(dateLineText({2026, 12, 6}, kUs), "Sunday  6  December  2026"); }
 

@@ -1,6 +1,7 @@
 // The clock window and the windows it opens, on a test folder with a fake clock
 // and ticks fired by hand.
 
+#include "alarms/alarmrecord.h"
 #include "app/bigcform.h"
 #include "app/clocktext.h"
 #include "base/twips.h"
@@ -140,6 +141,83 @@ private Q_SLOTS:
         QCOMPARE(int(m_program->engines.scripts.size()), chimes);
         for (const EngineScript &played : m_program->engines.scripts)
             QCOMPARE(played.opened, chime());
+    }
+
+    // The tick comes every second only while something needs it: digits that
+    // the window paints itself, or an alarm ringing. Otherwise it sleeps to
+    // the next minute, or to readying the next alarm's sound, then to its
+    // second; a change of the alarms brings it back every second.
+    void ticksOnlyWhenNeeded_data()
+    {
+        QTest::addColumn<bool>("painter");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QTime>("tick");
+        QTest::addColumn<QTime>("skipTo"); // invalid: every second
+        const QTime none;
+        const QTime tick(6, 58, 10);
+        QTest::newRow("digits painted by the window") << false << true << tick << none;
+        QTest::newRow("digits painted by the painter") << true << true << tick << QTime(6, 59);
+        QTest::newRow("hidden") << false << false << tick << QTime(6, 59);
+        QTest::newRow("alarm near: its sound first")
+            << true << true << QTime(7, 0, 30) << QTime(7, 0, 35);
+        QTest::newRow("sound readied: its second")
+            << true << true << QTime(7, 0, 36) << QTime(7, 0, 40);
+        QTest::newRow("ringing") << true << false << QTime(7, 0, 40) << none;
+    }
+    void ticksOnlyWhenNeeded()
+    {
+        QFETCH(bool, painter);
+        QFETCH(bool, shown);
+        QFETCH(QTime, tick);
+        QFETCH(QTime, skipTo);
+        AlarmRecord alarm;
+        alarm.message = QStringLiteral("Up");
+        alarm.frequency = AlarmFrequency::Daily;
+        alarm.timeText = QStringLiteral("07:00:40");
+        alarm.alarmDate = QDate(2026, 12, 7);
+        alarm.snoozeMinutes = QStringLiteral("5");
+        m_folder->write(QStringLiteral("als"), formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n");
+        m_folder->write(QStringLiteral("conf"), conf(shown, "", false, true));
+        m_program.emplace(*m_folder, true, painter);
+        QVERIFY(m_program->bas.startprogram());
+        QCOMPARE(m_program->digits.drawing, painter && shown);
+        tickAt(tick);
+        const std::optional<qint64> expected =
+            skipTo.isValid()
+                ? std::optional(QDateTime(QDate(2026, 12, 7), skipTo).toSecsSinceEpoch())
+                : std::nullopt;
+        QCOMPARE(m_program->ticks.skippingUntil, expected);
+        m_program->bas.armWakeUp();
+        QCOMPARE(m_program->ticks.skippingUntil, std::nullopt);
+    }
+
+    // The painter draws into the clock window where the window would paint
+    // each digit, with the window's time format and local time.
+    void painterFollowsTheWindow()
+    {
+        m_folder->write(QStringLiteral("conf"), conf(true, "", false, false));
+        m_program.emplace(*m_folder, true, true);
+        QVERIFY(m_program->bas.startprogram());
+        const RecordingPainter &painter = m_program->digits;
+        const LedClock *display = form()->display();
+        QCOMPARE(painter.scene.window, form()->winId());
+        for (int digit = 0; digit < LedLayout::DigitCount; ++digit) {
+            const QRect place = twipsToPixels(display->layout().digits[digit])
+                                    .toAlignedRect()
+                                    .translated(display->pos());
+            QCOMPARE(painter.scene.places[digit], place);
+        }
+        const QDateTime now = m_program->clock.now();
+        QCOMPARE(painter.rule.offsetSeconds, now.offsetFromUtc());
+        QVERIFY(!painter.rule.twentyFourHour);
+        form()->hideshow()->trigger();
+        QVERIFY(!painter.drawing);
+        form()->hideshow()->trigger();
+        QVERIFY(painter.drawing);
+        options()->showOptions();
+        control<QAbstractButton>(options(), "hour24")->setChecked(true);
+        control<QAbstractButton>(options(), "Command3")->click();
+        QVERIFY(painter.rule.twentyFourHour);
     }
 
     // Cancel keeps what the dialog shows for the next OK, which saves it and
