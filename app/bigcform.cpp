@@ -152,7 +152,12 @@ BigCForm::BigCForm(ClockBas &bas, QWidget *parent)
     Sizing(state.adjustsize);
 }
 
-BigCForm::~BigCForm() = default;
+BigCForm::~BigCForm()
+{
+    // The painter outlives the window it draws into.
+    if (m_digitsPainted)
+        m_bas.digitPainter()->setDrawing(false);
+}
 
 void BigCForm::buildMenu()
 {
@@ -609,10 +614,9 @@ void BigCForm::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     const QDateTime now = m_bas.clock().now();
     m_display->TimeIN(clockTimeText(now.time(), state.ampm != 0, QLocale()));
-    if (m_digitsPainted)
-        m_bas.digitPainter()->setDrawing(true);
-    else
-        startDigitPainter();
+    // Anew at each show, as a window shown again may be a new native window;
+    // from the event loop, so the window maps before its pictures are made.
+    QMetaObject::invokeMethod(this, &BigCForm::startDigitPainter, Qt::QueuedConnection);
     // Shown digits the painter does not draw need their tick each second.
     m_bas.ticks().resumeEverySecond();
 }

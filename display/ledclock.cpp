@@ -69,7 +69,8 @@ void LedClock::TimeIN(const QString &TheTime)
 
 QString LedClock::timeShown() const
 {
-    const auto &d = m_shown;
+    const std::array<int, LedLayout::DigitCount> d =
+        m_currentTime ? digitsOf(m_currentTime(), m_shown) : m_shown;
     // The designator follows the eight time characters, before the tenths.
     const QString designator = m_timeText.mid(8).section(u'.', 0, 0).trimmed();
     QString text = QStringLiteral("%1%2:%3%4:%5%6")

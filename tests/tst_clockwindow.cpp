@@ -213,7 +213,7 @@ private Q_SLOTS:
         form()->hideshow()->trigger();
         QVERIFY(!painter.drawing);
         form()->hideshow()->trigger();
-        QVERIFY(painter.drawing);
+        QTRY_VERIFY(painter.drawing);
         options()->showOptions();
         control<QAbstractButton>(options(), "hour24")->setChecked(true);
         control<QAbstractButton>(options(), "Command3")->click();
