@@ -127,6 +127,8 @@ DigitPainter::Scene LedClock::digitScene()
 void LedClock::drawDigitsElsewhere(std::function<QString()> currentTime)
 {
     m_currentTime = std::move(currentTime);
+    if (m_currentTime)
+        m_glyphs = {};
     update();
 }
 
@@ -154,8 +156,18 @@ void LedClock::paintEvent(QPaintEvent *event)
     painter.fillRect(event->rect(), Qt::black);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
         const QRect target = twipsToPixels(m_layout.digits[i]).toAlignedRect();
-        if (event->region().intersects(target) && digits[i] >= 0 && digits[i] <= 9)
+        if (!event->region().intersects(target) || digits[i] < 0 || digits[i] > 9)
+            continue;
+        if (m_currentTime) {
+            // Only an expose paints while a painter draws: not worth the
+            // memory of pictures kept for each second.
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            LedGlyph::paint(painter, twipsToPixels(m_layout.digits[i]), digits[i]);
+            painter.restore();
+        } else {
             painter.drawPixmap(target.topLeft(), glyph(i, digits[i], devicePixelRatioF()));
+        }
     }
     for (const QRectF &dot : m_layout.dots) {
         const QRectF target = twipsToPixels(dot);

@@ -85,18 +85,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("percent");
         QTest::addColumn<int>("digit");
         QTest::addColumn<QString>("lit");
-        QTest::newRow("8 at 100 %") << 100 << 8 << "abcdefg";
-        QTest::newRow("8 at 70 %") << 70 << 8 << "abcdefg";
-        QTest::newRow("1 at 40 %, five bars unlit") << 40 << 1 << "bc";
+        QTest::addColumn<bool>("painterDraws");
+        QTest::newRow("8 at 100 %") << 100 << 8 << "abcdefg" << false;
+        QTest::newRow("8 at 70 %") << 70 << 8 << "abcdefg" << false;
+        QTest::newRow("8 at 70 %, an expose while a painter draws") << 70 << 8 << "abcdefg" << true;
+        QTest::newRow("1 at 40 %, five bars unlit") << 40 << 1 << "bc" << false;
     }
     void digitsFollowTheOutlines()
     {
         QFETCH(int, percent);
         QFETCH(int, digit);
         QFETCH(QString, lit);
+        QFETCH(bool, painterDraws);
         LedClock clock;
         clock.adjustsize(percent);
-        clock.TimeIN(QString(QStringLiteral("%1%1:%1%1:%1%1")).arg(digit));
+        const QString time = QString(QStringLiteral("%1%1:%1%1:%1%1")).arg(digit);
+        if (painterDraws)
+            clock.drawDigitsElsewhere([time] { return time; });
+        else
+            clock.TimeIN(time);
         const QImage image = clock.grab().toImage();
         QCOMPARE(image.devicePixelRatio(), 2.0);
 
