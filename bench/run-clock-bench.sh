@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The clock against a minimal Qt clock, side by side on one Xvfb with a tray
+# The clock against a minimal Qt clock and a program of its size that only
+# wakes each second, side by side on one Xvfb with a tray
 # host: start-up, display lag, memory and idle CPU.
 #
 # usage: bench/run-clock-bench.sh [SECONDS]   (default 60)
@@ -32,4 +33,5 @@ trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 
 pids+=($!)
 sleep 1
 
-build-bench/bench/clockbench "$work/folder/tockaro" build-bench/bench/refclock "${1:-60}"
+build-bench/bench/clockbench "$work/folder/tockaro" build-bench/bench/refclock "${1:-60}" \
+    build-bench/bench/idlefloor
