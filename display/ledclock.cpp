@@ -90,10 +90,8 @@ DigitPainter::Scene LedClock::digitScene()
     DigitPainter::Scene scene;
     scene.window = window()->winId();
     const qreal ratio = devicePixelRatioF();
-    std::array<QRectF, LedLayout::DigitCount> exact;
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
-        exact[i] = twipsToPixels(m_layout.digits[i]);
-        const QRect whole = exact[i].toAlignedRect();
+        const QRect whole = twipsToPixels(m_layout.digits[i]).toAlignedRect();
         const QPoint at = mapTo(window(), whole.topLeft());
         scene.places[i] = QRect(QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)),
                                 (QSizeF(whole.size()) * ratio).toSize());
@@ -106,17 +104,8 @@ DigitPainter::Scene LedClock::digitScene()
     scene.pictures.fill(Qt::black);
     QPainter atlas(&scene.pictures);
     for (int i = 0; i < LedLayout::DigitCount; ++i) {
-        const QRect whole = exact[i].toAlignedRect();
         for (int value = 0; value < 10; ++value) {
-            // Painted as the control paints it, at the digit's own offset
-            // within whole pixels.
-            QImage picture(scene.places[i].size(), QImage::Format_RGB32);
-            picture.setDevicePixelRatio(ratio);
-            picture.fill(Qt::black);
-            QPainter painter(&picture);
-            painter.setRenderHint(QPainter::Antialiasing);
-            LedGlyph::paint(painter, exact[i].translated(-whole.topLeft()), value);
-            painter.end();
+            QImage picture = digitPicture(i, value, ratio);
             picture.setDevicePixelRatio(1);
             atlas.drawImage(QPoint(value * scene.cell.width(), i * scene.cell.height()), picture);
         }
@@ -179,19 +168,24 @@ void LedClock::paintEvent(QPaintEvent *event)
 const QPixmap &LedClock::glyph(int index, int value, qreal pixelRatio)
 {
     QPixmap &cached = m_glyphs[index][value];
-    if (cached.isNull() || cached.devicePixelRatio() != pixelRatio) {
-        // Drawn at the digit's own offset within whole pixels, so the picture
-        // is what painting the outlines straight onto the window would give.
-        const QRectF exact = twipsToPixels(m_layout.digits[index]);
-        const QRect whole = exact.toAlignedRect();
-        cached = QPixmap(whole.size() * pixelRatio);
-        cached.setDevicePixelRatio(pixelRatio);
-        cached.fill(Qt::black);
-        QPainter painter(&cached);
-        painter.setRenderHint(QPainter::Antialiasing);
-        LedGlyph::paint(painter, exact.translated(-whole.topLeft()), value);
-    }
+    if (cached.isNull() || cached.devicePixelRatio() != pixelRatio)
+        cached = QPixmap::fromImage(digitPicture(index, value, pixelRatio));
     return cached;
+}
+
+QImage LedClock::digitPicture(int index, int value, qreal pixelRatio) const
+{
+    // Drawn at the digit's own offset within whole pixels, so the picture is
+    // what painting the outlines straight onto the window would give.
+    const QRectF exact = twipsToPixels(m_layout.digits[index]);
+    const QRect whole = exact.toAlignedRect();
+    QImage picture(whole.size() * pixelRatio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    LedGlyph::paint(painter, exact.translated(-whole.topLeft()), value);
+    return picture;
 }
 
 void LedClock::mousePressEvent(QMouseEvent *event)

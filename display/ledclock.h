@@ -66,6 +66,8 @@ private:
     // The digit at `index` showing `value`, painted once from the segment
     // outlines for this size and pixel density.
     const QPixmap &glyph(int index, int value, qreal pixelRatio);
+    // The same picture, painted afresh.
+    QImage digitPicture(int index, int value, qreal pixelRatio) const;
 
     LedLayout m_layout;
     // A second's repaint copies a picture instead of filling polygons: the
