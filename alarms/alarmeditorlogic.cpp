@@ -85,7 +85,6 @@ AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord 
                              bool twentyFourHour)
 {
     AlarmRecord record = slot;
-    record.inUse = true;
     record.alarmDate = values.date;
     record.timeText = alarmTimeText(values.time, twentyFourHour);
     record.dayFlags = values.dayFlags;

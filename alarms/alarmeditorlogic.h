@@ -61,7 +61,6 @@ Result alarmCanRing(const AlarmEditorValues &values, const QDateTime &now);
 
 // The record the editor's OK stores over `slot`, the record now in the target
 // slot (an empty record for a new alarm). Whatever the editor does not show
-// is kept from the slot: `spare` and the runtime marks, so an alarm that is
-// snoozed or ringing while it is edited stays that alarm.
+// is kept from the slot (`spare`).
 AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,
                              bool twentyFourHour);

@@ -2,10 +2,10 @@
 
 #include <QStringEncoder>
 
-qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale)
+qint64 alarmFileRoom(const AlarmSlots &alarms, int alarmCount, int slot, const QLocale &locale)
 {
-    const bool replaced = slot >= 0 && slot < kAlarmSlots && alarms[slot].inUse;
-    return kMaxAlarmFileBytes - alarmFileBytes(alarms, locale).size() +
+    const bool replaced = slot >= 1 && slot <= alarmCount;
+    return kMaxAlarmFileBytes - alarmFileBytes(alarms, alarmCount, locale).size() +
            (replaced ? alarmLineBytes(alarms[slot], locale) : 0);
 }
 

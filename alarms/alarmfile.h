@@ -12,7 +12,7 @@ inline constexpr qint64 kMaxAlarmFileBytes = 16 * 1024 * 1024;
 
 // The bytes the alarm file would take for the alarm in `slot` (alarmCount + 1
 // for a new one): the limit less what every other alarm takes.
-qint64 alarmFileRoom(const AlarmSlots &alarms, int slot, const QLocale &locale);
+qint64 alarmFileRoom(const AlarmSlots &alarms, int alarmCount, int slot, const QLocale &locale);
 
 // The bytes `record` takes in the alarm file, its line end included.
 qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale);

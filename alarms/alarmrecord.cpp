@@ -326,7 +326,6 @@ std::optional<AlarmRecord> parseAlarmLine(QStringView line, const QLocale &local
     record.spare = *spare;
     record.playMedia = *playMedia;
     record.soundIndex = *soundIndex;
-    record.inUse = true;
     return record;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDate>
-#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -9,8 +8,11 @@
 
 #include <optional>
 
-// One alarm as the user defined it. The integer widths are the ones the alarm
-// file has always held; flags are 0 or 1 except the two runtime flags.
+// One alarm as the user defined it: exactly what a line of the alarm file
+// holds, in the integer widths the file has always held; flags are 0 or 1.
+// Whether a slot of the table holds an alarm is the table's to say, and what
+// the running program knows of an alarm (its snooze, what it has rung) is the
+// alarm engine's.
 struct AlarmRecord {
     QString message;
     qint16 frequency = 0; // an index into alarmFrequencyNames()
@@ -24,13 +26,8 @@ struct AlarmRecord {
     qint16 fadeOut = 0;
     qint32 fadeMinutes = 0;
     QString snoozeMinutes;
-    bool inUse = false;   // not stored in the file
-    bool snoozed = false; // not stored in the file
     qint16 playMedia = 0;
     qint16 soundIndex = 0;
-    // Not stored in the file: the local date and time its schedule last rang
-    // at, held as UTC fields so that a repeated hour compares equal to the first.
-    QDateTime scheduleRang = {};
 
     friend bool operator==(const AlarmRecord &, const AlarmRecord &) = default;
 };
@@ -86,8 +83,7 @@ QString formatAlarmLine(const AlarmRecord &record, const QLocale &locale);
 
 // Reads one line (without its line end). Empty when the line cannot be read:
 // fewer than 14 fields, a date that does not convert, or a number that does not
-// fit its field. Fields beyond the 14th are ignored. The record comes back in
-// use and not snoozed.
+// fit its field. Fields beyond the 14th are ignored.
 std::optional<AlarmRecord> parseAlarmLine(QStringView line, const QLocale &locale, int presentYear);
 
 // Whether the line holds more fields than a record has; reading drops them.

@@ -2,11 +2,20 @@
 
 #include "alarms/alarmtable.h"
 
-// What the alarm windows need of the program's alarm table.
-class AlarmStore {
+// The program's alarm table as those who only read it see it.
+class AlarmTable {
 public:
+    // Alarms in slots 1 to alarmCount().
     virtual const AlarmSlots &alarms() const = 0;
     virtual int alarmCount() const = 0;
+
+protected:
+    ~AlarmTable() = default;
+};
+
+// What the alarm windows need of the program's alarm table.
+class AlarmStore : public AlarmTable {
+public:
     // Takes the alarm in `slot` out of the table and the alarm file; the alarms
     // after it move up a slot. When the file cannot be written the table stays
     // as it was.

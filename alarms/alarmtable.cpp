@@ -40,18 +40,11 @@ AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale,
 
 void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord> &records)
 {
-    for (AlarmRecord &slot : alarms) {
-        slot.inUse = false;
-        slot.snoozed = false;
-    }
     alarmCount = 0;
     for (const AlarmRecord &record : records) {
         if (alarmCount == kMaxAlarms)
             break;
-        ++alarmCount;
-        alarms[alarmCount] = record;
-        alarms[alarmCount].inUse = true;
-        alarms[alarmCount].snoozed = false;
+        alarms[++alarmCount] = record;
     }
 }
 
@@ -60,18 +53,25 @@ bool storeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot, const Alarm
     if (slot < 1 || slot > std::min(alarmCount + 1, kMaxAlarms))
         return false;
     alarms[slot] = record;
-    alarms[slot].inUse = true;
     alarmCount = std::max(alarmCount, slot);
     return true;
 }
 
-QByteArray alarmFileBytes(const AlarmSlots &alarms, const QLocale &locale)
+bool removeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot)
+{
+    if (slot < 1 || slot > alarmCount)
+        return false;
+    std::move(alarms.begin() + slot + 1, alarms.begin() + alarmCount + 1, alarms.begin() + slot);
+    alarms[alarmCount] = AlarmRecord();
+    --alarmCount;
+    return true;
+}
+
+QByteArray alarmFileBytes(const AlarmSlots &alarms, int alarmCount, const QLocale &locale)
 {
     QString text;
-    for (const AlarmRecord &record : alarms) {
-        if (record.inUse)
-            text += formatAlarmLine(record, locale) + QStringLiteral("\r\n");
-    }
+    for (int slot = 1; slot <= alarmCount; ++slot)
+        text += formatAlarmLine(alarms[slot], locale) + QStringLiteral("\r\n");
     QStringEncoder encode(QStringConverter::System);
     return encode(text);
 }

@@ -10,7 +10,8 @@
 #include <array>
 
 // The alarm table: alarms live in slots 1 to alarmCount, in file order, without
-// gaps; slot 0 is never used.
+// gaps; slot 0 is never used, and a slot after alarmCount holds no alarm
+// whatever it keeps.
 inline constexpr int kAlarmSlots = 301;
 inline constexpr int kMaxAlarms = kAlarmSlots - 1;
 using AlarmSlots = std::array<AlarmRecord, kAlarmSlots>;
@@ -37,15 +38,18 @@ struct AlarmFileContents {
 // CR LF, LF or CR; an empty line holds no alarm and is passed over.
 AlarmFileContents readAlarmLines(const QByteArray &bytes, const QLocale &locale, int presentYear);
 
-// Loads records into the table: every slot leaves use and is not snoozed,
-// then the records fill slots 1, 2, ... up to the last slot. Other fields of
-// the emptied slots keep what they held.
+// Loads records into the table: they fill slots 1, 2, ... up to the last slot,
+// and alarmCount says how many. The slots after keep what they held.
 void fillAlarmTable(AlarmSlots &alarms, int &alarmCount, const QList<AlarmRecord> &records);
 
-// Puts `record`, in use, into `slot`: a slot in use, or alarmCount + 1, which
-// adds an alarm. False, and nothing changes, for any other slot.
+// Puts `record` into `slot`: a slot in use, or alarmCount + 1, which adds an
+// alarm. False, and nothing changes, for any other slot.
 bool storeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot, const AlarmRecord &record);
 
-// The alarm file's bytes: one line per slot in use, in slot order, each ended
+// Takes the alarm in `slot` (1 to alarmCount) out; the alarms after it move up
+// a slot. False, and nothing changes, for any other slot.
+bool removeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot);
+
+// The alarm file's bytes: one line per alarm, slots 1 to alarmCount, each ended
 // by CR LF, in the system's 8-bit encoding.
-QByteArray alarmFileBytes(const AlarmSlots &alarms, const QLocale &locale);
+QByteArray alarmFileBytes(const AlarmSlots &alarms, int alarmCount, const QLocale &locale);

@@ -108,9 +108,8 @@ void frmalarms::listalarms()
     m_lv->clear();
     const QLocale locale;
     QList<QTreeWidgetItem *> rows;
-    for (const AlarmRecord &record : m_store.alarms()) {
-        if (!record.inUse)
-            continue;
+    for (int slot = 1; slot <= m_store.alarmCount(); ++slot) {
+        const AlarmRecord &record = m_store.alarms()[slot];
         auto *row = new QTreeWidgetItem(listRowTexts(record, locale));
         // The column shows the message cut short; the whole of it is a hover
         // or a screen reader away.
@@ -167,7 +166,8 @@ void frmalarms::Cmdadd_Click()
     connect(editor, &frmaaddalarm::alarmAccepted, this, [this](const AlarmEditorValues &values) {
         storeEdited(m_store.alarmCount() + 1, values);
     });
-    editor->openNew(alarmFileRoom(m_store.alarms(), m_store.alarmCount() + 1, QLocale()));
+    editor->openNew(
+        alarmFileRoom(m_store.alarms(), m_store.alarmCount(), m_store.alarmCount() + 1, QLocale()));
     setEditorOpen(true);
 }
 
@@ -183,7 +183,8 @@ void frmalarms::Command2_Click()
     frmaaddalarm *editor = createEditor();
     connect(editor, &frmaaddalarm::alarmAccepted, this,
             [this, slot](const AlarmEditorValues &values) { storeEdited(slot, values); });
-    editor->openExisting(m_store.alarms()[slot], alarmFileRoom(m_store.alarms(), slot, QLocale()));
+    editor->openExisting(m_store.alarms()[slot],
+                         alarmFileRoom(m_store.alarms(), m_store.alarmCount(), slot, QLocale()));
     setEditorOpen(true);
 }
 
@@ -203,11 +204,11 @@ void frmalarms::storeEdited(int slot, const AlarmEditorValues &values)
 {
     if (slot < 1 || slot > kMaxAlarms)
         return;
-    // Built over the slot as it is now: a snooze that came while the editor
-    // was open stays with the alarm.
+    // Built over the slot as it is now, which keeps what the editor does not show.
     const AlarmRecord &now = m_store.alarms()[slot];
-    m_store.storeAlarm(
-        slot, buildAlarmRecord(values, now.inUse ? now : AlarmRecord{}, m_settings.twentyFourHour));
+    m_store.storeAlarm(slot,
+                       buildAlarmRecord(values, slot <= m_store.alarmCount() ? now : AlarmRecord{},
+                                        m_settings.twentyFourHour));
     listalarms();
     m_store.savealarms();
 }

@@ -1,5 +1,7 @@
 #include "app/clocktext.h"
 
+#include <QTimeZone>
+
 namespace {
 
 void appendTwoDigits(QString &text, int value)
@@ -36,4 +38,28 @@ QString dateLineText(QDate date, const QLocale &locale)
     return locale.dayName(date.dayOfWeek()) + QLatin1String("  ") + QString::number(date.day()) +
            QLatin1String("  ") + locale.monthName(date.month()) + QLatin1String("  ") +
            QString::number(date.year());
+}
+
+DigitPainter::TimeRule digitTimeRule(const QDateTime &now, bool twentyFourHour)
+{
+    DigitPainter::TimeRule rule;
+    rule.twentyFourHour = twentyFourHour;
+    rule.offsetSeconds = now.offsetFromUtc();
+    rule.offsetAfter = rule.offsetSeconds;
+    const QTimeZone zone = now.timeZone();
+    if (zone.isValid() && zone.hasTransitions()) {
+        const QTimeZone::OffsetData change = zone.nextTransition(now);
+        if (change.atUtc.isValid()) {
+            rule.offsetChangesAt = change.atUtc.toSecsSinceEpoch();
+            rule.offsetAfter = change.offsetFromUtc;
+        }
+    }
+    return rule;
+}
+
+bool digitTimeRuleHolds(const DigitPainter::TimeRule &rule, const QDateTime &now,
+                        bool twentyFourHour)
+{
+    return rule.offsetSeconds == now.offsetFromUtc() && rule.twentyFourHour == twentyFourHour &&
+           now.toSecsSinceEpoch() < rule.offsetChangesAt;
 }

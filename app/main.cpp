@@ -1,6 +1,5 @@
-#include "app/bigcform.h"
-#include "app/clockbas.h"
 #include "app/commandline.h"
+#include "app/program.h"
 #include "platform/endsignals.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
@@ -83,22 +82,16 @@ int main(int argc, char *argv[])
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
     const std::unique_ptr<DigitPainter> digitPainter = makeXcbDigitPainter();
-    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
-                  trayWatch.statusNotifierHost(), digitPainter.get()});
+    Program program({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
+                     trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
+                     trayWatch.statusNotifierHost(), digitPainter.get()});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;
-    QObject::connect(&endSignals, &EndSignals::endRequested, &app, [&bas, &programEnd] {
-        if (BigCForm *form = bas.form())
-            form->endOnRequest();
-        else
-            programEnd.endProgram();
-    });
-    QObject::connect(&trayWatch, &TrayWatch::availabilityChanged, &app, [&bas](bool available) {
-        if (BigCForm *form = bas.form())
-            form->setTrayAvailable(available);
-    });
+    QObject::connect(&endSignals, &EndSignals::endRequested, &app,
+                     [&program] { program.endOnRequest(); });
+    QObject::connect(&trayWatch, &TrayWatch::availabilityChanged, &app,
+                     [&program](bool available) { program.setTrayAvailable(available); });
 #ifndef QT_NO_SESSIONMANAGER
     // The autostart entry starts the program with the session; a session that
     // restored it as well would start a second copy.
@@ -107,10 +100,10 @@ int main(int argc, char *argv[])
     });
 #endif
 
-    if (!bas.startprogram() || programEnd.ended())
+    if (!program.startprogram() || programEnd.ended())
         return 0;
     ShowRequests showRequests(programFolder);
-    QObject::connect(&showRequests, &ShowRequests::showRequested, bas.form(),
-                     &BigCForm::showOnRequest);
+    QObject::connect(&showRequests, &ShowRequests::showRequested, &app,
+                     [&program] { program.showOnRequest(); });
     return QApplication::exec();
 }

@@ -13,6 +13,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     base/sleepinhibitor.h
     base/textlines.cpp base/textlines.h
     base/ticksource.h
+    base/timeunits.h
     base/twips.h
     base/waketimer.h
 )

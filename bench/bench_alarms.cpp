@@ -5,16 +5,9 @@
 #include "alarms/alarmtable.h"
 #include "alarms/frmalarms.h"
 #include "app/clockbas.h"
-#include "base/poweroff.h"
-#include "platform/eventloopend.h"
 #include "platform/files.h"
-#include "platform/folderlock.h"
-#include "platform/mediamodule.h"
 #include "platform/qtdialogs.h"
-#include "platform/secondticker.h"
 #include "platform/systemclock.h"
-#include "platform/systemsleepinhibitor.h"
-#include "platform/systemwaketimer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-// A benchmark never turns the machine off.
-class NoPowerOff final : public PowerOff {
-public:
-    Result powerOff() override { return Result::failure(QStringLiteral("not in a benchmark")); }
-};
 
 constexpr int kRounds = 200;
 
@@ -54,7 +41,6 @@ AlarmRecord sampleAlarm(int k)
     r.snoozeMinutes = QStringLiteral("15");
     r.playMedia = static_cast<qint16>(k % 2);
     r.soundIndex = static_cast<qint16>(k % 10);
-    r.inUse = true;
     return r;
 }
 
@@ -82,31 +68,23 @@ int main(int argc, char *argv[])
 
     QTemporaryDir folder;
     SystemClock clock;
-    SecondTicker ticks;
     QtDialogs dialogs;
-    EventLoopEnd programEnd;
-    FolderLockGuard instanceGuard(folder.path());
-    // Nothing plays here, so the media module is never looked for.
-    ModuleMediaEngineFactory mediaEngines(ModuleMediaEngineFactory::modulePath(folder.path()));
-    NoPowerOff powerOff;
-    SystemWakeTimer wake;
-    SystemSleepInhibitor sleepInhibitor;
-    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, folder.path(), false,
-                  mediaEngines, powerOff, wake, sleepInhibitor});
+    ClockBas bas(folder.path(), clock, dialogs);
     AlarmSlots alarms{};
     for (int slot = 1; slot <= kMaxAlarms; ++slot)
         alarms[slot] = sampleAlarm(slot);
     const QLocale locale;
-    const QByteArray bytes = alarmFileBytes(alarms, locale);
+    const QByteArray bytes = alarmFileBytes(alarms, kMaxAlarms, locale);
     if (!saveFileAtomically(bas.files().alarmFilePath, bytes).ok())
         return 1;
     std::printf("als with %d alarms: %lld bytes\n", kMaxAlarms,
                 static_cast<long long>(bytes.size()));
     bas.loadalarms();
-    frmalarms &list = bas.alarmList();
+    frmalarms list(bas, dialogs, clock, bas.dialogSettings());
 
     report("read 300 lines (no file, no list)", [&] { readAlarmLines(bytes, locale, 2026); });
-    report("write 300 lines (no file)", [&] { alarmFileBytes(bas.alarms(), locale); });
+    report("write 300 lines (no file)",
+           [&] { alarmFileBytes(bas.alarms(), bas.alarmCount(), locale); });
     report("loadalarms + listalarms (start-up)", [&] {
         bas.loadalarms();
         list.listalarms();

@@ -5,8 +5,8 @@
 // wake-up worked out over the same table.
 // Prints the median and the fastest of many rounds; asserts nothing.
 
-#include "app/alarmqueue.h"
-#include "app/nextdue.h"
+#include "alarmengine/alarmqueue.h"
+#include "alarmengine/nextdue.h"
 
 #include <QElapsedTimer>
 
@@ -28,7 +28,6 @@ AlarmRecord sampleAlarm(int k)
     r.alarmDate = QDate(2026, 1, 1).addDays(k);
     r.dayFlags = QStringLiteral("0111110");
     r.snoozeMinutes = QStringLiteral("15");
-    r.inUse = true;
     return r;
 }
 
@@ -62,7 +61,7 @@ int main()
     const QDateTime day = at("2026-12-07T07:30:00+01:00");
     report("tick each second, 300 alarms", 2000, [&] {
         AlarmQueue queue(locale);
-        queue.tick(day, alarms, kMaxAlarms);
+        queue.tick(day, alarms, kMaxAlarms, 0);
     });
     // Ten alarms due at 07:29:50 wait behind the first: the tick after still
     // scans every slot and passes the queue.
@@ -70,37 +69,36 @@ int main()
     for (int slot = 1; slot <= 11; ++slot)
         waiting[slot].timeText = QStringLiteral("07:29:50"), waiting[slot].frequency = 2;
     AlarmQueue busy(locale);
-    busy.tick(day.addSecs(-11), waiting, kMaxAlarms);
-    busy.tick(day.addSecs(-10), waiting, kMaxAlarms);
+    busy.tick(day.addSecs(-11), waiting, kMaxAlarms, 0);
+    busy.tick(day.addSecs(-10), waiting, kMaxAlarms, 0);
+    const int ringing = busy.takeNext(day.addSecs(-10))->slot;
     qint64 second = 0;
     report("tick each second, 300 alarms, 10 waiting", 2000,
-           [&] { busy.tick(day.addSecs(++second), waiting, kMaxAlarms); });
+           [&] { busy.tick(day.addSecs(++second), waiting, kMaxAlarms, ringing); });
     report("tick 10 minutes late, 300 alarms", 50, [&] {
         AlarmQueue queue(locale);
-        queue.tick(day.addSecs(-kCatchUpSeconds), alarms, kMaxAlarms);
-        queue.tick(day, alarms, kMaxAlarms);
+        queue.tick(day.addSecs(-kCatchUpSeconds), alarms, kMaxAlarms, 0);
+        queue.tick(day, alarms, kMaxAlarms, 0);
     });
     const QDateTime before = at("2026-03-29T01:59:59+01:00");
     const QDateTime after = at("2026-03-29T03:00:00+02:00");
     report("tick across the skipped hour, 300 alarms", 20, [&] {
         AlarmQueue queue(locale);
-        queue.tick(before, alarms, kMaxAlarms);
-        queue.tick(after, alarms, kMaxAlarms);
+        queue.tick(before, alarms, kMaxAlarms, 0);
+        queue.tick(after, alarms, kMaxAlarms, 0);
     });
     // Every alarm snoozed too, and the earliest in the skipped hour: each
     // slot is worked out both ways, and the one instant found across the jump.
-    AlarmSlots snoozed = alarms;
-    SnoozeDeadlines deadlines{};
-    for (int slot = 1; slot <= kMaxAlarms; ++slot) {
-        snoozed[slot].snoozed = true;
-        deadlines[slot] = day.toSecsSinceEpoch() + 60 * slot;
-    }
-    const SnoozeDeadlines none{};
+    AlarmMarksTable snoozed{};
+    for (int slot = 1; slot <= kMaxAlarms; ++slot)
+        snoozed[slot].snoozeUntil = day.toSecsSinceEpoch() + 60 * slot;
+    const AlarmMarksTable none{};
     std::optional<NextDue> due;
-    report("next wake-up, 300 alarms", 2000, [&] { due = nextWakeUp(alarms, none, day, locale); });
+    report("next wake-up, 300 alarms", 2000,
+           [&] { due = nextWakeUp(alarms, kMaxAlarms, none, day, locale); });
     report("next wake-up, 300 alarms, all snoozed", 2000,
-           [&] { due = nextWakeUp(snoozed, deadlines, day, locale); });
+           [&] { due = nextWakeUp(alarms, kMaxAlarms, snoozed, day, locale); });
     report("next wake-up across the skipped hour", 2000,
-           [&] { due = nextWakeUp(alarms, none, before, locale); });
+           [&] { due = nextWakeUp(alarms, kMaxAlarms, none, before, locale); });
     return due ? 0 : 1;
 }

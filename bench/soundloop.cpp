@@ -4,7 +4,7 @@
 //
 // usage: soundloop PROGRAM_FOLDER [SOUND]   (SOUND default Sounds/bells.wav)
 
-#include "app/clockbas.h"
+#include "app/program.h"
 #include "base/poweroff.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
@@ -62,11 +62,11 @@ int main(int argc, char *argv[])
     NoPowerOff powerOff;
     SystemWakeTimer wake;
     SystemSleepInhibitor sleepInhibitor;
-    ClockBas bas({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                  QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff, wake,
-                  sleepInhibitor});
-    if (!bas.startprogram() || programEnd.ended())
+    Program program({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
+                     QSystemTrayIcon::isSystemTrayAvailable(), mediaEngines, powerOff, wake,
+                     sleepInhibitor});
+    if (!program.startprogram() || programEnd.ended())
         return 1;
-    bas.playfile(sound, 0, false, 0, true);
+    program.sound().play(PlayRequest{.file = sound, .repeat = true});
     return QApplication::exec();
 }

@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int kEndCheckMs = 2200;
-constexpr int kTickMs = 1000;
 constexpr int kPlacementMs = 20;
 
 QRect pixels(double left, double top, double width, double height)
@@ -103,7 +101,7 @@ QPoint clearPlace(const QRect &screen, const QSize &size, const QList<QRect> &wi
 
 } // namespace
 
-frmdshow::frmdshow(MediaEngineFactory &engines, QWidget *parent)
+frmdshow::frmdshow(MediaEngineFactory &engines, PlayerPace pace, QWidget *parent)
     // Topmost from the start: a shown window that gets the flag is made anew
     // by Qt, and a video playing in it would stay black.
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -155,10 +153,10 @@ frmdshow::frmdshow(MediaEngineFactory &engines, QWidget *parent)
     connect(m_mnuopen, &QAction::triggered, this, &frmdshow::mnuopen_Click);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setInterval(kEndCheckMs);
+    m_timer2.setInterval(pace.endCheckMs);
     connect(&m_timer2, &QTimer::timeout, this, &frmdshow::Timer2_Timer);
     m_timer3.setObjectName(QStringLiteral("Timer3"));
-    m_timer3.setInterval(kTickMs);
+    m_timer3.setInterval(pace.tickMs);
     connect(&m_timer3, &QTimer::timeout, this, &frmdshow::Timer3_Timer);
     m_timer4.setObjectName(QStringLiteral("Timer4"));
     m_timer4.setInterval(kPlacementMs);

@@ -14,6 +14,13 @@ class QMenu;
 class QSlider;
 class QToolBar;
 
+// How often the player looks at its file: the end check (repeat or close), and
+// the tick that moves the seek bar and steps the fades.
+struct PlayerPace {
+    int endCheckMs = 2200;
+    int tickMs = 1000;
+};
+
 // The program's one media player: a video area, Play and Pause buttons and a
 // seek bar over an engine made for each file. It repeats, fades in and out,
 // and closes at the end of a file; closing says the player is free. The window
@@ -30,7 +37,7 @@ class frmdshow final : public QWidget, private MediaEngineListener {
     Q_DISABLE_COPY_MOVE(frmdshow)
 
 public:
-    explicit frmdshow(MediaEngineFactory &engines, QWidget *parent = nullptr);
+    explicit frmdshow(MediaEngineFactory &engines, PlayerPace pace = {}, QWidget *parent = nullptr);
     ~frmdshow() override;
 
     // Plays the request on a new engine, replacing whatever plays and

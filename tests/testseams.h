@@ -1,73 +1,18 @@
 #pragma once
 
-#include "app/clockbas.h"
-#include "base/clock.h"
-#include "base/dialogs.h"
+#include "app/program.h"
 #include "base/digitpainter.h"
-#include "base/poweroff.h"
-#include "base/programend.h"
-#include "base/sleepinhibitor.h"
-#include "base/ticksource.h"
-#include "base/waketimer.h"
+#include "fakes.h"
 #include "platform/folderlock.h"
 #include "playback/soundtable.h"
 #include "scriptedengine.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <optional>
-
-struct FakeClock final : Clock {
-    QDateTime now() const override { return at; }
-    void set(QTime time, QDate date = QDate(2026, 12, 7)) { at = QDateTime(date, time); }
-    QDateTime at = QDateTime(QDate(2026, 12, 7), QTime(6, 59, 55));
-};
-
-struct ManualTicks final : TickSource {
-    void start() override {}
-    void stop() override {}
-    void skipUntil(qint64 utcSecond) override { skippingUntil = utcSecond; }
-    void resumeEverySecond() override { skippingUntil.reset(); }
-    void fire() { Q_EMIT tick(); }
-
-    std::optional<qint64> skippingUntil; // none: a tick every second
-};
-
-// Message boxes are answered at once; a file dialog gives the queued answer.
-struct RecordingDialogs final : Dialogs {
-    void messg(const QString &text) override { messages.append(text); }
-    QString openFileName(QWidget *, const QString &filter) override
-    {
-        fileFilters.append(filter);
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
-    }
-    QStringList messages, fileAnswers, fileFilters;
-};
-
-struct RecordingEnd final : ProgramEnd, PowerOff {
-    void endProgram() override { ++requests; }
-    Result powerOff() override
-    {
-        ++powerOffs;
-        return powerOffError.isEmpty() ? Result::success() : Result::failure(powerOffError);
-    }
-    int requests = 0, powerOffs = 0;
-    QString powerOffError;
-};
-
-// Each arming as local "d hh:mm:ss", empty to disarm; its signals are emitted by hand.
-struct RecordingWake final : WakeTimer {
-    void arm(const QDateTime &at) override { armings << at.toLocalTime().toString(u"d hh:mm:ss"); }
-    QStringList armings;
-};
-
-struct RecordingInhibitor final : SleepInhibitor {
-    void take() override { events << QStringLiteral("take"); }
-    void release() override { events << QStringLiteral("release"); }
-    QStringList events;
-};
 
 // A program folder as installed: conf, an empty als and the ten sounds. The
 // autostart entry the program looks for goes into it, not into the home folder.
@@ -116,8 +61,8 @@ struct RecordingPainter final : DigitPainter {
 struct TestProgram final {
     explicit TestProgram(const ProgramFolder &folder, bool tray = true, bool painter = false)
         : guard(folder.dir.path()),
-          bas({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines, end, wake,
-               inhibitor, false, painter ? &digits : nullptr})
+          program({clock, ticks, dialogs, end, guard, folder.dir.path(), tray, engines, end, wake,
+                   inhibitor, false, painter ? &digits : nullptr, PlayerPace{5, 5}})
     {}
     FakeClock clock;
     ManualTicks ticks;
@@ -128,5 +73,35 @@ struct TestProgram final {
     RecordingWake wake;
     RecordingInhibitor inhibitor;
     RecordingPainter digits;
-    ClockBas bas;
+    Program program;
 };
+
+// A window's control by its object name. A missing one (a renamed control)
+// gives null and says which, so the caller's QVERIFY fails the test rather
+// than the test crashing.
+template <typename T> T *control(const QObject *window, const char *name)
+{
+    T *found = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+    if (!found)
+        qWarning("no control named %s", name);
+    return found;
+}
+
+// Clicks a window's button by its object name; false when there is none.
+inline bool click(const QObject *window, const char *name)
+{
+    QAbstractButton *button = control<QAbstractButton>(window, name);
+    if (button)
+        button->click();
+    return button != nullptr;
+}
+
+// Ticks or clears a window's check box or option button by its object name;
+// false when there is none.
+inline bool setChecked(const QObject *window, const char *name, bool checked)
+{
+    QAbstractButton *button = control<QAbstractButton>(window, name);
+    if (button)
+        button->setChecked(checked);
+    return button != nullptr;
+}

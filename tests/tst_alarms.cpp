@@ -11,11 +11,12 @@ const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 
 // Each number field holds its own value, so a field in another's place shows. In order:
 // message, frequency, timeText, alarmDate, dayFlags, sleepFlag, playlist, spare, fadeIn,
-// fadeOut, fadeMinutes, snoozeMinutes, inUse, snoozed, playMedia, soundIndex.
+// fadeOut, fadeMinutes, snoozeMinutes, playMedia, soundIndex.
 AlarmRecord sample(const QString &message = QStringLiteral("Wake up"))
 {
-    return {message, 3,    "07:30:15 AM", {2026, 12, 24}, "0111110", 4, "/m/a.mp3[2*2]", 6, 1, 2,
-            30,      "15", true,          false,          7,         8};
+    return {
+        message, 3, "07:30:15 AM", {2026, 12, 24}, "0111110", 4, "/m/a.mp3[2*2]", 6, 1, 2, 30, "15",
+        7,       8};
 }
 
 std::optional<AlarmRecord> roundTrip(const AlarmRecord &r, const QLocale &locale = kUs)
@@ -118,19 +119,19 @@ private Q_SLOTS:
                      report.overflowAlarms}),
               "counts");
     }
+    // Only slots 1 to the count are alarms, whatever the slots after keep.
     void fillAndWriteTheTable()
     {
         AlarmSlots slots;
-        slots[5] = sample("old");
-        AlarmRecord snoozed = sample("second");
-        snoozed.snoozed = slots[5].snoozed = true;
+        slots[4] = sample("old");
         int count = -1;
-        fillAlarmTable(slots, count, {sample("first"), snoozed});
-        QCOMPARE(count, 2);
-        QVERIFY(!slots[2].snoozed && !slots[5].snoozed && !slots[5].inUse);
-        slots[4] = sample("fourth");
-        QCOMPARE(alarmFileBytes(slots, kUs),
-                 line("first") + "\r\n" + line("second") + "\r\n" + line("fourth") + "\r\n");
+        fillAlarmTable(slots, count, {sample("first"), sample("second"), sample("third")});
+        QCOMPARE(count, 3);
+        QVERIFY(removeAlarmRecord(slots, count, 2) && !removeAlarmRecord(slots, count, 3));
+        QVERIFY(storeAlarmRecord(slots, count, 3, sample("fourth")));
+        QVERIFY(!storeAlarmRecord(slots, count, 5, sample("fifth")));
+        QCOMPARE(alarmFileBytes(slots, count, kUs),
+                 line("first") + "\r\n" + line("third") + "\r\n" + line("fourth") + "\r\n");
     }
     void loadMessage()
     {

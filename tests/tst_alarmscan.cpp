@@ -1,6 +1,6 @@
-#include "app/alarmqueue.h"
-#include "app/nextdue.h"
-#include "app/schedule.h"
+#include "alarmengine/alarmqueue.h"
+#include "alarmengine/nextdue.h"
+#include "alarmengine/schedule.h"
 
 #include <QTest>
 
@@ -20,7 +20,6 @@ AlarmRecord alarm(qint16 frequency, const QString &timeText, QDate date = QDate(
     r.alarmDate = date;
     r.dayFlags = dayFlags;
     r.snoozeMinutes = QStringLiteral("0");
-    r.inUse = true;
     return r;
 }
 
@@ -192,22 +191,25 @@ private Q_SLOTS:
                 zone = QTimeZone(step.mid(5).toLatin1());
             } else if (step.startsWith(u"delete ")) {
                 const int slot = step.mid(7).toInt();
-                std::move(alarms.begin() + slot + 1, alarms.end(), alarms.begin() + slot);
-                alarms[count--] = AlarmRecord();
+                removeAlarmRecord(alarms, count, slot);
                 queue.deleted(slot);
-                ringing -= ringing > slot ? 1 : 0;
+                ringing -= ringing > slot ? 1 : ringing == slot ? ringing : 0;
             } else if (step == u"ok" || step == u"snooze" || step == u"close") {
-                if (step == u"snooze")
-                    queue.snooze(ringing, now, alarms);
-                started(queue.finish(now, alarms));
+                if (step == u"snooze" && ringing)
+                    queue.snooze(ringing, alarms[ringing], now);
+                else if (step == u"ok" && ringing)
+                    queue.answered(ringing);
+                ringing = 0;
+                started(queue.takeNext(now));
             } else {
                 at = step;
                 const QString dated = step.contains(u'T') ? step : QString(u"2026-12-07T" + step);
                 now = QDateTime::fromString(dated, Qt::ISODate);
                 now = dated.size() > 19 ? now.toTimeZone(zone)
                                         : QDateTime(now.date(), now.time(), zone);
-                const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms, count);
-                started(outcome.start);
+                const AlarmQueue::TickOutcome outcome = queue.tick(now, alarms, count, ringing);
+                if (!ringing)
+                    started(queue.takeNext(now));
                 for (const MissedAlarm &missed : outcome.missed)
                     seen << at + " missed " + alarms[missed.slot].message + " " +
                                 timeOfLocalSecond(missed.localSecond).toString(u"HH:mm:ss");
@@ -225,17 +227,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("snoozeDue"); // UTC, for slot 1, which is snoozed; empty for none
         QTest::addColumn<QString>("due");       // UTC; empty for never
         QTest::addColumn<int>("slot");          // of the alarm due then
+        QTest::addColumn<int>("count");    // the alarms of the table; the records after are not
+        QTest::addColumn<QString>("rang"); // the local time slot 1 last rang at; empty for none
 
         using namespace AlarmFrequency;
         const auto row = [](const char *name, const QList<AlarmRecord> &records, const char *after,
-                            const char *due, const char *snoozeDue = "", int slot = 1) {
+                            const char *due, const char *snoozeDue = "", int slot = 1,
+                            int count = -1, const char *rang = "") {
             QTest::newRow(name) << records << QString::fromLatin1(after)
                                 << QString::fromLatin1(snoozeDue) << QString::fromLatin1(due)
-                                << slot;
+                                << slot << (count < 0 ? int(records.size()) : count)
+                                << QString::fromLatin1(rang);
         };
-        AlarmRecord rang = daily("02:30:00"), unused = daily("08:00:00");
-        rang.scheduleRang = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::UTC);
-        unused.inUse = false;
         QList<AlarmRecord> full;
         for (int k = kMaxAlarms; k > 0; --k)
             full << daily(QTime(8, 0).addSecs(k).toString(u"hh:mm:ss"));
@@ -263,14 +266,15 @@ private Q_SLOTS:
             "2026-03-29T01:00:00+01:00", "2026-03-29T01:00:00Z");
         row("Berlin autumn: the first 02:30", {daily("02:30:00")}, "2026-10-25T01:00:00+02:00",
             "2026-10-25T00:30:00Z");
-        row("Berlin autumn: rang at the first 02:30", {rang}, "2026-10-25T02:10:00+01:00",
-            "2026-10-26T01:30:00Z");
+        row("Berlin autumn: rang at the first 02:30", {daily("02:30:00")},
+            "2026-10-25T02:10:00+01:00", "2026-10-26T01:30:00Z", "", 1, 1, "2026-10-25 02:30:00");
         row("a snooze before the schedule", {daily("09:00:00")}, "2026-12-07T07:52:10+01:00",
             "2026-12-07T07:05:00Z", "2026-12-07T07:05:00Z");
         row("a snooze run out is no more due", {never}, "2026-12-07T07:31:00+01:00", "",
             "2026-12-07T06:31:00Z");
-        row("the earliest in use", {daily("09:00:00"), unused, alarm(Hourly, "00:45:00")},
-            "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z", "", 3);
+        row("the earliest of the table, not of the slots after",
+            {daily("09:00:00"), alarm(Hourly, "00:45:00"), daily("08:00:00")},
+            "2026-12-07T07:50:00+01:00", "2026-12-07T07:45:00Z", "", 2, 2);
         row("300 alarms, the earliest last", full, "2026-12-07T09:00:00+01:00",
             "2026-12-08T07:00:01Z", "", kMaxAlarms);
         row("a snooze and a schedule at one moment: the lower slot", {never, daily("08:05:00")},
@@ -282,18 +286,22 @@ private Q_SLOTS:
         QFETCH(QList<AlarmRecord>, records);
         QFETCH(QString, after);
         QFETCH(QString, snoozeDue);
+        QFETCH(int, count);
+        QFETCH(QString, rang);
 
         AlarmSlots alarms;
         for (qsizetype i = 0; i < records.size(); ++i)
             alarms[i + 1] = records[i];
-        SnoozeDeadlines snoozes{};
-        if (!snoozeDue.isEmpty()) {
-            alarms[1].snoozed = true;
-            snoozes[1] = QDateTime::fromString(snoozeDue, Qt::ISODate).toSecsSinceEpoch();
+        AlarmMarksTable marks{};
+        if (!snoozeDue.isEmpty())
+            marks[1].snoozeUntil = QDateTime::fromString(snoozeDue, Qt::ISODate).toSecsSinceEpoch();
+        if (!rang.isEmpty()) {
+            const QDateTime local = localTime(rang.toLatin1().constData());
+            marks[1].rangAt = localSecondOf(local.date(), local.time());
         }
         const QDateTime from =
             QDateTime::fromString(after, Qt::ISODate).toTimeZone(QTimeZone("Europe/Berlin"));
-        const std::optional<NextDue> due = ::nextWakeUp(alarms, snoozes, from, kGerman);
+        const std::optional<NextDue> due = ::nextWakeUp(alarms, count, marks, from, kGerman);
         QTEST(due ? due->at.toString(Qt::ISODate) : QString(), "due");
         if (due)
             QTEST(due->slot, "slot");

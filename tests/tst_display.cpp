@@ -1,5 +1,6 @@
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
+#include "app/traymenu.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
 #include "display/ledglyph.h"
@@ -71,9 +72,10 @@ class TestDisplay final : public QObject {
         m_folder.emplace().write(QStringLiteral("conf"), conf);
         m_program.emplace(*m_folder);
         m_program->clock.set(QTime(19, 30, 14));
-        QVERIFY(m_program->bas.startprogram());
+        QVERIFY(m_program->program.startprogram());
     }
-    BigCForm &form() { return *m_program->bas.form(); }
+    BigCForm &form() { return *m_program->program.form(); }
+    TrayMenu &tray() { return *m_program->program.tray(); }
 
 private Q_SLOTS:
     // Every device pixel of a digit is where the segment outlines, scaled to
@@ -177,18 +179,18 @@ private Q_SLOTS:
         start();
         QCOMPARE(form().focusPolicy(), Qt::StrongFocus);
         QTest::keyClick(&form(), Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(form().mPopupSys()->isVisible());
-        QCOMPARE(form().mPopupSys()->activeAction(), form().hideshow());
-        form().mPopupSys()->close();
+        QTRY_VERIFY(tray().mPopupSys()->isVisible());
+        QCOMPARE(tray().mPopupSys()->activeAction(), tray().hideshow());
+        tray().mPopupSys()->close();
     }
     void controlsHaveNames()
     {
         start();
-        checkNames(*form().mPopupSys());
-        checkNames(m_program->bas.options());
+        checkNames(*tray().mPopupSys());
+        checkNames(m_program->program.options());
         alarmwind alarm;
         checkNames(alarm);
-        m_program->bas.alarmList().findChild<QPushButton *>("Cmdadd")->click();
+        QVERIFY(click(&m_program->program.alarmList(), "Cmdadd"));
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "frmaaddalarm")
                 checkNames(*window);
@@ -206,8 +208,8 @@ private Q_SLOTS:
                          QStringLiteral("Wake up"));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(available.contains(window.frameGeometry()));
-        const auto *time = window.findChild<QLabel *>(QStringLiteral("lbltime"));
-        QVERIFY(time->width() >= time->sizeHint().width());
+        const auto *time = control<QLabel>(&window, "lbltime");
+        QVERIFY(time && time->width() >= time->sizeHint().width());
     }
 };
 

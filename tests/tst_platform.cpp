@@ -257,13 +257,12 @@ private Q_SLOTS:
         KeptFile file(dir.filePath("als"), kMaxAlarmFileBytes);
         file.read();
         AlarmSlots alarms{};
-        AlarmRecord alarm{{}, 2, "07:00:00", {2026, 12, 7}, "0111110", 0, {}, 0,
-                          0,  0, 30,         "15",          true};
+        AlarmRecord alarm{{}, 2, "07:00:00", {2026, 12, 7}, "0111110", 0, {}, 0, 0, 0, 30, "15"};
         alarms[1] = alarm;
         alarm.message = QString(
-            alarmFileRoom(alarms, 2, QLocale::c()) - alarmLineBytes(alarm, QLocale::c()), u'x');
+            alarmFileRoom(alarms, 1, 2, QLocale::c()) - alarmLineBytes(alarm, QLocale::c()), u'x');
         alarms[2] = alarm;
-        const QByteArray bytes = alarmFileBytes(alarms, QLocale::c());
+        const QByteArray bytes = alarmFileBytes(alarms, 2, QLocale::c());
         QCOMPARE(bytes.size(), kMaxAlarmFileBytes);
         QVERIFY(file.save(bytes, kNow).ok());
         const AlarmFileContents read = loadAlarmFile(file, QLocale::c(), 2026);

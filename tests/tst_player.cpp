@@ -1,7 +1,9 @@
-// The player window over a scripted engine; its timers are fired by hand.
+// The player window over a scripted engine, looking at its file every few
+// milliseconds rather than every second.
 
 #include "playback/frmdshow.h"
 #include "scriptedengine.h"
+#include "testseams.h"
 
 #include <QSlider>
 #include <QTest>
@@ -13,7 +15,7 @@ private Q_SLOTS:
     void init()
     {
         m_engines.emplace();
-        m_player.emplace(*m_engines);
+        m_player.emplace(*m_engines, PlayerPace{5, 5});
         m_events.clear();
         connect(&*m_player, &frmdshow::closed, this, [this] { m_events.append("closed"); });
         connect(&*m_player, &frmdshow::fadedOut, this, [this] { m_events.append("fadedOut"); });
@@ -45,25 +47,20 @@ private Q_SLOTS:
         EngineScript &script = m_engines->scripts.back();
         // An engine that can loops by itself, without a gap.
         QCOMPARE(script.repeat, repeats.last());
-        if (end == "stuck") {
+        if (end == "stuck")
             script.setStatus(MediaEngine::MediaStatus::Loading, false);
-            for (int check = 0; check < PlayerLogic::kEndChecksToOpen; ++check)
-                fire("Timer2");
-        } else if (end != "fails") {
-            script.reachEnd();
-        }
-        if (end == "end")
-            fire("Timer2");
         else if (end == "user")
             m_player->close();
+        else if (end != "fails")
+            script.reachEnd();
+        QTRY_COMPARE(script.seeks, restarts ? QList<qint64>{0} : QList<qint64>{});
         QTRY_COMPARE(m_events, restarts ? QStringList{} : QStringList{"closed"});
-        QCOMPARE(script.seeks, restarts ? QList<qint64>{0} : QList<qint64>{});
         QCOMPARE(m_engines->alive(), restarts ? 1 : 0);
     }
 
     // A repeated file starts again as soon as its engine reports the end, or
-    // else at the end check; the volume goes on from where the fade-in had
-    // brought it.
+    // else at the end check, on the same engine: the volume goes on from where
+    // the fade-in had brought it (no fade tick comes here).
     void repeatsAtTheEnginesEnd_data()
     {
         QTest::addColumn<bool>("told");
@@ -73,17 +70,13 @@ private Q_SLOTS:
     void repeatsAtTheEnginesEnd()
     {
         QFETCH(bool, told);
-        m_player->play({QStringLiteral("a.wav"), 0, true, false, true});
+        frmdshow player(*m_engines, PlayerPace{5, 3'600'000});
+        player.play({QStringLiteral("a.wav"), 0, true, false, true});
         EngineScript &script = m_engines->scripts[0];
-        fire("Timer3");
         script.reachEnd(told);
-        if (!told)
-            fire("Timer2");
-        QCoreApplication::processEvents();
-        QCOMPARE(script.seeks, QList<qint64>{0});
-        fire("Timer3");
-        QCOMPARE(script.volumes, (QList{-4000, -3000, -2000}));
-        QVERIFY(m_events.isEmpty());
+        QTRY_COMPARE(script.seeks, QList<qint64>{0});
+        QCOMPARE(script.volumes, QList{-4000});
+        QCOMPARE(m_engines->alive(), 1);
     }
 
     // A readied engine warms the way and is never started: a play opens its
@@ -120,14 +113,11 @@ private Q_SLOTS:
     void fadesInFromMinus40AndOutToMinus60()
     {
         m_player->play({QStringLiteral("a.wav"), -1500, true, false, true});
-        for (int tick = 0; tick < 6; ++tick)
-            fire("Timer3");
+        QTRY_COMPARE(m_engines->scripts[0].volumes.size(), 5);
         m_player->fadeOut();
-        for (int tick = 0; tick < 7; ++tick)
-            fire("Timer3");
+        QTRY_COMPARE(m_events, (QStringList{"closed", "fadedOut"}));
         QCOMPARE(m_engines->scripts[0].volumes,
                  (QList{-4000, -3000, -2000, -1000, 0, -1000, -2000, -3000, -4000, -5000, -6000}));
-        QCOMPARE(m_events, (QStringList{"closed", "fadedOut"}));
         QCOMPARE(m_engines->alive(), 0);
     }
 
@@ -136,20 +126,15 @@ private Q_SLOTS:
     {
         m_player->play({QStringLiteral("a.wav")});
         m_engines->scripts[0].position = 3000;
-        fire("Timer3");
-        auto *slider = m_player->findChild<QSlider *>(QStringLiteral("Slider1"));
-        QCOMPARE(slider->value(), 3);
+        auto *slider = control<QSlider>(&*m_player, "Slider1");
+        QVERIFY(slider);
+        QTRY_COMPARE(slider->value(), 3);
         QVERIFY(m_engines->scripts[0].seeks.isEmpty());
         slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(m_engines->scripts[0].seeks, QList<qint64>{4000});
     }
 
 private:
-    void fire(const char *timer)
-    {
-        QMetaObject::invokeMethod(m_player->findChild<QTimer *>(QLatin1String(timer)), "timeout");
-    }
-
     std::optional<ScriptedEngineFactory> m_engines;
     std::optional<frmdshow> m_player;
     QStringList m_events;

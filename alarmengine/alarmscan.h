@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarms/alarmtable.h"
+#include "base/timeunits.h"
 
 #include <QDateTime>
 #include <QList>
@@ -15,10 +16,28 @@
 // hours does not ring the stale alarms of the time it slept.
 inline constexpr int kCatchUpSeconds = 600;
 
-// Each snoozed alarm's moment to ring again, as UTC seconds since the epoch,
-// by slot. A moment rather than a minute of the hour, so that a clock set
-// back never makes the snooze run out early.
-using SnoozeDeadlines = std::array<std::optional<qint64>, kAlarmSlots>;
+// A clock set back brings local times round again, and what rang at them must
+// not ring twice. The memory reaches one day back: a clock that goes back
+// further was wrong before, and the days it now passes through are due; an
+// alarm must not fall silent for years because the clock once ran ahead.
+inline constexpr qint64 kRepeatMemorySeconds = kSecondsPerDay;
+
+// What the running program knows of an alarm beyond what the alarm file holds.
+struct AlarmMarks {
+    // A snoozed alarm's moment to ring again, as UTC seconds since the epoch. A
+    // moment rather than a minute of the hour, so that a clock set back never
+    // makes the snooze run out early.
+    std::optional<qint64> snoozeUntil;
+    // The local second (see schedule.h) its schedule last rang at.
+    std::optional<qint64> rangAt;
+
+    friend bool operator==(const AlarmMarks &, const AlarmMarks &) = default;
+};
+// By slot, as the alarm table holds the alarms.
+using AlarmMarksTable = std::array<AlarmMarks, kAlarmSlots>;
+
+// The alarm in `slot` left the table and the alarms after it moved up: so do their marks.
+void removeMarks(AlarmMarksTable &marks, int slot);
 
 // An alarm that fell due in a tick.
 struct DueAlarm {
@@ -57,10 +76,10 @@ public:
 
     // The alarms are in slots 1 to alarmCount, as the table keeps them; the
     // slots after are not looked at, so an idle clock touches no more memory
-    // than its alarms take. Marks what falls due as rung (scheduleRang) and
-    // takes the snooze deadlines that ran out, due or missed, out of `snoozes`.
-    ScanResult tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount,
-                    SnoozeDeadlines &snoozes);
+    // than its alarms take. Marks what falls due as rung and takes the snoozes
+    // that ran out, due or missed, out of the marks.
+    ScanResult tick(const QDateTime &now, const AlarmSlots &alarms, int alarmCount,
+                    AlarmMarksTable &marks);
 
 private:
     struct Pass;

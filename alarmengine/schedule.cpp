@@ -1,4 +1,4 @@
-#include "app/schedule.h"
+#include "alarmengine/schedule.h"
 
 #include <QDateTime>
 

@@ -1,49 +1,41 @@
-#include "app/alarmscan.h"
+#include "alarmengine/alarmscan.h"
 
-#include "app/schedule.h"
+#include "alarmengine/schedule.h"
 
 #include <algorithm>
 #include <tuple>
 
 namespace {
 
-// A clock set back brings local times round again, and what rang at them must
-// not ring twice. The memory reaches one day back: a clock that goes back
-// further was wrong before, and the days it now passes through are due; an
-// alarm must not fall silent for years because the clock once ran ahead.
-constexpr qint64 kRepeatMemorySeconds = kSecondsPerDay;
-
 bool cameRoundAgain(qint64 localSecond, std::optional<qint64> handled)
 {
     return handled && localSecond <= *handled && *handled - localSecond < kRepeatMemorySeconds;
 }
 
-std::optional<qint64> scheduleRangSecond(const AlarmRecord &alarm)
-{
-    if (!alarm.scheduleRang.isValid())
-        return std::nullopt;
-    return localSecondOf(alarm.scheduleRang.date(), alarm.scheduleRang.time());
-}
-
 } // namespace
 
+void removeMarks(AlarmMarksTable &marks, int slot)
+{
+    std::move(marks.begin() + slot + 1, marks.end(), marks.begin() + slot);
+    marks.back() = AlarmMarks();
+}
+
 struct AlarmScan::Pass {
-    AlarmSlots &alarms;
+    const AlarmSlots &alarms;
+    AlarmMarksTable &marks;
     int alarmCount; // slots 1 to alarmCount hold the alarms, none after
     ScanResult &result;
     // A late tick evaluates up to an hour of seconds; each time text is read once.
     std::array<std::optional<QTime>, kAlarmSlots> alarmTimes{};
 };
 
-ScanResult AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, int alarmCount,
-                           SnoozeDeadlines &snoozes)
+ScanResult AlarmScan::tick(const QDateTime &now, const AlarmSlots &alarms, int alarmCount,
+                           AlarmMarksTable &marks)
 {
     ScanResult result;
-    Pass pass{alarms, alarmCount, result};
-    for (int slot = 1; slot <= alarmCount; ++slot) {
-        if (alarms[slot].inUse)
-            pass.alarmTimes[slot] = alarmTimeOfDay(alarms[slot].timeText, m_locale);
-    }
+    Pass pass{alarms, marks, alarmCount, result};
+    for (int slot = 1; slot <= alarmCount; ++slot)
+        pass.alarmTimes[slot] = alarmTimeOfDay(alarms[slot].timeText, m_locale);
     const QTimeZone zone = now.timeZone();
     const qint64 nowUtc = now.toSecsSinceEpoch();
     const qint64 nowLocal = localSecondOf(now.date(), now.time());
@@ -75,8 +67,8 @@ ScanResult AlarmScan::tick(const QDateTime &now, AlarmSlots &alarms, int alarmCo
     }
 
     for (int slot = 1; slot <= alarmCount; ++slot) {
-        std::optional<qint64> &deadline = snoozes[slot];
-        if (!deadline || *deadline > nowUtc || !alarms[slot].inUse || !alarms[slot].snoozed)
+        std::optional<qint64> &deadline = marks[slot].snoozeUntil;
+        if (!deadline || *deadline > nowUtc)
             continue;
         const qint64 local = localSecondIn(zone, *deadline);
         if (nowUtc - *deadline > kCatchUpSeconds)
@@ -103,12 +95,12 @@ void AlarmScan::evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass)
     const QDate date = dateOfLocalSecond(localSecond);
     const QTime time = timeOfLocalSecond(localSecond);
     for (int slot = 1; slot <= pass.alarmCount; ++slot) {
-        AlarmRecord &alarm = pass.alarms[slot];
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
-        if (!alarm.inUse || !alarmTime || !scheduleMatchesAt(alarm, *alarmTime, date, time) ||
-            cameRoundAgain(localSecond, scheduleRangSecond(alarm)))
+        std::optional<qint64> &rangAt = pass.marks[slot].rangAt;
+        if (!alarmTime || !scheduleMatchesAt(pass.alarms[slot], *alarmTime, date, time) ||
+            cameRoundAgain(localSecond, rangAt))
             continue;
-        alarm.scheduleRang = QDateTime(date, time, Qt::UTC);
+        rangAt = localSecond;
         pass.result.due.append({slot, localSecond, dueUtc});
     }
 }
@@ -118,12 +110,11 @@ void AlarmScan::reportMissed(qint64 after, qint64 upTo, Pass &pass) const
     if (upTo <= after)
         return;
     for (int slot = 1; slot <= pass.alarmCount; ++slot) {
-        const AlarmRecord &alarm = pass.alarms[slot];
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
-        if (!alarm.inUse || !alarmTime)
+        if (!alarmTime)
             continue;
-        const std::optional<qint64> due = nextScheduleSecond(alarm, *alarmTime, after);
-        if (due && *due <= upTo && !cameRoundAgain(*due, scheduleRangSecond(alarm)))
+        const std::optional<qint64> due = nextScheduleSecond(pass.alarms[slot], *alarmTime, after);
+        if (due && *due <= upTo && !cameRoundAgain(*due, pass.marks[slot].rangAt))
             pass.result.missed.append({slot, *due});
     }
 }

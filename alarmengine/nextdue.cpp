@@ -1,6 +1,6 @@
-#include "app/nextdue.h"
+#include "alarmengine/nextdue.h"
 
-#include "app/schedule.h"
+#include "alarmengine/schedule.h"
 
 #include <QTimeZone>
 
@@ -9,8 +9,6 @@
 
 namespace {
 
-// The scan's memory of what rang reaches one day back (see alarmscan.cpp).
-constexpr qint64 kRepeatMemorySeconds = kSecondsPerDay;
 constexpr qint64 kUnixEpochLocalSecond = qint64(2440588) * kSecondsPerDay; // 1970-01-01
 
 int offsetAt(const QTimeZone &zone, qint64 utcSecond)
@@ -18,18 +16,16 @@ int offsetAt(const QTimeZone &zone, qint64 utcSecond)
     return zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utcSecond, Qt::UTC));
 }
 
-std::optional<qint64> nextScheduleDue(const AlarmRecord &alarm, const QLocale &locale, qint64 after)
+std::optional<qint64> nextScheduleDue(const AlarmRecord &alarm, std::optional<qint64> rangAt,
+                                      const QLocale &locale, qint64 after)
 {
     const std::optional<QTime> time = alarmTimeOfDay(alarm.timeText, locale);
     if (!time)
         return std::nullopt;
     std::optional<qint64> due = nextScheduleSecond(alarm, *time, after);
     // After the clock was set back, a time that has rung does not ring again.
-    if (due && alarm.scheduleRang.isValid()) {
-        const qint64 rang = localSecondOf(alarm.scheduleRang.date(), alarm.scheduleRang.time());
-        if (*due <= rang && rang - *due < kRepeatMemorySeconds)
-            due = nextScheduleSecond(alarm, *time, rang);
-    }
+    if (due && rangAt && *due <= *rangAt && *rangAt - *due < kRepeatMemorySeconds)
+        due = nextScheduleSecond(alarm, *time, *rangAt);
     return due;
 }
 
@@ -61,8 +57,9 @@ qint64 instantOf(qint64 local, qint64 afterUtc, const QTimeZone &zone)
 
 } // namespace
 
-std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadlines &snoozes,
-                                  const QDateTime &after, const QLocale &locale)
+std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
+                                  const AlarmMarksTable &marks, const QDateTime &after,
+                                  const QLocale &locale)
 {
     const qint64 afterUtc = after.toSecsSinceEpoch();
     const qint64 afterLocal = localSecondOf(after.date(), after.time());
@@ -76,14 +73,12 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadline
         if (!earliest || second < earliest->first)
             earliest = std::pair(second, slot);
     };
-    for (int slot = 1; slot < kAlarmSlots; ++slot) {
-        const AlarmRecord &alarm = alarms[slot];
-        if (!alarm.inUse)
-            continue;
-        if (const std::optional<qint64> due = nextScheduleDue(alarm, locale, afterLocal))
+    for (int slot = 1; slot <= alarmCount; ++slot) {
+        if (const std::optional<qint64> due =
+                nextScheduleDue(alarms[slot], marks[slot].rangAt, locale, afterLocal))
             keepEarlier(earliestLocal, *due, slot);
-        if (const std::optional<qint64> snooze = snoozes[slot];
-            alarm.snoozed && snooze && *snooze > afterUtc)
+        if (const std::optional<qint64> snooze = marks[slot].snoozeUntil;
+            snooze && *snooze > afterUtc)
             keepEarlier(earliestSnooze, *snooze, slot);
     }
     std::optional<std::pair<qint64, int>> due = earliestSnooze;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "alarmengine/alarmscan.h"
 #include "alarms/alarmtable.h"
-#include "app/alarmscan.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -27,18 +27,20 @@ struct NextDue {
 };
 
 // The first moment after `after` (exclusive; the clock's reading with its time
-// zone) at which the tick's scan would start an alarm of the table, and the
+// zone) at which the tick's scan would start an alarm of the table (slots 1 to
+// alarmCount, with their marks), and the
 // alarm: the moment the program must be awake for, and the alarm whose sound
 // it readies. Of alarms due at the same moment, the lowest slot, which the
 // scan rings first. Each alarm comes due by
 // its schedule, by the scan's rules (a time in the hour skipped when daylight
 // saving starts is due at the jump, one in the repeated hour at its first
 // occurrence still to come, a local time that has already rung is not due
-// again), or at its snooze deadline. Never due: not in use, a passed fixed
+// again), or at its snooze deadline. Never due: a passed fixed
 // date, no weekday ticked, a time text that cannot be read and no snooze. The
 // hourly chime is not an alarm and never counts.
-std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, const SnoozeDeadlines &snoozes,
-                                  const QDateTime &after, const QLocale &locale);
+std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
+                                  const AlarmMarksTable &marks, const QDateTime &after,
+                                  const QLocale &locale);
 
 // The second (UTC, since the epoch) of the next tick the clock cannot do
 // without while nothing needs one every second (no alarm ringing, the digits

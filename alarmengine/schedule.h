@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarms/alarmrecord.h"
+#include "base/timeunits.h"
 
 #include <QDate>
 #include <QLocale>
@@ -10,10 +11,9 @@
 
 #include <optional>
 
-// Local wall time as a count of seconds with every day 86400 long: the seconds
-// of a skipped hour can be counted through, and a repeated hour gives the same
-// numbers again. Alarms are matched on these.
-inline constexpr qint64 kSecondsPerDay = 24 * 60 * 60;
+// Local wall time as a count of seconds with every day kSecondsPerDay long:
+// the seconds of a skipped hour can be counted through, and a repeated hour
+// gives the same numbers again. Alarms are matched on these.
 
 qint64 localSecondOf(QDate date, QTime time);
 QDate dateOfLocalSecond(qint64 localSecond);

@@ -1,0 +1,62 @@
+#include "alarmengine/alarmqueue.h"
+
+#include "alarmengine/schedule.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A snooze longer than this (a number typed into the file by hand) never runs out.
+constexpr double kLongestSnoozeMinutes = 366.0 * 24 * 60;
+
+} // namespace
+
+AlarmQueue::TickOutcome AlarmQueue::tick(const QDateTime &now, const AlarmSlots &alarms,
+                                         int alarmCount, int ringingSlot)
+{
+    ScanResult scan = m_scan.tick(now, alarms, alarmCount, m_marks);
+    for (const DueAlarm &due : std::as_const(scan.due)) {
+        if (due.slot != ringingSlot && !isWaiting(due.slot))
+            m_waiting.append(due);
+    }
+    return TickOutcome{std::move(scan.missed), scan.fullHour};
+}
+
+std::optional<AlarmStart> AlarmQueue::takeNext(const QDateTime &now)
+{
+    if (m_waiting.isEmpty())
+        return std::nullopt;
+    const DueAlarm due = m_waiting.takeFirst();
+    m_marks[due.slot].snoozeUntil.reset();
+    return AlarmStart{due.slot, dateOfLocalSecond(due.localSecond),
+                      now.toSecsSinceEpoch() - due.dueUtc};
+}
+
+bool AlarmQueue::isWaiting(int slot) const
+{
+    return std::any_of(m_waiting.begin(), m_waiting.end(),
+                       [slot](const DueAlarm &due) { return due.slot == slot; });
+}
+
+void AlarmQueue::snooze(int slot, const AlarmRecord &alarm, const QDateTime &now)
+{
+    std::optional<qint64> &until = m_marks[slot].snoozeUntil;
+    const std::optional<double> minutes = leadingNumber(alarm.snoozeMinutes);
+    if (!minutes || *minutes > kLongestSnoozeMinutes) {
+        until.reset();
+        return;
+    }
+    const qint64 minuteStart = now.toSecsSinceEpoch() - now.time().second();
+    until = minuteStart + static_cast<qint64>(std::ceil(std::max(0.0, *minutes))) * 60;
+}
+
+void AlarmQueue::deleted(int slot)
+{
+    m_waiting.removeIf([slot](const DueAlarm &due) { return due.slot == slot; });
+    for (DueAlarm &due : m_waiting) {
+        if (due.slot > slot)
+            --due.slot;
+    }
+    removeMarks(m_marks, slot);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+// Stand-ins for the world at the seams: a clock that tells the time it is set
+// to, ticks fired by hand, and recorders of what the program asked for.
+
+#include "base/clock.h"
+#include "base/dialogs.h"
+#include "base/poweroff.h"
+#include "base/programend.h"
+#include "base/sleepinhibitor.h"
+#include "base/ticksource.h"
+#include "base/waketimer.h"
+
+#include <QStringList>
+
+#include <optional>
+
+struct FakeClock final : Clock {
+    QDateTime now() const override { return at; }
+    void set(QTime time, QDate date = QDate(2026, 12, 7)) { at = QDateTime(date, time); }
+    QDateTime at = QDateTime(QDate(2026, 12, 7), QTime(6, 59, 55));
+};
+
+struct ManualTicks final : TickSource {
+    void start() override {}
+    void stop() override {}
+    void skipUntil(qint64 utcSecond) override { skippingUntil = utcSecond; }
+    void resumeEverySecond() override { skippingUntil.reset(); }
+    void fire() { Q_EMIT tick(); }
+
+    std::optional<qint64> skippingUntil; // none: a tick every second
+};
+
+// Message boxes are answered at once; a file dialog gives the queued answer.
+struct RecordingDialogs final : Dialogs {
+    void messg(const QString &text) override { messages.append(text); }
+    QString openFileName(QWidget *, const QString &filter) override
+    {
+        fileFilters.append(filter);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QStringList messages, fileAnswers, fileFilters;
+};
+
+struct RecordingEnd final : ProgramEnd, PowerOff {
+    void endProgram() override { ++requests; }
+    Result powerOff() override
+    {
+        ++powerOffs;
+        return powerOffError.isEmpty() ? Result::success() : Result::failure(powerOffError);
+    }
+    int requests = 0, powerOffs = 0;
+    QString powerOffError;
+};
+
+// Each arming as local "d hh:mm:ss", empty to disarm; its signals are emitted by hand.
+struct RecordingWake final : WakeTimer {
+    void arm(const QDateTime &at) override { armings << at.toLocalTime().toString(u"d hh:mm:ss"); }
+    QStringList armings;
+};
+
+struct RecordingInhibitor final : SleepInhibitor {
+    void take() override { events << QStringLiteral("take"); }
+    void release() override { events << QStringLiteral("release"); }
+    QStringList events;
+};

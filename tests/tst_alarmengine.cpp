@@ -1,0 +1,346 @@
+// The alarm engine with a fake clock, a scripted sound and a recording window:
+// what rings, what it plays and falls back to, the answers, the fade-out, the
+// chime, the power-off, the readied sound, the wake-up and the lock against sleep.
+
+#include "alarmengine/alarmengine.h"
+#include "alarmengine/alarmsound.h"
+#include "alarmengine/alarmview.h"
+#include "alarms/alarmstore.h"
+#include "fakes.h"
+#include "playback/soundtable.h"
+#include "settings/conffile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(AlarmRecord)
+
+namespace {
+
+// What the engine did, each entry under its kind; a row looks at the kinds it names.
+struct Log {
+    void add(const QString &kind, const QString &entry)
+    {
+        if (watched.contains(kind))
+            entries << entry;
+    }
+    QStringList watched;
+    QStringList entries;
+};
+
+QString shortName(const QString &file)
+{
+    const QString name = QFileInfo(file).fileName();
+    return name.startsWith(u"tockaro-tone") ? QStringLiteral("tone") : name;
+}
+
+// Plays nothing: it says what it was asked, and reports what the test makes happen.
+struct ScriptedSound final : AlarmSound {
+    explicit ScriptedSound(Log &log) : m_log(log) {}
+    void play(const PlayRequest &request) override
+    {
+        playing = request;
+        loaded = true;
+        m_log.add("play", "play " + shortName(request.file) + (request.fadeIn ? " fade" : "") +
+                              (request.repeat ? " repeat" : ""));
+    }
+    void ready(const PlayRequest &request) override
+    {
+        if (readied == request)
+            return;
+        readied = request;
+        m_log.add("ready", "ready " + shortName(request.file));
+    }
+    void dropReadied() override { readied = {}; }
+    void fadeOut() override { m_log.add("fade", QStringLiteral("fade out")); }
+    void stop() override
+    {
+        if (loaded)
+            m_log.add("stop", QStringLiteral("stop"));
+        close();
+    }
+    bool isPlaying() const override { return loaded; }
+
+    void close()
+    {
+        if (!std::exchange(loaded, false))
+            return;
+        Q_EMIT closed();
+    }
+    void fail()
+    {
+        Q_EMIT failed(playing.file);
+        close();
+    }
+    void fadedToSilence()
+    {
+        close();
+        Q_EMIT fadedOut();
+    }
+
+    Log &m_log;
+    PlayRequest playing, readied;
+    bool loaded = false;
+};
+
+// The alarm window: it shows what it is given and, closed, tells the engine
+// from the event loop, as the real window does.
+struct RecordingView final : AlarmView {
+    explicit RecordingView(Log &log) : m_log(log) {}
+    void showAlarm(const ShownAlarm &alarm) override
+    {
+        shown = true;
+        m_log.add("ring", "ring " + alarm.message + (alarm.note.isEmpty() ? "" : ": late"));
+    }
+    void closeAlarm() override
+    {
+        if (!std::exchange(shown, false))
+            return;
+        m_log.add("close", QStringLiteral("close"));
+        QMetaObject::invokeMethod(engine, &AlarmEngine::viewClosed, Qt::QueuedConnection);
+    }
+    Log &m_log;
+    AlarmEngine *engine = nullptr;
+    bool shown = false;
+};
+
+struct LoggingPowerOff final : PowerOff {
+    explicit LoggingPowerOff(Log &log) : m_log(log) {}
+    Result powerOff() override
+    {
+        m_log.add("off", QStringLiteral("off"));
+        return error.isEmpty() ? Result::success() : Result::failure(error);
+    }
+    Log &m_log;
+    QString error;
+};
+
+struct Table final : AlarmTable {
+    const AlarmSlots &alarms() const override { return slots; }
+    int alarmCount() const override { return count; }
+    AlarmSlots slots;
+    int count = 0;
+};
+
+AlarmRecord daily(const QString &message, const char *time)
+{
+    AlarmRecord r;
+    r.message = message;
+    r.frequency = AlarmFrequency::Daily;
+    r.timeText = QString::fromLatin1(time);
+    r.alarmDate = QDate(2026, 12, 1);
+    r.snoozeMinutes = QStringLiteral("5");
+    r.soundIndex = 7; // Moo
+    return r;
+}
+
+AlarmRecord playlist(const QString &message, const char *time, const QString &items)
+{
+    AlarmRecord r = daily(message, time);
+    r.playMedia = 1;
+    r.playlist = items;
+    return r;
+}
+
+AlarmRecord withFlags(AlarmRecord r, qint16 sleep, qint16 fadeIn = 0, qint32 fadeOutMinutes = 0)
+{
+    r.sleepFlag = sleep;
+    r.fadeIn = fadeIn;
+    r.fadeOut = fadeOutMinutes > 0 ? 1 : 0;
+    r.fadeMinutes = fadeOutMinutes;
+    return r;
+}
+
+} // namespace
+
+class TestAlarmEngine final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A morning of the engine, step by step: "hh:mm:ss" is a tick at that time
+    // on 7 December 2026; "ok", "snooze" and "close" (the close box) answer
+    // the window; "end" is the end of what plays (or the user closing the
+    // player), "fail" a file that cannot be played, "faded" a fade-out reaching
+    // silence; "delete N" takes an alarm out of the list; "missing NAME" and
+    // "poweroff fails" damage the world first. The log holds the kinds the row
+    // names, in order.
+    void morning_data()
+    {
+        QTest::addColumn<QList<AlarmRecord>>("records");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("watched");
+        QTest::addColumn<QStringList>("log");
+        const auto row = [](const char *name, const QList<AlarmRecord> &records,
+                            const QStringList &steps, const QStringList &watched,
+                            const QStringList &log) {
+            QTest::newRow(name) << records << steps << watched << log;
+        };
+        const QStringList sound{"ring", "play", "notice", "off", "close", "stop", "fade"};
+
+        row("a playlist item by item, faded in, and silent once played; the computer turned off",
+            {withFlags(playlist("List", "07:00:00", "a.mp3[2*2]b.avi[2*2]c.mp3[2*2]"), 1, 1)},
+            {"07:00:00", "end", "end", "end", "07:00:30", "ok"}, sound,
+            {"ring List", "off", "play a.mp3 fade", "play b.avi fade", "play c.mp3 fade", "close"});
+        row("a built-in sound repeats, and comes back after another sound took the player",
+            {daily("Moo", "07:00:00")}, {"07:00:00", "end", "ok"}, sound,
+            {"ring Moo", "play Moo.wav repeat", "play Moo.wav repeat", "close", "stop"});
+        row("a list none of whose items plays rings the built-in sound",
+            {playlist("List", "07:00:00", "x.mp3[2*2]y.ogg[2*2]")}, {"07:00:00", "fail", "fail"},
+            sound, {"ring List", "play x.mp3", "play y.ogg", "play Moo.wav repeat"});
+        row("an empty list rings the built-in sound", {playlist("List", "07:00:00", "")},
+            {"07:00:00"}, sound, {"ring List", "play Moo.wav repeat"});
+        row("a missing built-in sound and a failing one: the next, each told once",
+            {daily("Moo", "07:00:00")}, {"missing Moo.wav", "07:00:00", "fail", "end"}, sound,
+            {"ring Moo", "damaged Moo.wav", "play musical.wav repeat", "damaged musical.wav",
+             "play Ricochet.wav repeat", "play Ricochet.wav repeat"});
+        row("all ten missing: the program's tone; the tone failing falls silent",
+            {daily("Moo", "07:00:00")}, {"missing all", "07:00:00", "fail", "end"},
+            {"ring", "play"}, {"ring Moo", "play tone repeat"});
+
+        row("a second alarm waits its turn; late, a sleep alarm says why it did not turn off",
+            {withFlags(daily("First", "07:00:00"), 1), withFlags(daily("Second", "07:00:10"), 1)},
+            {"poweroff fails", "07:00:00", "07:00:10", "07:02:00", "ok", "07:02:01", "ok"},
+            {"ring", "off", "close", "problem"},
+            {"ring First", "off", "off failed", "close", "ring Second: late", "close"});
+        row("the chime on the hour, not while an alarm rings, not twice at once",
+            {daily("Alarm", "09:00:00")},
+            {"07:59:59", "08:00:00", "09:00:00", "ok", "10:00:00", "11:00:00"}, {"ring", "play"},
+            {"play chime.mp3", "ring Alarm", "play Moo.wav repeat", "play chime.mp3"});
+        row("the fade-out ends the sound, not the window; the next alarm then rings",
+            {withFlags(playlist("Fading", "07:59:30", "a.mp3[2*2]"), 0, 0, 1),
+             daily("Next", "08:00:40")},
+            {"07:59:30", "08:00:29", "08:00:30", "08:00:31", "faded", "08:00:40", "snooze"},
+            {"ring", "fade", "close", "play"},
+            {"ring Fading", "play a.mp3", "fade out", "ring Next", "play Moo.wav repeat", "close"});
+        row("deleting the ringing alarm closes its window; the next waiting one rings",
+            {daily("A", "07:00:00"), daily("B", "07:00:00")}, {"07:00:00", "delete 1"},
+            {"ring", "close"}, {"ring A", "close", "ring B"});
+        row("a snooze follows its alarm when one before it is deleted",
+            {daily("A", "06:00:00"), daily("B", "07:00:00")},
+            {"07:00:00", "delete 1", "snooze", "07:04:59", "07:05:00"}, {"ring", "close"},
+            {"ring B", "close", "ring B"});
+        row("the close box does not snooze", {daily("A", "07:00:00")},
+            {"07:00:00", "close", "07:05:00"}, {"ring", "close"}, {"ring A", "close"});
+        row("the next alarm's sound is readied five seconds before it, not sooner",
+            {playlist("List", "07:00:00", "a.mp3[2*2]"), daily("Moo", "07:10:00")},
+            {"06:59:54", "06:59:55", "07:00:00", "ok", "07:09:55"}, {"ready", "play"},
+            {"ready a.mp3", "play a.mp3", "ready Moo.wav"});
+    }
+
+    void morning()
+    {
+        QFETCH(QList<AlarmRecord>, records);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, watched);
+
+        QTemporaryDir folder;
+        const QStringList sounds = SoundTable::paths(folder.path());
+        QDir(folder.path()).mkdir(QStringLiteral("Sounds"));
+        for (const QString &file : sounds)
+            QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        Log log{watched, {}};
+        Table table;
+        for (const AlarmRecord &record : std::as_const(records))
+            table.slots[++table.count] = record;
+        FakeClock clock;
+        ScriptedSound sound(log);
+        RecordingView view(log);
+        LoggingPowerOff powerOff(log);
+        RecordingInhibitor awake;
+        RecordingWake wake;
+        Settings settings;
+        settings.chimesOn = true;
+        settings.chimeFile = QStringLiteral("chime.mp3");
+        AlarmEngine engine({table, clock, sound, view, powerOff, awake, wake, settings, sounds});
+        view.engine = &engine;
+        connect(&sound, &AlarmSound::closed, &engine, &AlarmEngine::soundClosed);
+        connect(&sound, &AlarmSound::failed, &engine, &AlarmEngine::soundFailed);
+        connect(&sound, &AlarmSound::fadedOut, &engine, &AlarmEngine::soundFadedOut);
+        connect(&engine, &AlarmEngine::notice, this, [&log](const QString &text) {
+            const QRegularExpression damaged(QStringLiteral("^The built-in sound (\\S+) is"));
+            if (const auto match = damaged.match(text); match.hasMatch())
+                log.add("notice", "damaged " + shortName(match.captured(1)));
+            else
+                log.add("notice", text);
+        });
+        connect(&engine, &AlarmEngine::problem, this,
+                [&log](const QString &) { log.add("problem", QStringLiteral("off failed")); });
+        engine.alarmsChanged();
+
+        for (const QString &step : std::as_const(steps)) {
+            if (step == u"ok") {
+                engine.ok();
+            } else if (step == u"snooze") {
+                engine.snooze();
+            } else if (step == u"close") {
+                view.closeAlarm();
+            } else if (step == u"end") {
+                sound.close();
+            } else if (step == u"fail") {
+                sound.fail();
+            } else if (step == u"faded") {
+                sound.fadedToSilence();
+            } else if (step.startsWith(u"delete ")) {
+                const int slot = step.mid(7).toInt();
+                QVERIFY(removeAlarmRecord(table.slots, table.count, slot));
+                engine.alarmDeleted(slot);
+            } else if (step == u"missing all") {
+                for (const QString &file : sounds)
+                    QVERIFY(QFile::remove(file));
+            } else if (step.startsWith(u"missing ")) {
+                QVERIFY(QFile::remove(QDir(folder.path()).filePath("Sounds/" + step.mid(8))));
+            } else if (step == u"poweroff fails") {
+                powerOff.error = QStringLiteral("no permission");
+            } else {
+                clock.set(QTime::fromString(step, u"hh:mm:ss"));
+                engine.tick(clock.now());
+            }
+            // The window's close and the sound's next step come from the event loop.
+            for (int pass = 0; pass < 3; ++pass)
+                QCoreApplication::processEvents();
+        }
+        QTEST(log.entries, "log");
+    }
+
+    // The wake timer is armed a minute before the next alarm or snooze, once
+    // per change; the computer is kept awake from the ring to the answer.
+    void wakeFollowsTheNextAlarmAndSleepWaitsForTheAnswer()
+    {
+        Log log;
+        Table table;
+        table.slots[++table.count] = daily("A", "07:00:00");
+        table.slots[++table.count] = daily("B", "08:00:00");
+        FakeClock clock;
+        ScriptedSound sound(log);
+        RecordingView view(log);
+        RecordingEnd end;
+        RecordingInhibitor awake;
+        RecordingWake wake;
+        Settings settings;
+        AlarmEngine engine({table, clock, sound, view, end, awake, wake, settings, {"x.wav"}});
+        view.engine = &engine;
+        clock.set(QTime(6, 0));
+        engine.alarmsChanged();
+        engine.alarmsChanged();
+        QCOMPARE(wake.armings, QStringList{"7 06:59:00"});
+        clock.set(QTime(7, 0));
+        engine.tick(clock.now());
+        QCOMPARE(awake.events, QStringList{"take"});
+        engine.snooze();
+        QTRY_COMPARE(awake.events, (QStringList{"take", "release"}));
+        QCOMPARE(wake.armings, (QStringList{"7 06:59:00", "7 07:59:00", "7 07:04:00"}));
+        QCOMPARE(engine.nextDue()->slot, 1);
+        clock.set(QTime(7, 4));
+        engine.wakeTimerFired();
+        QCOMPARE(wake.armings.last(), "7 07:59:00");
+        QCOMPARE(engine.nextDue()->slot, 1); // the tick still readies the snooze's sound
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlarmEngine)
+#include "tst_alarmengine.moc"
