@@ -24,6 +24,11 @@
 // happened to be read.
 //
 // usage: alarmbench PROGRAM_FOLDER SOUNDLOOP LOOP_FOLDER [RUNS [SECONDS [RINGS]]]
+#include "alarms/alarmrecord.h"
+
+#include <QDateTime>
+#include <QLocale>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -216,14 +221,18 @@ bool writeFile(const std::string &path, const std::string &text)
 // snoozed, it rings again a minute later.
 std::string alarmLine(double dueSeconds)
 {
-    const auto due = static_cast<time_t>(dueSeconds);
-    tm local{};
-    localtime_r(&due, &local);
-    std::array<char, 16> time{};
-    std::strftime(time.data(), time.size(), "%H:%M:%S", &local);
-    const std::string s = "[1*1]";
-    return "2026-12-24" + s + "1111111" + s + "0" + s + "0" + s + "30" + s + "2" + s + "Wake up" +
-           s + s + "0" + s + "1" + s + time.data() + s + "0" + s + "0" + s + "3\r\n";
+    AlarmRecord alarm;
+    alarm.message = QStringLiteral("Wake up");
+    alarm.frequency = AlarmFrequency::Daily;
+    alarm.timeText = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(dueSeconds))
+                         .toString(QStringLiteral("HH:mm:ss"));
+    alarm.alarmDate = QDate(2026, 12, 24);
+    alarm.dayFlags = QStringLiteral("1111111");
+    alarm.fadeMinutes = 30;
+    alarm.snoozeMinutes = QStringLiteral("1");
+    alarm.soundIndex = 3; // Bells
+    // In the program's own form: the locale of this run is the program's too.
+    return (formatAlarmLine(alarm, QLocale()) + QStringLiteral("\r\n")).toLocal8Bit().toStdString();
 }
 
 pid_t launch(const std::vector<std::string> &command, const std::string &log)

@@ -1,5 +1,7 @@
 #include "platform/xcbdigitpainter.h"
 
+#include "base/timeunits.h"
+
 #include <QtGlobal>
 
 #if defined(TOCKARO_HAVE_XCB) && defined(Q_OS_LINUX)
@@ -26,8 +28,6 @@
 #include <thread>
 
 namespace {
-
-constexpr qint64 kSecondsPerDay = 24 * 60 * 60;
 
 template <typename Reply> struct FreeReply {
     void operator()(Reply *reply) const { std::free(reply); }

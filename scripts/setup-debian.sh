@@ -20,9 +20,10 @@ playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugi
 # with the tests so they keep compiling, need Xlib and its DAMAGE and XTEST
 # extensions; the alarm bench measures sound at a PulseAudio null sink and
 # presses the alarm window's buttons as a user would; the installed menu
-# entry and metainfo are checked by their validators.
+# entry and metainfo are checked by their validators; clang-format checks the
+# tree's format.
 testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils imagemagick
-    faketime clang libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev desktop-file-utils
+    faketime clang clang-format libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev desktop-file-utils
     appstream)
 # The desktop run: a real window manager (xfwm4) for the stacking order and a
 # real status-notifier host (xfce4-panel's status tray) on a private session bus

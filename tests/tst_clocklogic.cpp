@@ -6,6 +6,9 @@
 #include "platform/systemclock.h"
 
 #include <QTest>
+#include <QTimeZone>
+
+#include <limits>
 
 namespace {
 
@@ -56,6 +59,38 @@ private Q_SLOTS:
         }
     }
     void dateLine() { QCOMPARE(dateLineText({2026, 12, 6}, kUs), "Sunday  6  December  2026"); }
+
+    // The painter's local time: the zone's offset and its next change, which
+    // the rule keeps until it comes or the zone or the format changes.
+    void digitTimeRule_data()
+    {
+        QTest::addColumn<QDateTime>("made");
+        QTest::addColumn<QList<qint64>>("rule"); // offset, change (ms), offset after
+        QTest::addColumn<QDateTime>("later");
+        QTest::addColumn<bool>("holds");
+        const QTimeZone berlin("Europe/Berlin");
+        const QDateTime winter(QDate(2026, 3, 28), QTime(12, 0), berlin);
+        const QDateTime utc(QDate(2026, 3, 28), QTime(12, 0), Qt::UTC);
+        const QList<qint64> spring{3600, kSpringForward, 7200};
+        const qint64 never = std::numeric_limits<qint64>::max();
+        QTest::newRow("a day before spring") << winter << spring << winter.addSecs(3600) << true;
+        QTest::newRow("the change has come") << winter << spring << winter.addDays(1) << false;
+        QTest::newRow("another zone") << winter << spring << utc << false;
+        QTest::newRow("UTC never changes") << utc << QList<qint64>{0, never, 0} << utc << true;
+    }
+    void digitTimeRule()
+    {
+        QFETCH(QDateTime, made);
+        QFETCH(QList<qint64>, rule);
+        QFETCH(QDateTime, later);
+        const DigitPainter::TimeRule made24 = ::digitTimeRule(made, true);
+        const qint64 change = made24.offsetChangesAt == std::numeric_limits<qint64>::max()
+                                  ? made24.offsetChangesAt
+                                  : made24.offsetChangesAt * 1000;
+        QCOMPARE((QList<qint64>{made24.offsetSeconds, change, made24.offsetAfter}), rule);
+        QTEST(digitTimeRuleHolds(made24, later, true), "holds");
+        QVERIFY(!digitTimeRuleHolds(made24, made, false));
+    }
 
     void drag_data()
     {

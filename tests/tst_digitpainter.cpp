@@ -1,6 +1,7 @@
 // The digit painter of X11 on a real X server: what it draws into a window,
 // read back from the server.
 
+#include "base/timeunits.h"
 #include "display/ledclock.h"
 #include "platform/xcbdigitpainter.h"
 
@@ -14,8 +15,6 @@
 #include <memory>
 
 namespace {
-
-constexpr qint64 kSecondsPerDay = 24 * 3600;
 
 xcb_connection_t *connection()
 {
