@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,34 +148,41 @@ private Q_SLOTS:
         QVERIFY(!readRegularFile(m_dir.filePath("none"), 6).exists);
     }
     // A save keeps a copy of what it would write over and the program did not
-    // write or read itself. "-": no file, no copy; "=": the file as read.
+    // write or read itself, even when that lands while the save writes. "-":
+    // no file, no copy; "=": the file as read.
     void savesKeepWhatTheyWouldLose_data()
     {
         QTest::addColumn<QByteArray>("read");
         QTest::addColumn<QByteArray>("meanwhile");
+        QTest::addColumn<QByteArray>("whileSaving"); // written just before the new file replaces it
         QTest::addColumn<bool>("keepCopy");
         QTest::addColumn<QByteArray>("kept");
-        const auto row = [](const char *name, QByteArray read, QByteArray meanwhile, bool keepCopy,
-                            QByteArray kept) {
-            QTest::newRow(name) << read << meanwhile << keepCopy << kept;
+        const auto row = [](const char *name, QByteArray read, QByteArray meanwhile,
+                            QByteArray whileSaving, bool keepCopy, QByteArray kept) {
+            QTest::newRow(name) << read << meanwhile << whileSaving << keepCopy << kept;
         };
-        row("unchanged", "a", "=", false, "-");
-        row("edited by hand, same size and time", "a", "b", false, "b");
-        row("made by hand", "-", "b", false, "b");
-        row("removed by hand", "a", "-", false, "-");
-        row("a copy asked for", "a", "=", true, "a");
+        row("unchanged", "a", "=", "=", false, "-");
+        row("edited by hand, same size and time", "a", "b", "=", false, "b");
+        row("made by hand", "-", "b", "=", false, "b");
+        row("removed by hand", "a", "-", "=", false, "-");
+        row("a copy asked for", "a", "=", "=", true, "a");
+        row("edited by hand while saving", "a", "=", "c", false, "c");
     }
     void savesKeepWhatTheyWouldLose()
     {
         QFETCH(QByteArray, read);
         QFETCH(QByteArray, meanwhile);
+        QFETCH(QByteArray, whileSaving);
         QFETCH(bool, keepCopy);
         QFETCH(QByteArray, kept);
         QTemporaryDir dir;
         const QString path = dir.filePath("als");
         if (read != "-")
             write(path, read);
-        KeptFile file(path, 100);
+        KeptFile file(path, 100, [&] {
+            if (whileSaving != "=")
+                write(path, std::exchange(whileSaving, "="));
+        });
         file.read();
         if (meanwhile == "-") {
             QVERIFY(QFile::remove(path));
