@@ -3,6 +3,7 @@
 #include "platform/alarmfilestore.h"
 #include "platform/files.h"
 #include "platform/secondticker.h"
+#include "platform/soundprocess.h"
 #include "platform/systempoweroff.h"
 #include "platform/systemsleepinhibitor.h"
 #include "platform/systemwaketimer.h"
@@ -14,10 +15,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
+#include <memory>
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -59,6 +63,16 @@ bool systemRequired()
 
 class TestPlatform final : public QObject {
     Q_OBJECT
+
+public:
+#ifdef Q_OS_UNIX
+    // The sound program's engines are made for a window: widgets, on no screen.
+    static void initMain()
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
 private Q_SLOTS:
     void armedTimerFiresAtItsMoment()
     {
@@ -284,6 +298,28 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(file.path()).size(), kMaxAlarmFileBytes);
     }
 
+#ifdef Q_OS_UNIX
+    // The sound program ends with the clock, also when the clock ends while the
+    // program, no longer used, is still ending: it is waited for and freed (a
+    // sanitizer build's leak check sees one that is not).
+    void soundProgramEndsWithTheClock()
+    {
+        const QString program = m_dir.filePath("sound");
+        write(program, "#!/bin/sh\necho $$ >\"$0.pid\"\ncat >/dev/null\ntouch \"$0.ending\"\n"
+                       "sleep 1\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        auto engines = std::make_unique<SoundProcessEngines>(program);
+        QWidget videoArea;
+        engines->create(videoArea, {}).reset();
+        // Told to end once unused for a while.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program + ".ending"), 10'000);
+        const pid_t ending = contents(program + ".pid").trimmed().toInt();
+        QVERIFY(ending > 0);
+        engines.reset();
+        QCOMPARE(::kill(ending, 0), -1);
+    }
+#endif
+
     // A tick that came before its second would read the old second again.
     void ticker()
     {
@@ -304,5 +340,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+#ifdef Q_OS_UNIX
+QTEST_MAIN(TestPlatform)
+#else
 QTEST_GUILESS_MAIN(TestPlatform)
+#endif
 #include "tst_platform.moc"
