@@ -4,7 +4,7 @@
 #include "platform/showrequests.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include <utility>
 
