@@ -68,7 +68,10 @@ bool Program::startprogram()
     m_bas.loadmainoptions();
     loadClockWindow();
     if (!m_seams.instanceGuard.tryAcquire()) {
-        m_seams.dialogs.messg(QStringLiteral("Another copy of Tockaro Program is running"));
+        // Refused without a word of why: another copy runs.
+        const QString why = m_seams.instanceGuard.warning();
+        m_seams.dialogs.messg(
+            why.isEmpty() ? QStringLiteral("Another copy of Tockaro Program is running") : why);
         m_seams.programEnd.endProgram();
         return false;
     }

@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -76,7 +81,8 @@ void removeOldestBackups(const QString &path, const QString &newest)
 } // namespace
 
 Result saveFileAtomically(const QString &path, const QByteArray &bytes,
-                          std::optional<QFileDevice::Permissions> permissions)
+                          std::optional<QFileDevice::Permissions> permissions,
+                          const std::function<Result()> &beforeReplacing)
 {
     QSaveFile file(path);
     // Buffered, a write that the disk cuts short goes unnoticed and commit()
@@ -97,6 +103,17 @@ Result saveFileAtomically(const QString &path, const QByteArray &bytes,
             return Result::failure(reason);
         }
         written += more;
+    }
+    if (beforeReplacing) {
+#ifdef Q_OS_UNIX
+        // On disk before the last look, so that commit() has nothing left to
+        // wait for between that look and the rename.
+        ::fsync(file.handle());
+#endif
+        if (const Result ready = beforeReplacing(); !ready.ok()) {
+            file.cancelWriting();
+            return ready;
+        }
     }
     if (!file.commit())
         return Result::failure(file.errorString());
@@ -156,7 +173,9 @@ QString backupPath(const QString &path, const QDateTime &now, int copy)
     return (copy > 1 ? stamp + u'-' + QString::number(copy) : stamp) + QStringLiteral(".bak");
 }
 
-KeptFile::KeptFile(const QString &path, qint64 maxBytes) : m_path(path), m_maxBytes(maxBytes) {}
+KeptFile::KeptFile(const QString &path, qint64 maxBytes, std::function<void()> beforeReplacing)
+    : m_path(path), m_maxBytes(maxBytes), m_beforeReplacing(std::move(beforeReplacing))
+{}
 
 KeptFile::Seen KeptFile::seen(const FileContents &contents)
 {
@@ -190,25 +209,52 @@ SaveReport KeptFile::save(const QByteArray &bytes, const QDateTime &now, bool ke
     const Seen found = seen(current);
     report.changedByHand = found.exists && m_seen != found;
     if (found.exists && (report.changedByHand || keepCopy)) {
-        const QString backup = freeBackupPath(m_path, now);
-        const QFileDevice::Permissions permissions =
-            QFileInfo(m_path).permissions() & kPermissionBits;
-        if (const Result kept = saveFileAtomically(backup, current.bytes, permissions);
-            !kept.ok()) {
-            report.error = failure(backup, kept.error());
+        if (const QString error = keep(current, now, report); !error.isEmpty()) {
+            report.error = error;
             return report;
         }
-        report.backup = backup;
         // The change is safe in the copy: a save that fails now need not copy it again.
         m_seen = found;
-        removeOldestBackups(m_path, backup);
     }
-    if (const Result saved = saveFileAtomically(m_path, bytes); !saved.ok()) {
-        report.error = failure(m_path, saved.error());
+    // A save of a large file takes long enough for a hand edit to land while
+    // it writes: what is there just before the new file replaces it is kept too.
+    const auto lookAgain = [&]() -> Result {
+        if (m_beforeReplacing)
+            m_beforeReplacing();
+        const FileContents last = readRegularFile(m_path, m_maxBytes);
+        if (!last.error.isEmpty()) {
+            report.error = failure(m_path, last.error);
+            return Result::failure(report.error);
+        }
+        const Seen lastSeen = seen(last);
+        if (!lastSeen.exists || lastSeen == found)
+            return Result::success();
+        report.changedByHand = true;
+        report.error = keep(last, now, report);
+        if (!report.error.isEmpty())
+            return Result::failure(report.error);
+        m_seen = lastSeen;
+        return Result::success();
+    };
+    if (const Result saved = saveFileAtomically(m_path, bytes, std::nullopt, lookAgain);
+        !saved.ok()) {
+        if (report.error.isEmpty())
+            report.error = failure(m_path, saved.error());
         return report;
     }
     m_seen = seen({true, bytes, {}});
     return report;
+}
+
+QString KeptFile::keep(const FileContents &contents, const QDateTime &now, SaveReport &report)
+{
+    const QString backup = freeBackupPath(m_path, now);
+    const QFileDevice::Permissions permissions = QFileInfo(m_path).permissions() & kPermissionBits;
+    if (const Result kept = saveFileAtomically(backup, contents.bytes, permissions); !kept.ok())
+        return failure(backup, kept.error());
+    report.backup = backup;
+    removeOldestBackups(m_path, backup);
+    return {};
 }
 
 QString handEditMessage(const QString &path, const SaveReport &report, const QString &savedOver)

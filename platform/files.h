@@ -7,14 +7,18 @@
 #include <QFileDevice>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Replaces the file at `path` with `bytes` in one step: the old file stays whole
 // until the new one is completely on disk, whatever happens meanwhile. A new
 // file gets `permissions` before anyone can open it; without them it gets the
-// permissions the file had, or the usual ones for a new file.
+// permissions the file had, or the usual ones for a new file. `beforeReplacing`
+// runs when the new file is on disk, just before it takes the old one's place;
+// a failure it returns leaves the old file in place.
 Result saveFileAtomically(const QString &path, const QByteArray &bytes,
-                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+                          std::optional<QFileDevice::Permissions> permissions = std::nullopt,
+                          const std::function<Result()> &beforeReplacing = {});
 
 // A whole file as read from disk.
 struct FileContents {
@@ -55,7 +59,10 @@ struct SaveReport {
 // reader would refuse is never saved.
 class KeptFile final {
 public:
-    KeptFile(const QString &path, qint64 maxBytes);
+    // `beforeReplacing`, when given, runs in every save between the writing of
+    // the new file and its taking the old one's place (where a test edits the
+    // file as a user might).
+    KeptFile(const QString &path, qint64 maxBytes, std::function<void()> beforeReplacing = {});
 
     const QString &path() const { return m_path; }
 
@@ -65,9 +72,11 @@ public:
     // Replaces the file with `bytes`. When the file is no longer what was last
     // read or written here, or when keepCopy asks for it anyway, the file as it
     // is now is first copied beside it (backupPath, with its permissions), and
-    // the oldest copies beyond kMaxBackups go. A file that cannot be read
-    // cannot be copied, so it is never written over; neither is anything when
-    // `bytes` are more than the reader takes or the copy fails.
+    // the oldest copies beyond kMaxBackups go. It is looked at again once the
+    // new file is on disk, just before that takes its place, and a change made
+    // meanwhile is copied too. A file that cannot be read cannot be copied, so
+    // it is never written over; neither is anything when `bytes` are more than
+    // the reader takes or a copy fails.
     SaveReport save(const QByteArray &bytes, const QDateTime &now, bool keepCopy = false);
 
 private:
@@ -81,9 +90,13 @@ private:
         friend bool operator==(const Seen &, const Seen &) = default;
     };
     static Seen seen(const FileContents &contents);
+    // Copies `contents`, the file as it is now, beside it; an error text, empty
+    // when kept.
+    QString keep(const FileContents &contents, const QDateTime &now, SaveReport &report);
 
     QString m_path;
     qint64 m_maxBytes;
+    std::function<void()> m_beforeReplacing;
     // Nothing until the file was first read: whatever it holds then counts
     // as a change.
     std::optional<Seen> m_seen;

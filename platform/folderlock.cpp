@@ -3,29 +3,22 @@
 #include "base/logging.h"
 #include "platform/showrequests.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
 #include <QLockFile>
 #endif
-
-QString programFolderKey(const QString &programFolder)
-{
-    const QString canonical = QFileInfo(programFolder).canonicalFilePath();
-    const QByteArray key = (canonical.isEmpty() ? programFolder : canonical).toUtf8();
-    const QByteArray hash =
-        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("tockaro-") + QString::fromLatin1(hash);
-}
 
 namespace {
 
@@ -36,21 +29,23 @@ struct Attempt {
     QString reason; // why the file is not the user's, or cannot be used
 };
 
-// The user's runtime folder, where the lock goes when the program folder
-// cannot hold it; empty when the session has none.
-QString runtimeLockPath(const QString &programFolder)
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || QDir::isRelativePath(runtime))
-        return {};
-    return QDir(runtime).filePath(programFolderKey(programFolder) + QStringLiteral(".lock"));
-}
-
 } // namespace
 
 #ifdef Q_OS_UNIX
 
 namespace {
+
+QString userName(uid_t user)
+{
+    passwd entry;
+    passwd *found = nullptr;
+    char text[1024];
+    if (::getpwuid_r(user, &entry, text, sizeof text, &found) == 0 && found)
+        return QStringLiteral("user %1 (user id %2)")
+            .arg(QString::fromLocal8Bit(found->pw_name))
+            .arg(user);
+    return QStringLiteral("user id %1").arg(user);
+}
 
 QString notTheUsers(const struct stat &found)
 {
@@ -62,7 +57,7 @@ QString notTheUsers(const struct stat &found)
         return QStringLiteral("it is a named pipe");
     if (!S_ISREG(found.st_mode))
         return QStringLiteral("it is a device or a socket");
-    return QStringLiteral("it belongs to another user, user id %1").arg(found.st_uid);
+    return QStringLiteral("it belongs to %1").arg(userName(found.st_uid));
 }
 
 bool isTheUsers(const struct stat &found)
@@ -162,7 +157,9 @@ struct FolderLockGuard::Lock {
 
 #endif
 
-FolderLockGuard::FolderLockGuard(const QString &programFolder) : m_programFolder(programFolder) {}
+FolderLockGuard::FolderLockGuard(const QString &programFolder, QStringList runtimeFolders)
+    : m_programFolder(programFolder), m_runtimeFolders(std::move(runtimeFolders))
+{}
 
 FolderLockGuard::~FolderLockGuard() = default;
 
@@ -173,35 +170,65 @@ QString FolderLockGuard::lockPath(const QString &programFolder)
 
 bool FolderLockGuard::tryAcquire()
 {
-    if (m_lock)
+    if (!m_locks.empty())
         return true;
-    for (const QString &path : {lockPath(m_programFolder), runtimeLockPath(m_programFolder)}) {
-        if (path.isEmpty())
-            continue;
-        const Attempt attempt = Lock::take(path, m_lock);
+    m_warning.clear();
+    const QString folderLock = lockPath(m_programFolder);
+    QStringList places{folderLock};
+    for (const QString &runtime : std::as_const(m_runtimeFolders))
+        places.append(
+            QDir(runtime).filePath(programFolderKey(m_programFolder) + QStringLiteral(".lock")));
+
+    std::vector<std::unique_ptr<Lock>> held;
+    QStringList notTaken; // each lock that could not be taken, and why
+    QString planted;      // why the folder's lock file is not the user's
+    for (const QString &path : std::as_const(places)) {
+        std::unique_ptr<Lock> lock;
+        const Attempt attempt = Lock::take(path, lock);
         switch (attempt.outcome) {
         case Outcome::Taken:
-            return true;
+            held.push_back(std::move(lock));
+            break;
         case Outcome::HeldByAnotherCopy:
+            // Lets go of the locks taken so far: the other copy runs.
+            held.clear();
             askRunningCopyToShow(m_programFolder);
             return false;
         case Outcome::NotTheUsers:
-            if (m_warning.isEmpty()) {
-                m_warning = QStringLiteral("The lock file %1 is not an ordinary file of this "
-                                           "user's (%2): someone else may have put it there.\n"
-                                           "Tockaro left it alone and runs all the same. Remove "
-                                           "it, so that Tockaro can again make sure it runs only "
-                                           "once from this folder.")
-                                .arg(QDir::toNativeSeparators(path), attempt.reason);
-            }
-            qCWarning(lcClock).noquote() << "lock file not used:" << path << attempt.reason;
-            break;
+            if (path == folderLock)
+                planted = attempt.reason;
+            [[fallthrough]];
         case Outcome::Unusable:
             qCWarning(lcClock).noquote() << "lock file not used:" << path << attempt.reason;
+            notTaken.append(
+                QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), attempt.reason));
             break;
         }
     }
-    // A clock that runs twice beats one that does not ring.
-    qCWarning(lcClock) << "no lock could be taken: this copy runs without one";
+
+    if (held.empty()) {
+        // Two clocks on one folder ring every alarm twice, and the save of one
+        // undoes the other's changes: without a lock, no clock.
+        m_warning = QStringLiteral("Tockaro cannot make sure that it runs only once from %1, so it "
+                                   "does not start.\n%2\n")
+                        .arg(QDir::toNativeSeparators(m_programFolder), notTaken.join(u'\n'));
+        if (m_runtimeFolders.isEmpty())
+            m_warning += QStringLiteral("There is no private runtime folder "
+                                        "($XDG_RUNTIME_DIR) to keep the lock in instead.\n");
+        m_warning += QStringLiteral("Have the lock file removed by its owner, or start Tockaro in "
+                                    "a session with a private runtime folder, or keep the "
+                                    "program in a folder that only you may write.");
+        qCWarning(lcClock).noquote() << "no lock could be taken: this copy does not run";
+        return false;
+    }
+    if (!planted.isEmpty()) {
+        m_warning = QStringLiteral("The lock file %1 is not an ordinary file of this user's (%2): "
+                                   "someone else may have put it there.\nTockaro left it alone "
+                                   "and runs all the same, holding its lock in the runtime "
+                                   "folder instead. Remove it, so that Tockaro can again make "
+                                   "sure it runs only once from this folder in any session.")
+                        .arg(QDir::toNativeSeparators(folderLock), planted);
+    }
+    m_locks = std::move(held);
     return true;
 }

@@ -1,29 +1,39 @@
 #pragma once
 
 #include "base/instanceguard.h"
+#include "platform/userfolders.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <vector>
 
-// A name that stands for one program folder (its canonical path, hashed):
-// "tockaro-" and 16 hex digits.
-QString programFolderKey(const QString &programFolder);
-
-// One copy per program folder, whatever the environment says: a lock on the
-// file "tockaro.lock" in the program folder itself, which the user writes
-// conf and als to and nobody else can write to. The system lets go of the
-// lock when the process ends, however it ends, so a crash leaves nothing
-// stale behind. The file is opened without following a link and without
-// waiting, taken only when it is an ordinary file of the user's own, and
-// never read: whatever another user puts in its place can neither stop nor
-// hold up the start. Such a file is reported (warning()) and left alone, and
-// the lock is kept in the user's runtime folder ($XDG_RUNTIME_DIR, named after
-// the program folder) instead, as it is when the program folder cannot be
-// written. A refused copy asks the running one to show its clock.
+// One copy per program folder, whatever the environment says. The locks are
+// files held with flock(), which the system lets go of when the process ends,
+// however it ends, so a crash leaves nothing stale behind: "tockaro.lock" in
+// the program folder itself, which the user writes conf and als to, and one
+// named after the program folder in each of the user's private runtime
+// folders. A copy takes every one of them it can, and runs only when it holds
+// at least one and no other copy holds any: so two copies meet at the folder's
+// lock, or, when that file cannot be theirs (another user's file in a folder
+// others may write, a read-only folder), at the runtime folder's. Taking both
+// is what keeps a copy that found the folder's lock usable from missing one
+// that could only take the runtime lock. Two copies can still miss each other
+// only when they share no runtime folder and the folder's lock file stopped
+// being someone else's between their starts.
+//
+// A lock file is opened without following a link and without waiting, taken
+// only when it is an ordinary file of the user's own, and never read: whatever
+// another user puts in its place can neither stop nor hold up the start. Such
+// a file is left alone and reported (warning()). When no lock at all can be
+// had, tryAcquire() refuses, and warning() says why, naming the lock file and
+// its owner; a copy refused because another one runs asks that one to show
+// its clock, and warning() is empty.
 class FolderLockGuard final : public InstanceGuard {
 public:
-    explicit FolderLockGuard(const QString &programFolder);
+    explicit FolderLockGuard(const QString &programFolder,
+                             QStringList runtimeFolders = privateRuntimeFolders());
     ~FolderLockGuard() override;
     bool tryAcquire() override;
     QString warning() const override { return m_warning; }
@@ -35,6 +45,7 @@ private:
     struct Lock;
 
     QString m_programFolder;
+    QStringList m_runtimeFolders;
     QString m_warning;
-    std::unique_ptr<Lock> m_lock;
+    std::vector<std::unique_ptr<Lock>> m_locks;
 };

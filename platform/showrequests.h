@@ -2,37 +2,55 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QSocketNotifier;
 
 // A second start of the program in the same folder asks the running copy to
 // show its clock (users start a program again to find it). The request is a
-// connection to a local socket in Linux's abstract namespace, named after the
-// folder: a crash leaves no socket file, and no network library is loaded for
-// it. Any local user may take a name there, so a request counts only from the
-// user the program runs as, and a name found taken is logged. The lock file
-// still decides which copy runs. Elsewhere it does nothing.
+// connection to a local socket kept where only the user may go: in the user's
+// private runtime folder, else in a private folder beside the folder's lock
+// (".tockaro-<user id>" in the program folder). Nobody else can take its name
+// first, fill its queue or reach it at all, and no network library is loaded
+// for it. A request counts only from the user the program runs as; others
+// (only a privileged user can still reach it) are accepted, closed, counted and
+// logged at most once a minute. The lock file decides which copy runs.
+// Elsewhere it does nothing.
 class ShowRequests final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowRequests)
 
 public:
-    // Listens for requests: for the copy that holds the folder's lock.
+    // Listens for requests: for the copy that holds the folder's lock. A socket
+    // left by a copy that crashed is replaced; one that another copy still
+    // listens on is not.
     explicit ShowRequests(const QString &programFolder, QObject *parent = nullptr);
     ~ShowRequests() override;
 
-    // False when requests cannot be heard (the name is taken, or there are
-    // no such sockets here).
+    // False when requests cannot be heard (no private folder for the socket,
+    // another copy listens, or there are no such sockets here).
     bool listening() const { return m_notifier != nullptr; }
 
 Q_SIGNALS:
     void showRequested();
 
 private:
+    void acceptRequests();
+    void refused(qint64 user);
+    void logRefusals();
+
     int m_socket = -1;
     QSocketNotifier *m_notifier = nullptr;
+    int m_folder = -1;    // the folder the socket is in, kept open to remove it from
+    QByteArray m_name;    // the socket's name in that folder
+    QString m_madeFolder; // the private folder made for the socket, to remove again
+    quint64 m_socketInode = 0;
+    qint64 m_refused = 0; // since they were last logged
+    qint64 m_lastRefusedUser = -1;
+    QTimer m_refusalsQuiet; // running for a minute after refusals were logged
 };
 
-// Asks the copy that runs from this folder to show its clock; does nothing when
-// none listens.
+// Asks the copy that runs from this folder to show its clock. Gives up within
+// a second (a copy that is stopped, or too busy to take the request, cannot
+// hold up a start); does nothing when none listens.
 void askRunningCopyToShow(const QString &programFolder);

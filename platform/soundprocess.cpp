@@ -118,14 +118,16 @@ SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(
 
 SoundProcessEngines::~SoundProcessEngines()
 {
-    if (!m_process)
-        return;
     // Ended as when unused, but waited for: the clock is ending.
-    QObject::disconnect(m_process.get(), nullptr, nullptr, nullptr);
-    m_process->closeWriteChannel();
-    if (!m_process->waitForFinished(kEndingMs)) {
-        m_process->kill();
-        m_process->waitForFinished(kEndingMs);
+    if (m_process) {
+        m_process->closeWriteChannel();
+        retire(m_process.release());
+    }
+    for (QProcess *ending : m_retired.findChildren<QProcess *>(Qt::FindDirectChildrenOnly)) {
+        if (ending->state() != QProcess::NotRunning && !ending->waitForFinished(kEndingMs)) {
+            ending->kill();
+            ending->waitForFinished(kEndingMs);
+        }
     }
 }
 
@@ -222,7 +224,7 @@ void SoundProcessEngines::stopped(const QString &reason)
     m_unused.stop();
     m_told.clear();
     // In a slot of its own, queued: it goes when the slot has returned.
-    m_process.release()->deleteLater();
+    retire(m_process.release());
     // A listener may close other engines meanwhile.
     for (const quint64 number : m_engines.keys()) {
         if (SoundProcessEngine *engine = m_engines.value(number))
@@ -235,9 +237,19 @@ void SoundProcessEngines::endWhenUnused()
     if (!m_engines.isEmpty() || !m_process)
         return;
     QProcess *ending = m_process.release();
-    QObject::disconnect(ending, nullptr, nullptr, nullptr);
-    QObject::connect(ending, &QProcess::finished, ending, &QObject::deleteLater);
+    retire(ending);
     // It ends at the end of its input; one that hangs in its media framework is killed.
     ending->closeWriteChannel();
     QTimer::singleShot(kEndingMs, ending, [ending] { ending->kill(); });
+}
+
+void SoundProcessEngines::retire(QProcess *process)
+{
+    process->setParent(&m_retired);
+    QObject::disconnect(process, nullptr, nullptr, nullptr);
+    // One that ended already has said so, and will not again.
+    if (process->state() == QProcess::NotRunning)
+        process->deleteLater();
+    else
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
 }

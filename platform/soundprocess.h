@@ -3,6 +3,7 @@
 #include "playback/mediaengine.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 
@@ -40,6 +41,8 @@ private:
     void readTold();
     void stopped(const QString &reason);
     void endWhenUnused();
+    // Keeps a program that no engine uses any more until it has ended.
+    void retire(QProcess *process);
 
     QString m_program;
     std::unique_ptr<QProcess> m_process;
@@ -49,4 +52,7 @@ private:
     bool m_startFailed = false;
     bool m_hung = false;
     QTimer m_unused;
+    // The parent of retired programs: whatever has not ended and been deleted
+    // by the factory's end goes with it, so nothing outlives the event loop.
+    QObject m_retired;
 };

@@ -22,6 +22,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/systemsleepinhibitor.h
     platform/systemwaketimer.h
     platform/traywatch.cpp platform/traywatch.h
+    platform/userfolders.cpp platform/userfolders.h
     platform/xcbdigitpainter.cpp platform/xcbdigitpainter.h
 )
 # The autostart entry, the wake timer and the lock against sleep, one file per

@@ -4,6 +4,7 @@
 #include "platform/showrequests.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -14,7 +15,11 @@
 #include <functional>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -134,20 +139,31 @@ private Q_SLOTS:
     void plantedLock_data()
     {
         QTest::addColumn<QString>("planted");
-        QTest::newRow("another user's file") << "file";
-        QTest::newRow("a named pipe") << "pipe";
-        QTest::newRow("a link to an endless device") << "/dev/zero";
-        QTest::newRow("a link to nothing") << "gone";
+        QTest::addColumn<bool>("firstRuntime");  // the first copy has a runtime folder
+        QTest::addColumn<bool>("secondRuntime"); // the second copy has one
+        QTest::addColumn<bool>("removed");       // what was planted goes before the second starts
+        QTest::newRow("another user's file") << "file" << true << true << false;
+        QTest::newRow("another user's file, no runtime folder for the second")
+            << "file" << true << false << false;
+        QTest::newRow("another user's file, no runtime folder")
+            << "file" << false << false << false;
+        QTest::newRow("another user's file, removed meanwhile") << "file" << true << true << true;
+        QTest::newRow("a named pipe") << "pipe" << true << true << false;
+        QTest::newRow("a link to an endless device") << "/dev/zero" << true << true << false;
+        QTest::newRow("a link to nothing") << "gone" << true << true << false;
     }
 
     // Whatever is in the lock file's place, the start goes on at once and says
-    // so; a second copy is still refused, by the lock in the runtime folder.
+    // so, and a second copy is still refused, by the lock in the runtime
+    // folder. Where no lock can be had, no copy runs, and it says why.
     void plantedLock()
     {
         QFETCH(QString, planted);
+        QFETCH(bool, firstRuntime);
+        QFETCH(bool, secondRuntime);
+        QFETCH(bool, removed);
         QTemporaryDir folder;
         QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         const QString path = FolderLockGuard::lockPath(folder.path());
         const QByteArray name = QFile::encodeName(path);
         if (planted == "file") {
@@ -160,44 +176,132 @@ private Q_SLOTS:
         } else {
             QVERIFY(QFile::link(planted, path));
         }
+        const auto runtimes = [&](bool has) {
+            return has ? QStringList{runtime.path()} : QStringList{};
+        };
         const auto outcome = [&] {
-            FolderLockGuard guard(folder.path());
-            FolderLockGuard second(folder.path());
-            return guard.tryAcquire() && guard.warning().contains(path) && !second.tryAcquire();
+            FolderLockGuard first(folder.path(), runtimes(firstRuntime));
+            const bool firstRuns = first.tryAcquire();
+            if (!firstRuns)
+                return !firstRuntime && first.warning().contains(path) &&
+                       first.warning().contains("user nobody (user id 65534)");
+            if (!first.warning().contains(path) || (removed && !QFile::remove(path)))
+                return false;
+            FolderLockGuard second(folder.path(), runtimes(secondRuntime));
+            // A copy that met the first's lock is refused without a word.
+            return !second.tryAcquire() && second.warning().isEmpty() == secondRuntime;
         };
         QVERIFY(inChild(outcome));
-        QVERIFY2(QFileInfo(path).isSymLink() || QFileInfo::exists(path), "left alone");
+        QVERIFY2(removed || QFileInfo(path).isSymLink() || QFileInfo::exists(path), "left alone");
     }
 #endif
 
 #ifdef Q_OS_LINUX
-    // A second start of the same user shows the clock; nobody else's does, and a
-    // copy whose socket name is taken says so.
+    // A second start of the same user shows the clock, even after a crash left
+    // the socket behind, and gives up within a second on a clock that is
+    // stopped with its queue full; a copy that finds its socket another
+    // copy's leaves it alone.
     void showRequests()
     {
         QTemporaryDir folder;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const pid_t stopped = fork();
+        if (stopped == 0) {
+            const ShowRequests crashing(folder.path());
+            ::raise(SIGSTOP);
+            _exit(0);
+        }
+        int status = 0;
+        QVERIFY(waitpid(stopped, &status, WUNTRACED) == stopped && WIFSTOPPED(status));
+        const QtMessageHandler previous = qInstallMessageHandler(logTo);
+        logged.clear();
+        // Each start past the queue's length waits for the full second.
+        QVERIFY(inChild([&folder] {
+            for (int start = 1; start <= 20; ++start) {
+                QElapsedTimer asking;
+                asking.start();
+                askRunningCopyToShow(folder.path());
+                if (asking.elapsed() >= 2000)
+                    return false;
+            }
+            return logged.contains("did not take the request");
+        }));
+        QVERIFY(::kill(stopped, SIGKILL) == 0 && waitpid(stopped, &status, 0) == stopped);
+
         ShowRequests requests(folder.path());
         QVERIFY(requests.listening());
         QSignalSpy shown(&requests, &ShowRequests::showRequested);
-        const QtMessageHandler previous = qInstallMessageHandler(logTo);
-        logged.clear();
-        {
-            ShowRequests taken(folder.path());
-            QVERIFY(!taken.listening());
-            QVERIFY(logged.contains("is taken"));
-        }
-        if (geteuid() == 0) {
-            QVERIFY(inChild([&folder] {
-                if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-                    return false;
-                askRunningCopyToShow(folder.path());
-                return true;
-            }));
-            QTRY_VERIFY(logged.contains("ignored a request"));
-            QCOMPARE(shown.size(), 0);
-        }
         askRunningCopyToShow(folder.path());
         QTRY_COMPARE(shown.size(), 1);
+        logged.clear();
+        {
+            const ShowRequests another(folder.path());
+            QVERIFY(!another.listening());
+            QVERIFY(logged.contains("is another copy's"));
+        }
+        askRunningCopyToShow(folder.path());
+        QTRY_VERIFY(shown.size() >= 2);
+        qInstallMessageHandler(previous);
+    }
+
+    void othersCannotHoldUpASecondStart_data()
+    {
+        QTest::addColumn<bool>("privileged"); // the other user may reach any socket
+        QTest::newRow("another user") << false;
+        QTest::newRow("a privileged user") << true;
+    }
+
+    // Another user flooding the clock's socket cannot reach it; one who may
+    // reach any socket is turned away, told of once. Either way the user's
+    // own second start gets through.
+    void othersCannotHoldUpASecondStart()
+    {
+        QFETCH(bool, privileged);
+        if (geteuid() != 0)
+            QSKIP("another user's process takes root");
+        QTemporaryDir folder;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        ShowRequests requests(folder.path());
+        QSignalSpy shown(&requests, &ShowRequests::showRequested);
+        const QStringList sockets = QDir(runtime.path()).entryList(QDir::System);
+        QCOMPARE(sockets.size(), 1);
+        const QByteArray socketPath = QFile::encodeName(runtime.filePath(sockets.first()));
+        const QtMessageHandler previous = qInstallMessageHandler(logTo);
+        logged.clear();
+        // The clock runs as another user than the privileged flooder.
+        QVERIFY(!privileged || setresuid(-1, 65534, -1) == 0);
+        constexpr int kFlood = 3000;
+        const pid_t flooder = fork();
+        if (flooder == 0) {
+            alarm(10);
+            const bool dropped = privileged ? setresuid(0, 0, 0) == 0
+                                            : setresgid(65534, 65534, 65534) == 0 &&
+                                                  setresuid(65534, 65534, 65534) == 0;
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path, socketPath.constData(), socketPath.size());
+            int reached = 0;
+            for (int i = 0; i < kFlood; ++i) {
+                const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                reached +=
+                    ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+                ::close(socket);
+            }
+            _exit(dropped && reached == (privileged ? kFlood : 0) ? 0 : 1);
+        }
+        int status = -1;
+        bool ended = false;
+        QTRY_VERIFY(ended || (ended = waitpid(flooder, &status, WNOHANG) == flooder));
+        QVERIFY(!privileged || setresuid(-1, 0, -1) == 0);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QElapsedTimer asking;
+        asking.start();
+        askRunningCopyToShow(folder.path());
+        QVERIFY(asking.elapsed() < 2000);
+        QTRY_COMPARE(shown.size(), 1);
+        QCOMPARE(logged.count("ignored"), privileged ? 1 : 0);
         qInstallMessageHandler(previous);
     }
 #endif
