@@ -49,8 +49,14 @@ AlarmEngine::~AlarmEngine() = default;
 void AlarmEngine::tick(const QDateTime &now)
 {
     const AlarmTable &table = m_ports.table;
+    if (m_queue.followSteadyClock(now, m_ports.clock.steadyNow().ms)) {
+        armWakeUp();
+        Q_EMIT memoryChanged();
+    }
     const AlarmQueue::TickOutcome outcome =
         m_queue.tick(now, table.alarms(), table.alarmCount(), alarmRinging() ? m_currentind : 0);
+    if (outcome.fellDue || !outcome.missed.isEmpty())
+        Q_EMIT memoryChanged();
     if (!alarmRinging()) {
         if (const std::optional<AlarmStart> next = m_queue.takeNext(now))
             startalm(*next);
@@ -112,6 +118,7 @@ void AlarmEngine::startalm(const AlarmStart &start)
     m_timer3.start();
     qCInfo(lcAlarms).noquote() << "alarm started:" << alarm.message;
     armWakeUp();
+    Q_EMIT memoryChanged();
     if (powerOff) {
         if (const Result off = m_ports.powerOff.powerOff(); !off.ok())
             Q_EMIT problem(
@@ -266,6 +273,11 @@ void AlarmEngine::soundFadedOut()
 void AlarmEngine::alarmDeleted(int slot)
 {
     m_queue.deleted(slot);
+    if (m_known) {
+        std::move(m_known->begin() + slot + 1, m_known->end(), m_known->begin() + slot);
+        m_known->back().clear();
+    }
+    Q_EMIT memoryChanged();
     if (slot == m_currentind) {
         // Its answer would land on whatever alarm moved into the slot.
         m_currentind = 0;
@@ -281,8 +293,11 @@ void AlarmEngine::snooze()
 {
     if (m_phase == Phase::Idle)
         return;
-    if (m_currentind != 0)
-        m_queue.snooze(m_currentind, m_ports.table.alarms()[m_currentind], m_ports.clock.now());
+    if (m_currentind != 0) {
+        m_queue.snooze(m_currentind, m_ports.table.alarms()[m_currentind], m_ports.clock.now(),
+                       m_ports.clock.steadyNow().ms);
+        Q_EMIT memoryChanged();
+    }
     m_ports.view.closeAlarm();
 }
 
@@ -290,8 +305,10 @@ void AlarmEngine::ok()
 {
     if (m_phase == Phase::Idle)
         return;
-    if (m_currentind != 0)
+    if (m_currentind != 0) {
         m_queue.answered(m_currentind);
+        Q_EMIT memoryChanged();
+    }
     m_ports.view.closeAlarm();
 }
 
@@ -323,6 +340,45 @@ void AlarmEngine::silence()
 
 void AlarmEngine::alarmsChanged()
 {
+    noteChangedAlarms();
+    armWakeUp();
+}
+
+void AlarmEngine::noteChangedAlarms()
+{
+    const AlarmTable &table = m_ports.table;
+    std::array<QByteArray, kAlarmSlots> now;
+    for (int slot = 1; slot <= table.alarmCount(); ++slot)
+        now[slot] = alarmFingerprint(table.alarms()[slot]);
+    if (m_known) {
+        const qint64 nowUtc = m_ports.clock.now().toSecsSinceEpoch();
+        bool changed = false;
+        for (int slot = 1; slot <= table.alarmCount(); ++slot) {
+            if (now[slot] != (*m_known)[slot]) {
+                m_queue.changed(slot, nowUtc);
+                changed = true;
+            }
+        }
+        if (changed)
+            Q_EMIT memoryChanged();
+    }
+    m_known = now;
+}
+
+EngineMemory AlarmEngine::memory() const
+{
+    return {m_queue.lastLook(), m_ports.clock.steadyNow().boot, m_queue.marks()};
+}
+
+void AlarmEngine::restore(const EngineMemory &memory)
+{
+    AlarmMarksTable marks = memory.marks;
+    // Steady times of another boot say nothing: their snoozes follow the wall clock.
+    if (memory.boot != m_ports.clock.steadyNow().boot) {
+        for (AlarmMarks &mark : marks)
+            mark.snoozeSteadyMs.reset();
+    }
+    m_queue.restore(marks, memory.looked);
     armWakeUp();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarmengine/alarmqueue.h"
+#include "alarmengine/enginememory.h"
 #include "alarmengine/nextdue.h"
 #include "alarmengine/soundchain.h"
 
@@ -64,7 +65,10 @@ public:
     // nothing ringing, readies the next alarm's sound shortly before it.
     void tick(const QDateTime &now);
 
-    // The table changed (loaded, an alarm stored): the next wake-up is found again.
+    // The table changed (loaded, an alarm stored): an alarm made or changed
+    // rings from its next due moment on, never for a moment before, and the
+    // next wake-up is found again. What the table holds the first time is what
+    // was there before.
     void alarmsChanged();
     // The alarm in `slot` has left the table and the alarms after it moved up.
     void alarmDeleted(int slot);
@@ -86,6 +90,11 @@ public:
     // Silences whatever plays, for the program's end.
     void silence();
 
+    // What a restart must not lose, and what an earlier run left: given at
+    // start-up, after the table was loaded.
+    EngineMemory memory() const;
+    void restore(const EngineMemory &memory);
+
     Phase phase() const { return m_phase; }
     // An alarm rings and holds the sound: the next alarm waits for it.
     bool alarmRinging() const { return m_phase == Phase::Ringing || m_phase == Phase::FadingOut; }
@@ -101,6 +110,8 @@ Q_SIGNALS:
     void problem(const QString &text);
     // The next alarm changed: a tick that was told to sleep must reckon again.
     void nextDueChanged();
+    // What memory() gives has changed, beyond the moment the tick looked.
+    void memoryChanged();
 
 private:
     void startalm(const AlarmStart &start);
@@ -119,6 +130,8 @@ private:
     void startNextWaiting();
     void armWakeUp();
     std::optional<NextDue> armWakeUpAfter(const QDateTime &after);
+    // Notes the alarms that differ from what the table held before.
+    void noteChangedAlarms();
 
     AlarmEnginePorts m_ports;
     AlarmQueue m_queue;
@@ -131,6 +144,10 @@ private:
     bool m_chimePlaying = false;
     QSet<QString> m_toldDamaged;
     std::unique_ptr<QTemporaryFile> m_tone;
+
+    // The fingerprint of each slot's alarm as the table last held it; none
+    // before the table was first seen.
+    std::optional<std::array<QByteArray, kAlarmSlots>> m_known;
 
     std::optional<NextDue> m_nextDue;
     QDateTime m_wakeDue;                  // the alarm moment the wake timer is armed for

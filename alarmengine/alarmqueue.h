@@ -34,6 +34,7 @@ public:
     struct TickOutcome {
         QList<MissedAlarm> missed;
         bool fullHour = false;
+        bool fellDue = false; // an alarm fell due, and is remembered as rung
     };
     // The clock's tick: scans the table and queues what fell due, but for the
     // alarm in `ringingSlot` (0 for none), which is still ringing.
@@ -44,16 +45,25 @@ public:
     // snooze, if it had one, is over.
     std::optional<AlarmStart> takeNext(const QDateTime &now);
 
-    // Snooze pressed at `now` for `alarm` in `slot`: it rings again at the
-    // start of the minute its snooze minutes after this one.
-    void snooze(int slot, const AlarmRecord &alarm, const QDateTime &now);
+    // Snooze pressed at `now` (`steadyMs` on the steady clock) for `alarm` in
+    // `slot`: it rings again at the start of the minute its snooze minutes
+    // after this one, that many minutes on however the wall clock is set.
+    void snooze(int slot, const AlarmRecord &alarm, const QDateTime &now, qint64 steadyMs);
+    // Puts each snooze's moment on the wall clock where the steady clock says
+    // it is now; true when one moved (the wall clock was set).
+    bool followSteadyClock(const QDateTime &now, qint64 steadyMs);
     // The alarm in `slot` was answered: it is not snoozed.
-    void answered(int slot) { m_marks[slot].snoozeUntil.reset(); }
+    void answered(int slot);
+    // The alarm in `slot` was made or changed at `utc`.
+    void changed(int slot, qint64 utc) { m_marks[slot].changedAt = utc; }
 
     // The alarm in `slot` left the table and the alarms after it moved up.
     void deleted(int slot);
 
     const AlarmMarksTable &marks() const { return m_marks; }
+    std::optional<LastLook> lastLook() const { return m_scan.lastLook(); }
+    // What an earlier run knew: the marks, and when it last looked.
+    void restore(const AlarmMarksTable &marks, const std::optional<LastLook> &looked);
 
 private:
     bool isWaiting(int slot) const;

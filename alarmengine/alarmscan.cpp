@@ -7,12 +7,31 @@
 
 namespace {
 
+// The chime's memory of the last full hour reaches one day back: a clock set
+// back chimes no hour twice, and one set back further is past caring.
 bool cameRoundAgain(qint64 localSecond, std::optional<qint64> handled)
 {
-    return handled && localSecond <= *handled && *handled - localSecond < kRepeatMemorySeconds;
+    return handled && localSecond <= *handled && *handled - localSecond < kSecondsPerDay;
 }
 
 } // namespace
+
+bool AlarmMarks::handledAt(qint64 localSecond) const
+{
+    return std::binary_search(handled.begin(), handled.end(), localSecond);
+}
+
+void AlarmMarks::markHandled(qint64 localSecond)
+{
+    const auto at = std::lower_bound(handled.begin(), handled.end(), localSecond);
+    if (at != handled.end() && *at == localSecond)
+        return;
+    handled.insert(at, localSecond);
+    const qint64 oldest = handled.constLast() - kHandledMemorySeconds;
+    handled.removeIf([oldest](qint64 second) { return second < oldest; });
+    if (handled.size() > kMaxHandled)
+        handled.remove(0, handled.size() - kMaxHandled);
+}
 
 void removeMarks(AlarmMarksTable &marks, int slot)
 {
@@ -25,6 +44,7 @@ struct AlarmScan::Pass {
     AlarmMarksTable &marks;
     int alarmCount; // slots 1 to alarmCount hold the alarms, none after
     ScanResult &result;
+    const QTimeZone &zone;
     // A late tick evaluates up to an hour of seconds; each time text is read once.
     std::array<std::optional<QTime>, kAlarmSlots> alarmTimes{};
 };
@@ -33,10 +53,10 @@ ScanResult AlarmScan::tick(const QDateTime &now, const AlarmSlots &alarms, int a
                            AlarmMarksTable &marks)
 {
     ScanResult result;
-    Pass pass{alarms, marks, alarmCount, result};
+    const QTimeZone zone = now.timeZone();
+    Pass pass{alarms, marks, alarmCount, result, zone};
     for (int slot = 1; slot <= alarmCount; ++slot)
         pass.alarmTimes[slot] = alarmTimeOfDay(alarms[slot].timeText, m_locale);
-    const QTimeZone zone = now.timeZone();
     const qint64 nowUtc = now.toSecsSinceEpoch();
     const qint64 nowLocal = localSecondOf(now.date(), now.time());
 
@@ -66,16 +86,14 @@ ScanResult AlarmScan::tick(const QDateTime &now, const AlarmSlots &alarms, int a
             evaluate(local, nowUtc - (nowLocal - local), pass);
     }
 
+    // A snooze is an answer the user already gave: it rings however late.
     for (int slot = 1; slot <= alarmCount; ++slot) {
-        std::optional<qint64> &deadline = marks[slot].snoozeUntil;
-        if (!deadline || *deadline > nowUtc)
+        AlarmMarks &mark = marks[slot];
+        if (!mark.snoozeUntil || *mark.snoozeUntil > nowUtc)
             continue;
-        const qint64 local = localSecondIn(zone, *deadline);
-        if (nowUtc - *deadline > kCatchUpSeconds)
-            result.missed.append({slot, local});
-        else
-            result.due.append({slot, local, *deadline});
-        deadline.reset();
+        result.due.append({slot, localSecondIn(zone, *mark.snoozeUntil), *mark.snoozeUntil});
+        mark.snoozeUntil.reset();
+        mark.snoozeSteadyMs.reset();
     }
     std::stable_sort(result.due.begin(), result.due.end(),
                      [](const DueAlarm &a, const DueAlarm &b) {
@@ -84,6 +102,18 @@ ScanResult AlarmScan::tick(const QDateTime &now, const AlarmSlots &alarms, int a
                      });
     m_last = Reading{nowUtc, nowLocal, zone};
     return result;
+}
+
+std::optional<LastLook> AlarmScan::lastLook() const
+{
+    if (!m_last)
+        return std::nullopt;
+    return LastLook{m_last->utc, m_last->local, m_last->zone.id()};
+}
+
+void AlarmScan::setLastLook(const LastLook &look)
+{
+    m_last = Reading{look.utc, look.local, QTimeZone(look.zone)};
 }
 
 void AlarmScan::evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass)
@@ -96,16 +126,16 @@ void AlarmScan::evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass)
     const QTime time = timeOfLocalSecond(localSecond);
     for (int slot = 1; slot <= pass.alarmCount; ++slot) {
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
-        std::optional<qint64> &rangAt = pass.marks[slot].rangAt;
+        AlarmMarks &mark = pass.marks[slot];
         if (!alarmTime || !scheduleMatchesAt(pass.alarms[slot], *alarmTime, date, time) ||
-            cameRoundAgain(localSecond, rangAt))
+            mark.handledAt(localSecond) || (mark.changedAt && dueUtc <= *mark.changedAt))
             continue;
-        rangAt = localSecond;
+        mark.markHandled(localSecond);
         pass.result.due.append({slot, localSecond, dueUtc});
     }
 }
 
-void AlarmScan::reportMissed(qint64 after, qint64 upTo, Pass &pass) const
+void AlarmScan::reportMissed(qint64 after, qint64 upTo, Pass &pass)
 {
     if (upTo <= after)
         return;
@@ -113,8 +143,15 @@ void AlarmScan::reportMissed(qint64 after, qint64 upTo, Pass &pass) const
         const std::optional<QTime> &alarmTime = pass.alarmTimes[slot];
         if (!alarmTime)
             continue;
-        const std::optional<qint64> due = nextScheduleSecond(pass.alarms[slot], *alarmTime, after);
-        if (due && *due <= upTo && !cameRoundAgain(*due, pass.marks[slot].rangAt))
+        AlarmMarks &mark = pass.marks[slot];
+        const qint64 from =
+            mark.changedAt ? std::max(after, localSecondIn(pass.zone, *mark.changedAt)) : after;
+        std::optional<qint64> due = nextScheduleSecond(pass.alarms[slot], *alarmTime, from);
+        while (due && *due <= upTo && mark.handledAt(*due))
+            due = nextScheduleSecond(pass.alarms[slot], *alarmTime, *due);
+        if (due && *due <= upTo) {
             pass.result.missed.append({slot, *due});
+            mark.markHandled(*due);
+        }
     }
 }

@@ -16,20 +16,32 @@
 // hours does not ring the stale alarms of the time it slept.
 inline constexpr int kCatchUpSeconds = 600;
 
-// A clock set back brings local times round again, and what rang at them must
-// not ring twice. The memory reaches one day back: a clock that goes back
-// further was wrong before, and the days it now passes through are due; an
-// alarm must not fall silent for years because the clock once ran ahead.
-inline constexpr qint64 kRepeatMemorySeconds = kSecondsPerDay;
+// A clock set back, or a repeated hour, brings local times round again, and an
+// alarm that rang or was told as missed at one must not do so twice. Each alarm
+// remembers the local seconds it was handled at, exactly, so a clock that ran
+// ahead and is put right loses nothing: as far back as a clock is likely to be
+// set, and as many as an hourly alarm has in that time.
+inline constexpr qint64 kHandledMemorySeconds = 8 * kSecondsPerDay;
+inline constexpr qsizetype kMaxHandled = 256;
 
 // What the running program knows of an alarm beyond what the alarm file holds.
 struct AlarmMarks {
-    // A snoozed alarm's moment to ring again, as UTC seconds since the epoch. A
-    // moment rather than a minute of the hour, so that a clock set back never
-    // makes the snooze run out early.
+    // A snoozed alarm's moment to ring again, as UTC seconds since the epoch;
+    // the alarm engine keeps it where the steady clock says it is.
     std::optional<qint64> snoozeUntil;
-    // The local second (see schedule.h) its schedule last rang at.
-    std::optional<qint64> rangAt;
+    // The same moment on the engine's steady clock, in milliseconds: a snooze
+    // lasts its minutes however the wall clock is set meanwhile.
+    std::optional<qint64> snoozeSteadyMs;
+    // The local seconds (see schedule.h) it has rung or been told as missed
+    // at, oldest first.
+    QList<qint64> handled;
+    // When the alarm was made or last changed, as UTC seconds: no moment up to
+    // then rings or is told, so saving an alarm never rings it.
+    std::optional<qint64> changedAt;
+
+    bool handledAt(qint64 localSecond) const;
+    // Remembers a local second as handled, and forgets what is too old to matter.
+    void markHandled(qint64 localSecond);
 
     friend bool operator==(const AlarmMarks &, const AlarmMarks &) = default;
 };
@@ -62,6 +74,16 @@ struct ScanResult {
     bool fullHour = false; // a full hour came by, once however many did
 };
 
+// The moment a tick last looked at the time: its UTC second, the local second
+// it showed and the time zone's id.
+struct LastLook {
+    qint64 utc = 0;
+    qint64 local = 0;
+    QByteArray zone;
+
+    friend bool operator==(const LastLook &, const LastLook &) = default;
+};
+
 // The alarm scan of the clock tick. Each tick it is given the present time
 // with its time zone and finds every local second that came due since the
 // tick before, so a late tick or a clock set forward loses no alarm that fell
@@ -69,22 +91,26 @@ struct ScanResult {
 // the jump, and a clock set back or a repeated hour rings nothing twice.
 // Seconds older than the window are stale: what fell due in them is missed,
 // and told, not rung. A jump of local time that the zone's own rules do not
-// make (another time zone) counts as a clock set.
+// make (another time zone) counts as a clock set. A scan that starts from a
+// look of an earlier run catches up from there, as a late tick does.
 class AlarmScan final {
 public:
     explicit AlarmScan(const QLocale &locale) : m_locale(locale) {}
 
     // The alarms are in slots 1 to alarmCount, as the table keeps them; the
     // slots after are not looked at, so an idle clock touches no more memory
-    // than its alarms take. Marks what falls due as rung and takes the snoozes
-    // that ran out, due or missed, out of the marks.
+    // than its alarms take. Marks what falls due, and what is told as missed,
+    // as handled, and takes the snoozes that ran out out of the marks.
     ScanResult tick(const QDateTime &now, const AlarmSlots &alarms, int alarmCount,
                     AlarmMarksTable &marks);
+
+    std::optional<LastLook> lastLook() const;
+    void setLastLook(const LastLook &look);
 
 private:
     struct Pass;
     void evaluate(qint64 localSecond, qint64 dueUtc, Pass &pass);
-    void reportMissed(qint64 after, qint64 upTo, Pass &pass) const;
+    void reportMissed(qint64 after, qint64 upTo, Pass &pass);
 
     struct Reading {
         qint64 utc;

@@ -16,7 +16,7 @@ int offsetAt(const QTimeZone &zone, qint64 utcSecond)
     return zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utcSecond, Qt::UTC));
 }
 
-std::optional<qint64> nextScheduleDue(const AlarmRecord &alarm, std::optional<qint64> rangAt,
+std::optional<qint64> nextScheduleDue(const AlarmRecord &alarm, const AlarmMarks &mark,
                                       const QLocale &locale, qint64 after)
 {
     const std::optional<QTime> time = alarmTimeOfDay(alarm.timeText, locale);
@@ -24,8 +24,8 @@ std::optional<qint64> nextScheduleDue(const AlarmRecord &alarm, std::optional<qi
         return std::nullopt;
     std::optional<qint64> due = nextScheduleSecond(alarm, *time, after);
     // After the clock was set back, a time that has rung does not ring again.
-    if (due && rangAt && *due <= *rangAt && *rangAt - *due < kRepeatMemorySeconds)
-        due = nextScheduleSecond(alarm, *time, *rangAt);
+    while (due && mark.handledAt(*due))
+        due = nextScheduleSecond(alarm, *time, *due);
     return due;
 }
 
@@ -74,11 +74,14 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
             earliest = std::pair(second, slot);
     };
     for (int slot = 1; slot <= alarmCount; ++slot) {
-        if (const std::optional<qint64> due =
-                nextScheduleDue(alarms[slot], marks[slot].rangAt, locale, afterLocal))
+        const AlarmMarks &mark = marks[slot];
+        // Nothing up to the alarm's last change rings, should the clock have been set back since.
+        const qint64 from = mark.changedAt && *mark.changedAt > afterUtc
+                                ? localSecondIn(after.timeZone(), *mark.changedAt)
+                                : afterLocal;
+        if (const std::optional<qint64> due = nextScheduleDue(alarms[slot], mark, locale, from))
             keepEarlier(earliestLocal, *due, slot);
-        if (const std::optional<qint64> snooze = marks[slot].snoozeUntil;
-            snooze && *snooze > afterUtc)
+        if (const std::optional<qint64> snooze = mark.snoozeUntil; snooze && *snooze > afterUtc)
             keepEarlier(earliestSnooze, *snooze, slot);
     }
     std::optional<std::pair<qint64, int>> due = earliestSnooze;

@@ -4,7 +4,8 @@
 
 SoundChain::SoundChain(const AlarmRecord &alarm, const QStringList &builtInSounds)
     : m_stage(alarm.playMedia == 1 ? Stage::Playlist : Stage::BuiltIn),
-      m_items(splitPlaylist(alarm.playlist)), m_builtInSounds(builtInSounds),
+      m_playlist(splitPlaylist(alarm.playlist)), m_items(m_playlist),
+      m_builtInSounds(builtInSounds),
       m_chosenSound(
           alarm.soundIndex >= 0 && alarm.soundIndex < builtInSounds.size() ? alarm.soundIndex : 0)
 {}
@@ -18,11 +19,15 @@ std::optional<SoundChain::Step> SoundChain::next(const std::function<bool(const 
                                                  QStringList &passedOver)
 {
     if (m_stage == Stage::Playlist) {
+        if (m_items.isEmpty() && m_itemPlayed) {
+            m_items = m_playlist;
+            m_itemPlayed = false;
+        }
         if (!m_items.isEmpty()) {
             m_last = m_items.takeFirst();
             return Step{Kind::Item, m_last};
         }
-        m_stage = m_itemPlayed ? Stage::Silent : Stage::BuiltIn;
+        m_stage = Stage::BuiltIn;
     }
     if (m_stage == Stage::BuiltIn) {
         for (; m_soundsPassed < m_builtInSounds.size(); ++m_soundsPassed) {

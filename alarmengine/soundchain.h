@@ -9,10 +9,11 @@
 #include <optional>
 
 // What a ringing alarm plays, and what it falls back to, so that it is never
-// silent while anything is left to try: its playlist item by item; a list none
-// of whose items could be played, the alarm's built-in sound; a built-in sound
-// that is missing or fails, the next one, round the ten; when none of them
-// plays, the program's own tone. A playlist that has played falls silent.
+// silent while anything is left to try: its playlist item by item, from its
+// first item again after its last; a pass of the list none of whose items
+// could be played, the alarm's built-in sound; a built-in sound that is
+// missing or fails, the next one, round the ten; when none of them plays,
+// the program's own tone.
 class SoundChain final {
 public:
     enum class Kind { Item, BuiltIn, Tone };
@@ -47,11 +48,12 @@ private:
     QString builtInSound(int passed) const;
 
     Stage m_stage = Stage::Silent;
-    QStringList m_items; // the playlist items not played yet
+    QStringList m_playlist;
+    QStringList m_items; // the playlist items not played yet in this pass
     QStringList m_builtInSounds;
     int m_chosenSound = 0;
     int m_soundsPassed = 0;    // built-in sounds passed over, counted from the chosen one
-    bool m_itemPlayed = false; // an item of the playlist could be played
+    bool m_itemPlayed = false; // an item of this pass could be played
     bool m_lastFailed = false;
     QString m_last; // the file of the step last given
 };

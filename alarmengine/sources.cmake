@@ -8,6 +8,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     alarmengine/alarmscan.cpp alarmengine/alarmscan.h
     alarmengine/alarmsound.h
     alarmengine/alarmview.h
+    alarmengine/enginememory.cpp alarmengine/enginememory.h
     alarmengine/nextdue.cpp alarmengine/nextdue.h
     alarmengine/schedule.cpp alarmengine/schedule.h
     alarmengine/soundchain.cpp alarmengine/soundchain.h

@@ -1,16 +1,20 @@
 #include "app/program.h"
 
+#include "alarms/alarmfile.h"
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
 #include "app/digitpainterdriver.h"
+#include "app/runstate.h"
 #include "app/traymenu.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/instanceguard.h"
+#include "base/logging.h"
 #include "base/programend.h"
 #include "base/ticksource.h"
 #include "base/waketimer.h"
 #include "platform/autostart.h"
+#include "platform/files.h"
 #include "playback/alarmwind.h"
 #include "playback/frmdshow.h"
 #include "settings/frmoptions.h"
@@ -49,6 +53,12 @@ Program::Program(const Seams &seams)
 
     QObject::connect(&m_bas, &ClockBas::alarmsChanged, engine, &AlarmEngine::alarmsChanged);
     QObject::connect(&m_bas, &ClockBas::alarmDeleted, engine, &AlarmEngine::alarmDeleted);
+    m_stateSave.setSingleShot(true);
+    m_stateSave.setInterval(0);
+    QObject::connect(&m_stateSave, &QTimer::timeout, engine, [this] { saveRunState(); });
+    // Many changes of one moment are written once.
+    QObject::connect(engine, &AlarmEngine::memoryChanged, &m_stateSave,
+                     qOverload<>(&QTimer::start));
     // The editor's preview belongs to the editor and ends with it.
     QObject::connect(&m_bas, &ClockBas::editorOpenChanged, &m_sound, [this](bool open) {
         if (!open)
@@ -81,6 +91,7 @@ bool Program::startprogram()
     // The alarm list window is made, with its columns and rows, when it is
     // first opened: an idle clock need not carry it.
     m_bas.loadalarms();
+    loadRunState();
     // Told once the alarms ring: a lock that is not the user's stops nothing.
     if (const QString warning = m_seams.instanceGuard.warning(); !warning.isEmpty())
         m_seams.dialogs.messg(warning);
@@ -116,7 +127,7 @@ void Program::loadClockWindow()
     QObject::connect(form, &BigCForm::closed, form, [this] {
         m_seams.ticks.stop();
         m_tray->removeTrayIcon();
-        m_seams.programEnd.endProgram();
+        endProgram();
     });
     // From the event loop: a message box must not open inside the tick.
     QObject::connect(&m_engine, &AlarmEngine::notice, tray, &TrayMenu::showNotice,
@@ -176,7 +187,47 @@ void Program::exitClick()
 {
     if (m_tray)
         m_tray->removeTrayIcon();
+    endProgram();
+}
+
+void Program::endProgram()
+{
+    saveRunState();
     m_seams.programEnd.endProgram();
+}
+
+void Program::loadRunState()
+{
+    m_stateLoaded = true;
+    const FileContents read = readRegularFile(m_bas.files().stateFilePath, kMaxAlarmFileBytes);
+    if (!read.exists)
+        return;
+    const std::optional<RunState> state =
+        read.error.isEmpty() ? parseRunState(read.bytes, m_bas.alarms(), m_bas.alarmCount())
+                             : std::nullopt;
+    if (!state) {
+        qCWarning(lcAlarms).noquote()
+            << "the state file" << QDir::toNativeSeparators(m_bas.files().stateFilePath)
+            << "cannot be read" << (read.error.isEmpty() ? QString() : u'(' + read.error + u')')
+            << "- no snooze or missed alarm is pending from before";
+        return;
+    }
+    m_engine.restore(state->engine);
+}
+
+void Program::saveRunState()
+{
+    m_stateSave.stop();
+    if (!m_stateLoaded)
+        return;
+    const RunState state{m_engine.memory(), {}};
+    const Result saved = saveFileAtomically(
+        m_bas.files().stateFilePath, formatRunState(state, m_bas.alarms(), m_bas.alarmCount()));
+    if (!saved.ok() && !std::exchange(m_stateSaveFailed, true)) {
+        qCWarning(lcAlarms).noquote() << "the state file cannot be written, so a restart would "
+                                         "lose the snoozes:"
+                                      << saved.error();
+    }
 }
 
 void Program::aboutClick()

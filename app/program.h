@@ -6,6 +6,7 @@
 #include "app/playersound.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -111,9 +112,19 @@ private:
     // differs from it; a failure is told to the user.
     void applyAutostart(bool on);
     void playBuiltInPreview(int sound);
+    // The state file: read once the alarms are loaded; written when the
+    // engine's memory changes, from the event loop, and at the end.
+    void loadRunState();
+    void saveRunState();
+    void endProgram();
 
     Seams m_seams;
     ClockBas m_bas;
+    QTimer m_stateSave;
+    // The state file is written only over what was read, never by a start
+    // that ends before it got that far.
+    bool m_stateLoaded = false;
+    bool m_stateSaveFailed = false; // said once in the log
     PlayerSound m_sound;
     AlarmEngine m_engine;
     // Windows that refer to the clock window are declared after it, so they go first.

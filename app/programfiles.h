@@ -7,6 +7,7 @@
 struct ProgramFiles {
     QString confFilePath;
     QString alarmFilePath;
+    QString stateFilePath;  // what a restart must not lose
     QStringList soundfiles; // the ten built-in sounds, in the order of the sound list
     QString defaultChime;
 };

@@ -3,6 +3,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     app/commandline.cpp app/commandline.h
     app/dragsnap.cpp app/dragsnap.h
     app/programfiles.cpp app/programfiles.h
+    app/runstate.cpp app/runstate.h
     app/traymessage.cpp app/traymessage.h
     app/windowsizing.cpp app/windowsizing.h
 )

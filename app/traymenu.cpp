@@ -206,10 +206,11 @@ void TrayMenu::hideshowClick()
 
 void TrayMenu::showNotice(const QString &text)
 {
-    // Shown until clicked: the user may be away when it comes.
+    // Shown until clicked: the user may be away when it comes. Never modal: a
+    // ringing alarm's window must take its answer meanwhile.
     if (m_tray && m_tray->isVisible())
         m_tray->showMessage(QStringLiteral("Tockaro"), text, QSystemTrayIcon::Information, 0);
     else
-        m_dialogs.messg(text);
+        m_dialogs.notice(text);
     qCInfo(lcAlarms).noquote() << "notice:" << text;
 }

@@ -48,6 +48,7 @@ public:
 class PrintedDialogs final : public Dialogs {
 public:
     void messg(const QString &text) override { std::printf("message: %s\n", qPrintable(text)); }
+    void notice(const QString &text) override { messg(text); }
     QString openFileName(QWidget *, const QString &) override { return {}; }
 };
 

@@ -1,5 +1,13 @@
 #include "platform/systemclock.h"
 
+#include <QFile>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <ctime>
+#endif
+
 namespace {
 
 constexpr qint64 kMsecsPerMinute = 60 * 1000;
@@ -26,7 +34,47 @@ QDateTime LocalZoneCache::localTime(qint64 utcMsecs)
     return QDateTime::fromMSecsSinceEpoch(utcMsecs, m_zone);
 }
 
-SystemClock::SystemClock() : m_zones([] { return QTimeZone::systemTimeZone(); }) {}
+namespace {
+
+qint64 steadyMs()
+{
+#ifdef Q_OS_WIN
+    return static_cast<qint64>(GetTickCount64());
+#else
+#ifdef CLOCK_BOOTTIME
+    constexpr clockid_t kSteady = CLOCK_BOOTTIME;
+#else
+    constexpr clockid_t kSteady = CLOCK_MONOTONIC;
+#endif
+    timespec reading{};
+    clock_gettime(kSteady, &reading);
+    return qint64(reading.tv_sec) * 1000 + reading.tv_nsec / 1'000'000;
+#endif
+}
+
+QByteArray bootName()
+{
+    QFile id(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    if (id.open(QIODevice::ReadOnly)) {
+        if (const QByteArray name = id.readAll().trimmed(); !name.isEmpty())
+            return name;
+    }
+    // The minute the steady clock started, by the wall clock: the same for
+    // every reading of this boot unless the wall clock is set meanwhile, which
+    // at worst makes a snooze follow the wall clock.
+    const qint64 started = QDateTime::currentMSecsSinceEpoch() - steadyMs();
+    return "started-" + QByteArray::number(minuteStart(started) / kMsecsPerMinute);
+}
+
+} // namespace
+
+SystemClock::SystemClock() : m_zones([] { return QTimeZone::systemTimeZone(); }), m_boot(bootName())
+{}
+
+SteadyTime SystemClock::steadyNow() const
+{
+    return {m_boot, steadyMs()};
+}
 
 QDateTime SystemClock::now() const
 {

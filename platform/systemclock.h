@@ -27,11 +27,16 @@ private:
     QTimeZone m_zone;
 };
 
+// The system's clock. Its steady time counts from the boot and through sleep
+// (CLOCK_BOOTTIME, named by the kernel's boot id; on Windows the tick count,
+// named by the minute the machine booted).
 class SystemClock final : public Clock {
 public:
     SystemClock();
     QDateTime now() const override;
+    SteadyTime steadyNow() const override;
 
 private:
     mutable LocalZoneCache m_zones;
+    QByteArray m_boot;
 };

@@ -13,12 +13,25 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
+// Time passes to the moment it is set to, on the wall clock and the steady
+// clock alike; a moment before the present is the wall clock set back, and
+// jump() sets the wall clock alone.
 struct FakeClock final : Clock {
     QDateTime now() const override { return at; }
-    void set(QTime time, QDate date = QDate(2026, 12, 7)) { at = QDateTime(date, time); }
+    SteadyTime steadyNow() const override { return steady; }
+    void set(QTime time, QDate date = QDate(2026, 12, 7)) { setAt(QDateTime(date, time)); }
+    void setAt(const QDateTime &moment)
+    {
+        steady.ms += std::max<qint64>(0, at.msecsTo(moment));
+        at = moment;
+    }
+    void jump(qint64 seconds) { at = at.addSecs(seconds); }
+
     QDateTime at = QDateTime(QDate(2026, 12, 7), QTime(6, 59, 55));
+    SteadyTime steady{"boot", 1'000'000};
 };
 
 struct ManualTicks final : TickSource {
@@ -34,12 +47,13 @@ struct ManualTicks final : TickSource {
 // Message boxes are answered at once; a file dialog gives the queued answer.
 struct RecordingDialogs final : Dialogs {
     void messg(const QString &text) override { messages.append(text); }
+    void notice(const QString &text) override { notices.append(text); }
     QString openFileName(QWidget *, const QString &filter) override
     {
         fileFilters.append(filter);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    QStringList messages, fileAnswers, fileFilters;
+    QStringList messages, notices, fileAnswers, fileFilters;
 };
 
 struct RecordingEnd final : ProgramEnd, PowerOff {

@@ -6,6 +6,7 @@
 #include "alarmengine/alarmsound.h"
 #include "alarmengine/alarmview.h"
 #include "alarms/alarmstore.h"
+#include "app/runstate.h"
 #include "fakes.h"
 #include "playback/soundtable.h"
 #include "settings/conffile.h"
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 Q_DECLARE_METATYPE(AlarmRecord)
 
@@ -182,10 +184,12 @@ private Q_SLOTS:
         };
         const QStringList sound{"ring", "play", "notice", "off", "close", "stop", "fade"};
 
-        row("a playlist item by item, faded in, and silent once played; the computer turned off",
+        row("a playlist item by item, faded in, from its first again after its last; the computer "
+            "turned off",
             {withFlags(playlist("List", "07:00:00", "a.mp3[2*2]b.avi[2*2]c.mp3[2*2]"), 1, 1)},
             {"07:00:00", "end", "end", "end", "07:00:30", "ok"}, sound,
-            {"ring List", "off", "play a.mp3 fade", "play b.avi fade", "play c.mp3 fade", "close"});
+            {"ring List", "off", "play a.mp3 fade", "play b.avi fade", "play c.mp3 fade",
+             "play a.mp3 fade", "close", "stop"});
         row("a built-in sound repeats, and comes back after another sound took the player",
             {daily("Moo", "07:00:00")}, {"07:00:00", "end", "ok"}, sound,
             {"ring Moo", "play Moo.wav repeat", "play Moo.wav repeat", "close", "stop"});
@@ -230,6 +234,37 @@ private Q_SLOTS:
             {playlist("List", "07:00:00", "a.mp3[2*2]"), daily("Moo", "07:10:00")},
             {"06:59:54", "06:59:55", "07:00:00", "ok", "07:09:55"}, {"ready", "play"},
             {"ready a.mp3", "play a.mp3", "ready Moo.wav"});
+
+        const QStringList rings{"ring", "close", "notice"};
+        row("a snooze lasts across a restart and rings however late it is looked at",
+            {daily("A", "07:00:00")}, {"07:00:00", "snooze", "restart", "07:04:59", "07:20:00"},
+            rings, {"ring A", "close", "ring A"});
+        row("due 5 s before a start rings; due 11 minutes before is told",
+            {daily("A", "10:03:00"), daily("B", "09:52:00")}, {"09:50:00", "restart", "10:03:05"},
+            rings, {"ring A", "missed B 09:52:00"});
+        row("without an earlier look nothing before the start rings or is told",
+            {daily("A", "10:03:00")}, {"10:03:05"}, rings, {});
+        row("a restart in the repeated autumn hour rings nothing twice", {daily("A", "02:30:00")},
+            {"2026-10-25T02:29:59+02:00", "2026-10-25T02:30:00+02:00", "ok", "restart",
+             "2026-10-25T02:10:00+01:00", "2026-10-25T02:30:00+01:00"},
+            rings, {"ring A", "close"});
+        row("a clock set back 2 days rings and tells nothing twice",
+            {daily("A", "07:00:00"), daily("B", "03:00:00")},
+            {"2026-12-05T07:00:00", "ok", "2026-12-06T07:00:00", "ok", "2026-12-07T07:00:00", "ok",
+             "jump -48", "2026-12-06T07:00:00", "2026-12-07T07:00:00", "2026-12-08T07:00:00"},
+            rings,
+            {"ring A", "close", "ring A", "missed B 03:00:00", "close", "ring A",
+             "missed B 03:00:00", "close", "ring A", "missed B 03:00:00"});
+        row("an alarm saved for a few seconds ago rings at its next time, not at the save",
+            {daily("A", "07:00:00")},
+            {"10:00:00", "idle 10:00:25", "save 1 10:00:20", "10:01:00", "ok",
+             "2026-12-08T10:00:20"},
+            rings, {"ring A"});
+        row("a snooze lasts its minutes when the clock is set back or forward an hour",
+            {daily("A", "07:00:00")},
+            {"07:00:00", "07:00:30", "snooze", "jump -1", "06:04:59", "06:05:00", "06:05:30",
+             "snooze", "jump 1", "07:09:59", "07:10:00"},
+            rings, {"ring A", "close", "ring A", "close", "ring A"});
     }
 
     void morning()
@@ -247,7 +282,9 @@ private Q_SLOTS:
         Table table;
         for (const AlarmRecord &record : std::as_const(records))
             table.slots[++table.count] = record;
+        const QTimeZone berlin("Europe/Berlin");
         FakeClock clock;
+        clock.at = QDateTime(QDate(2026, 12, 7), QTime(6, 0), berlin);
         ScriptedSound sound(log);
         RecordingView view(log);
         LoggingPowerOff powerOff(log);
@@ -256,27 +293,47 @@ private Q_SLOTS:
         Settings settings;
         settings.chimesOn = true;
         settings.chimeFile = QStringLiteral("chime.mp3");
-        AlarmEngine engine({table, clock, sound, view, powerOff, awake, wake, settings, sounds});
-        view.engine = &engine;
-        connect(&sound, &AlarmSound::closed, &engine, &AlarmEngine::soundClosed);
-        connect(&sound, &AlarmSound::failed, &engine, &AlarmEngine::soundFailed);
-        connect(&sound, &AlarmSound::fadedOut, &engine, &AlarmEngine::soundFadedOut);
-        connect(&engine, &AlarmEngine::notice, this, [&log](const QString &text) {
-            const QRegularExpression damaged(QStringLiteral("^The built-in sound (\\S+) is"));
-            if (const auto match = damaged.match(text); match.hasMatch())
-                log.add("notice", "damaged " + shortName(match.captured(1)));
-            else
-                log.add("notice", text);
-        });
-        connect(&engine, &AlarmEngine::problem, this,
-                [&log](const QString &) { log.add("problem", QStringLiteral("off failed")); });
-        engine.alarmsChanged();
+        std::optional<AlarmEngine> engine;
+        // A run of the program; another run starts from what the one before
+        // left in the state file.
+        const auto run = [&](const std::optional<QByteArray> &stateFile) {
+            view.shown = false;
+            engine.emplace(AlarmEnginePorts{table, clock, sound, view, powerOff, awake, wake,
+                                            settings, sounds});
+            view.engine = &*engine;
+            connect(&sound, &AlarmSound::closed, &*engine, &AlarmEngine::soundClosed);
+            connect(&sound, &AlarmSound::failed, &*engine, &AlarmEngine::soundFailed);
+            connect(&sound, &AlarmSound::fadedOut, &*engine, &AlarmEngine::soundFadedOut);
+            connect(&*engine, &AlarmEngine::notice, this, [&log](const QString &text) {
+                const QRegularExpression damaged(QStringLiteral("^The built-in sound (\\S+) is"));
+                if (const auto match = damaged.match(text); match.hasMatch()) {
+                    log.add("notice", "damaged " + shortName(match.captured(1)));
+                    return;
+                }
+                // A missed alarm's line: its date, its time and its message.
+                for (const QString &line : text.split(u'\n').mid(1)) {
+                    const QString time = line.section(QStringLiteral("  "), 0, 0).section(u' ', -1);
+                    log.add("notice",
+                            "missed " + line.section(QStringLiteral("  "), 1) + u' ' + time);
+                }
+            });
+            connect(&*engine, &AlarmEngine::problem, this,
+                    [&log](const QString &) { log.add("problem", QStringLiteral("off failed")); });
+            engine->alarmsChanged();
+            if (stateFile) {
+                const std::optional<RunState> state =
+                    parseRunState(*stateFile, table.slots, table.count);
+                QVERIFY(state);
+                engine->restore(state->engine);
+            }
+        };
+        run(std::nullopt);
 
         for (const QString &step : std::as_const(steps)) {
             if (step == u"ok") {
-                engine.ok();
+                engine->ok();
             } else if (step == u"snooze") {
-                engine.snooze();
+                engine->snooze();
             } else if (step == u"close") {
                 view.closeAlarm();
             } else if (step == u"end") {
@@ -285,10 +342,23 @@ private Q_SLOTS:
                 sound.fail();
             } else if (step == u"faded") {
                 sound.fadedToSilence();
+            } else if (step == u"restart") {
+                const QByteArray state =
+                    formatRunState({engine->memory(), {}}, table.slots, table.count);
+                sound.close();
+                engine.reset();
+                run(state);
             } else if (step.startsWith(u"delete ")) {
                 const int slot = step.mid(7).toInt();
                 QVERIFY(removeAlarmRecord(table.slots, table.count, slot));
-                engine.alarmDeleted(slot);
+                engine->alarmDeleted(slot);
+            } else if (step.startsWith(u"save ")) {
+                // "save N hh:mm:ss": the editor's OK gives alarm N that time.
+                AlarmRecord edited = table.slots[step.section(u' ', 1, 1).toInt()];
+                edited.timeText = step.section(u' ', 2);
+                QVERIFY(storeAlarmRecord(table.slots, table.count, step.section(u' ', 1, 1).toInt(),
+                                         edited));
+                engine->alarmsChanged();
             } else if (step == u"missing all") {
                 for (const QString &file : sounds)
                     QVERIFY(QFile::remove(file));
@@ -296,9 +366,26 @@ private Q_SLOTS:
                 QVERIFY(QFile::remove(QDir(folder.path()).filePath("Sounds/" + step.mid(8))));
             } else if (step == u"poweroff fails") {
                 powerOff.error = QStringLiteral("no permission");
+            } else if (step.startsWith(u"jump ")) {
+                // The wall clock set by so many hours; the ticker ticks at once.
+                clock.jump(qint64(step.mid(5).toDouble() * 3600));
+                engine->tick(clock.now());
             } else {
-                clock.set(QTime::fromString(step, u"hh:mm:ss"));
-                engine.tick(clock.now());
+                // "[idle ]time": time passes to it, and a tick comes unless idle.
+                const bool idle = step.startsWith(u"idle ");
+                const QString when = idle ? step.mid(5) : step;
+                QDateTime moment =
+                    when.size() == 8
+                        ? QDateTime(clock.at.date(), QTime::fromString(when, u"hh:mm:ss"), berlin)
+                        : QDateTime::fromString(when, Qt::ISODate);
+                if (when.size() > 19)
+                    moment = moment.toTimeZone(berlin);
+                else if (when.size() == 19)
+                    moment = QDateTime(moment.date(), moment.time(), berlin);
+                QVERIFY2(moment.isValid(), qPrintable(step));
+                clock.setAt(moment);
+                if (!idle)
+                    engine->tick(clock.now());
             }
             // The window's close and the sound's next step come from the event loop.
             for (int pass = 0; pass < 3; ++pass)

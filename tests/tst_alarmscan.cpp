@@ -196,7 +196,7 @@ private Q_SLOTS:
                 ringing -= ringing > slot ? 1 : ringing == slot ? ringing : 0;
             } else if (step == u"ok" || step == u"snooze" || step == u"close") {
                 if (step == u"snooze" && ringing)
-                    queue.snooze(ringing, alarms[ringing], now);
+                    queue.snooze(ringing, alarms[ringing], now, now.toMSecsSinceEpoch());
                 else if (step == u"ok" && ringing)
                     queue.answered(ringing);
                 ringing = 0;
@@ -297,7 +297,7 @@ private Q_SLOTS:
             marks[1].snoozeUntil = QDateTime::fromString(snoozeDue, Qt::ISODate).toSecsSinceEpoch();
         if (!rang.isEmpty()) {
             const QDateTime local = localTime(rang.toLatin1().constData());
-            marks[1].rangAt = localSecondOf(local.date(), local.time());
+            marks[1].markHandled(localSecondOf(local.date(), local.time()));
         }
         const QDateTime from =
             QDateTime::fromString(after, Qt::ISODate).toTimeZone(QTimeZone("Europe/Berlin"));
