@@ -394,6 +394,62 @@ private Q_SLOTS:
         QTEST(log.entries, "log");
     }
 
+    // The state file gives back what was written; each alarm's marks follow
+    // it to the slot that holds it now, and are dropped with it; a file that
+    // cannot be read whole gives nothing.
+    void stateFile_data()
+    {
+        QTest::addColumn<QByteArray>("change"); // of the file, or of the table before reading
+        QTest::addColumn<QList<int>>("marked"); // slots that have marks after reading; -1: no state
+        QTest::newRow("read back") << QByteArray() << QList{1, 2};
+        QTest::newRow("the first alarm deleted by hand") << QByteArray("delete 1") << QList{1};
+        QTest::newRow("an alarm edited by hand") << QByteArray("edit 2") << QList{1};
+        QTest::newRow("not a state file") << QByteArray("header") << QList{-1};
+        QTest::newRow("a number that cannot be read") << QByteArray("garble") << QList{-1};
+        QTest::newRow("a later version's line") << QByteArray("later") << QList{1, 2};
+    }
+    void stateFile()
+    {
+        QFETCH(QByteArray, change);
+        Table table;
+        table.slots[++table.count] = daily("A", "07:00:00");
+        table.slots[++table.count] = daily("B", "08:00:00");
+        RunState written;
+        written.engine.looked = LastLook{1'796'000'000, 63'000'000'000, "Europe/Berlin"};
+        written.engine.boot = "boot";
+        written.engine.marks[1].snoozeUntil = 1'796'000'300;
+        written.engine.marks[1].snoozeSteadyMs = 42;
+        written.engine.marks[2].markHandled(63'000'000'000);
+        written.engine.marks[2].changedAt = 1'795'000'000;
+        written.clockPlace = QPoint(1360, 528);
+        QByteArray bytes = formatRunState(written, table.slots, table.count);
+        if (change == "delete 1")
+            QVERIFY(removeAlarmRecord(table.slots, table.count, 1));
+        else if (change == "edit 2")
+            table.slots[2].message = QStringLiteral("B changed");
+        else if (change == "header")
+            bytes.replace("tockaro-state 1", "tockaro-state 2");
+        else if (change == "garble")
+            bytes.replace("snooze=1796000300", "snooze=17x6000300");
+        else if (change == "later")
+            bytes += "weather sunny\n";
+        const std::optional<RunState> read = parseRunState(bytes, table.slots, table.count);
+        QFETCH(QList<int>, marked);
+        if (marked == QList{-1}) {
+            QVERIFY(!read);
+            return;
+        }
+        QVERIFY(read);
+        QList<int> found;
+        for (int slot = 1; slot < kAlarmSlots; ++slot) {
+            if (read->engine.marks[slot] != AlarmMarks())
+                found << slot;
+        }
+        QCOMPARE(found, marked);
+        if (change.isEmpty())
+            QCOMPARE(*read, written);
+    }
+
     // The wake timer is armed a minute before the next alarm or snooze, once
     // per change; the computer is kept awake from the ring to the answer.
     void wakeFollowsTheNextAlarmAndSleepWaitsForTheAnswer()

@@ -3,6 +3,7 @@
 // changing the table under it. What rings when is the alarm engine's test.
 
 #include "alarms/frmalarms.h"
+#include "platform/qtdialogs.h"
 #include "playback/alarmwind.h"
 #include "playback/frmdshow.h"
 #include "testseams.h"
@@ -45,10 +46,10 @@ class TestAlarmStart final : public QObject {
     std::optional<ProgramFolder> m_folder;
     std::optional<TestProgram> m_program;
 
-    void start(const QList<AlarmRecord> &alarms)
+    void start(const QList<AlarmRecord> &alarms, bool tray = true)
     {
         m_folder.emplace().write(QStringLiteral("als"), alarmFile(alarms));
-        m_program.emplace(*m_folder);
+        m_program.emplace(*m_folder, tray);
         QVERIFY(m_program->program.startprogram());
     }
     void at(QTime time)
@@ -133,6 +134,27 @@ private Q_SLOTS:
         QVERIFY(selectRow(0) && click(&list(), "Command3"));
         QTRY_VERIFY(ringing().isEmpty() && !sounding());
         QCOMPARE(m_folder->read(QStringLiteral("als")), alarmFile({kept}));
+    }
+
+    // Without a tray, what the user should learn of while an alarm rings comes
+    // in a box that leaves the alarm window its answer.
+    void aNoticeLeavesTheAlarmWindowItsAnswer()
+    {
+        start({daily(QStringLiteral("Wake"), QTime(7, 0))}, false);
+        QVERIFY(QFile::remove(m_folder->file(QStringLiteral("Sounds/Moo.wav"))));
+        at(QTime(7, 0));
+        QTRY_COMPARE(m_program->dialogs.notices.size(), 1);
+        QVERIFY(m_program->dialogs.messages.isEmpty());
+
+        QtDialogs dialogs;
+        dialogs.notice(m_program->dialogs.notices.first());
+        QWidget *box = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            box = window->objectName() == "notice" && window->isVisible() ? window : box;
+        QVERIFY(box && !box->isModal() && !QApplication::activeModalWidget());
+        QVERIFY(click(window(), "Command2"));
+        QTRY_VERIFY(ringing().isEmpty());
+        box->close();
     }
 
     // The editor's preview ends with the editor, whatever the player went
