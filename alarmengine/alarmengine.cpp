@@ -93,6 +93,7 @@ void AlarmEngine::readyNextSound(const QDateTime &now)
         return;
     const bool item = first->kind == SoundChain::Kind::Item;
     m_ports.sound.ready(PlayRequest{.file = first->file,
+                                    .volume = alarmVolume(alarm),
                                     .repeat = !item,
                                     .showWindow = isvideo(first->file),
                                     .fadeIn = item && alarm.fadeIn == 1});
@@ -156,9 +157,12 @@ void AlarmEngine::play(const SoundChain::Step &step)
     }
     m_playing = file;
     m_chimePlaying = false; // an alarm's sound takes the player from the chime
-    const bool fadeIn = item && m_ports.table.alarms()[m_currentind].fadeIn == 1;
-    m_ports.sound.play(
-        PlayRequest{.file = file, .repeat = !item, .showWindow = isvideo(file), .fadeIn = fadeIn});
+    const AlarmRecord &alarm = m_ports.table.alarms()[m_currentind];
+    m_ports.sound.play(PlayRequest{.file = file,
+                                   .volume = alarmVolume(alarm),
+                                   .repeat = !item,
+                                   .showWindow = isvideo(file),
+                                   .fadeIn = item && alarm.fadeIn == 1});
 }
 
 QString AlarmEngine::toneFile()

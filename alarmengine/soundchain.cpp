@@ -1,6 +1,13 @@
 #include "alarmengine/soundchain.h"
 
 #include "playback/playlisttext.h"
+#include "playback/volume.h"
+
+int alarmVolume(const AlarmRecord &alarm)
+{
+    return alarm.spare >= Volume::Silent && alarm.spare <= Volume::Full ? int(alarm.spare)
+                                                                        : Volume::Full;
+}
 
 SoundChain::SoundChain(const AlarmRecord &alarm, const QStringList &builtInSounds)
     : m_stage(alarm.playMedia == 1 ? Stage::Playlist : Stage::BuiltIn),

@@ -14,6 +14,11 @@
 // could be played, the alarm's built-in sound; a built-in sound that is
 // missing or fails, the next one, round the ten; when none of them plays,
 // the program's own tone.
+// The volume an alarm rings at, in hundredths of a decibel: its `spare` field
+// where that holds one (Silent to Full), else full; files written before the
+// field held a volume have 0 there, full.
+int alarmVolume(const AlarmRecord &alarm);
+
 class SoundChain final {
 public:
     enum class Kind { Item, BuiltIn, Tone };

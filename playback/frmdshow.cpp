@@ -314,7 +314,7 @@ void frmdshow::Timer3_Timer()
         return;
     showPosition();
     const PlayerLogic::FadeStepResult step =
-        PlayerLogic::fadeTick(m_engine->volume(), m_fadein, m_fadeout);
+        PlayerLogic::fadeTick(m_engine->volume(), m_fadein, m_fadeout, m_request.volume);
     m_fadein = step.fadein;
     if (step.volume != m_engine->volume())
         m_engine->setVolume(step.volume);

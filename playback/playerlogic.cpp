@@ -17,10 +17,10 @@ int PlayerLogic::nearestSecond(qint64 ms)
 
 int PlayerLogic::openVolume(int vlme, int fadein)
 {
-    return fadein != 0 ? FadeInStart : vlme;
+    return fadein != 0 ? std::max(Volume::Silent, vlme + FadeInStart) : vlme;
 }
 
-PlayerLogic::FadeStepResult PlayerLogic::fadeTick(int volume, int fadein, bool fadeout)
+PlayerLogic::FadeStepResult PlayerLogic::fadeTick(int volume, int fadein, bool fadeout, int target)
 {
     FadeStepResult step{volume, fadein, false};
     if (fadeout) {
@@ -30,9 +30,9 @@ PlayerLogic::FadeStepResult PlayerLogic::fadeTick(int volume, int fadein, bool f
         step.fadeoutDone = step.volume <= FadeOutEnd;
         return step;
     }
-    if (step.volume < Volume::Full && step.fadein == 1) {
-        step.volume = std::min(step.volume + FadeStep, Volume::Full);
-        if (step.volume >= Volume::Full)
+    if (step.fadein == 1) {
+        step.volume = std::min(step.volume + FadeStep, target);
+        if (step.volume >= target)
             step.fadein = 0;
     }
     return step;

@@ -26,7 +26,8 @@ int wholeSeconds(qint64 ms);
 // neighbour: 2505 ms is 3. The seek bar shows this.
 int nearestSecond(qint64 ms);
 
-// The volume a file opens at: a fade-in always starts at -40 dB.
+// The volume a file opens at: a fade-in starts 40 dB below the volume asked
+// for, and never below silence.
 int openVolume(int vlme, int fadein);
 
 struct FadeStepResult {
@@ -36,9 +37,10 @@ struct FadeStepResult {
 };
 
 // One position tick: a fade-in (fadein 1) raises the volume by 10 dB up to
-// full, a fade-out lowers it by 10 dB until -60 dB. A fade-out also ends a
-// fade-in still running; the two steps would otherwise cancel out forever.
-FadeStepResult fadeTick(int volume, int fadein, bool fadeout);
+// `target`, the volume asked for, and not beyond; a fade-out lowers it by
+// 10 dB until -60 dB. A fade-out also ends a fade-in still running; the two
+// steps would otherwise cancel out forever.
+FadeStepResult fadeTick(int volume, int fadein, bool fadeout, int target = 0);
 
 enum class EndAction { None, Restart, Close, GiveUp };
 

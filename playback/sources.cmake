@@ -4,7 +4,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/mediafilter.cpp playback/mediafilter.h
     playback/playerlogic.cpp playback/playerlogic.h
     playback/playlisttext.cpp playback/playlisttext.h
-    playback/playrequest.cpp playback/playrequest.h
+    playback/playrequest.h
     playback/soundtable.cpp playback/soundtable.h
     playback/tone.cpp playback/tone.h
     playback/volume.cpp playback/volume.h

@@ -1,5 +1,6 @@
 #include "playback/volume.h"
 
+#include <algorithm>
 #include <cmath>
 
 double Volume::linearFromCentibels(int centibels)
@@ -19,4 +20,14 @@ int Volume::centibelsFromLinear(double linear)
         return Full;
     const long rounded = std::lround(2000.0 * std::log10(linear));
     return rounded < Silent ? Silent : static_cast<int>(rounded);
+}
+
+int Volume::centibelsFromPercent(int percent)
+{
+    return centibelsFromLinear(std::clamp(percent, 0, 100) / 100.0);
+}
+
+int Volume::percentFromCentibels(int centibels)
+{
+    return static_cast<int>(std::lround(linearFromCentibels(centibels) * 100.0));
 }

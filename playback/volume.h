@@ -15,4 +15,9 @@ double linearFromCentibels(int centibels);
 // The nearest hundredth of a decibel, within Silent..Full; 0 and below give Silent.
 int centibelsFromLinear(double linear);
 
+// A loudness as the user sets it, 0 to 100 % of full amplitude, and back: 100
+// is Full, 50 about -6 dB, 0 Silent. Values beyond either end are taken as that end.
+int centibelsFromPercent(int percent);
+int percentFromCentibels(int centibels);
+
 } // namespace Volume

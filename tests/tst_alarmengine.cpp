@@ -48,8 +48,10 @@ struct ScriptedSound final : AlarmSound {
     {
         playing = request;
         loaded = true;
-        m_log.add("play", "play " + shortName(request.file) + (request.fadeIn ? " fade" : "") +
-                              (request.repeat ? " repeat" : ""));
+        m_log.add("play",
+                  "play " + shortName(request.file) + (request.fadeIn ? " fade" : "") +
+                      (request.repeat ? " repeat" : "") +
+                      (request.volume ? QStringLiteral(" at %1").arg(request.volume) : QString()));
     }
     void ready(const PlayRequest &request) override
     {
@@ -234,6 +236,13 @@ private Q_SLOTS:
             {playlist("List", "07:00:00", "a.mp3[2*2]"), daily("Moo", "07:10:00")},
             {"06:59:54", "06:59:55", "07:00:00", "ok", "07:09:55"}, {"ready", "play"},
             {"ready a.mp3", "play a.mp3", "ready Moo.wav"});
+
+        AlarmRecord quiet = daily("Quiet", "07:00:00"), odd = daily("Odd", "07:00:10");
+        quiet.spare = -602;
+        odd.spare = 123;
+        row("an alarm rings at its own volume; a value that is none rings at full", {quiet, odd},
+            {"07:00:00", "ok", "07:00:10"}, {"play"},
+            {"play Moo.wav repeat at -602", "play Moo.wav repeat"});
 
         const QStringList rings{"ring", "close", "notice"};
         row("a snooze lasts across a restart and rings however late it is looked at",

@@ -1,5 +1,5 @@
+#include "playback/isvideo.h"
 #include "playback/playerlogic.h"
-#include "playback/playrequest.h"
 #include "playback/volume.h"
 
 #include <QTest>
@@ -80,27 +80,70 @@ private Q_SLOTS:
         QCOMPARE(Volume::linearFromCentibels(centibels), linear);
         QCOMPARE(Volume::centibelsFromLinear(linear), centibels);
     }
-    void playfileRequest_data()
+    void isvideo_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QList<int>>("f");        // repeatShown, fadeFlag, repeatHidden
-        QTest::addColumn<QList<bool>>("request"); // repeat, showWindow, fadeIn
-        QTest::newRow("video, any case")
-            << "/m/CLIP.AVI" << QList{0, 0, 0} << QList{false, true, false};
-        QTest::newRow("a newer video")
-            << "/m/clip.webm" << QList{0, 0, 0} << QList{false, true, false};
-        QTest::newRow("short: whole") << "vi" << QList{0, 0, 0} << QList{false, true, false};
-        QTest::newRow("empty, no video") << "" << QList{0, 0, 0} << QList{false, false, false};
-        QTest::newRow("shown repeat") << "a.wav" << QList{1, 0, 0} << QList{true, true, false};
-        QTest::newRow("hidden, fade") << "a.wav" << QList{0, 1, 1} << QList{true, false, true};
+        QTest::addColumn<bool>("video");
+        QTest::newRow("video, any case") << "/m/CLIP.AVI" << true;
+        QTest::newRow("a newer video") << "/m/clip.webm" << true;
+        QTest::newRow("short: whole") << "vi" << true;
+        QTest::newRow("empty, no video") << "" << false;
+        QTest::newRow("a sound") << "a.wav" << false;
     }
-    void playfileRequest()
+    void isvideo()
     {
         QFETCH(QString, file);
-        QFETCH(QList<int>, f);
-        const PlayRequest r = ::playfileRequest(file, -1500, f[0] != 0, f[1], f[2] != 0);
-        QCOMPARE(r.file + QString::number(r.volume), file + "-1500");
-        QTEST((QList{r.repeat, r.showWindow, r.fadeIn}), "request");
+        QTEST(::isvideo(file), "video");
+    }
+
+    // A fade-in starts 40 dB below the volume asked for and rises by 10 dB a
+    // tick to it, not beyond; a fade-out falls by 10 dB a tick to -60 dB.
+    void fades_data()
+    {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("fadeIn");
+        QTest::addColumn<QList<int>>("volumes"); // the opening one, then a tick each
+        QTest::newRow("in to full") << 0 << true << QList{-4000, -3000, -2000, -1000, 0, 0};
+        QTest::newRow("in to -15 dB")
+            << -1500 << true << QList{-5500, -4500, -3500, -2500, -1500, -1500};
+        QTest::newRow("in from no lower than silence")
+            << -8000 << true << QList{-10000, -9000, -8000, -8000};
+        QTest::newRow("out from -15 dB")
+            << -1500 << false << QList{-1500, -2500, -3500, -4500, -5500, -6500};
+    }
+    void fades()
+    {
+        QFETCH(int, asked);
+        QFETCH(bool, fadeIn);
+        QFETCH(QList<int>, volumes);
+        QList<int> seen{openVolume(asked, fadeIn ? 1 : 0)};
+        int fadein = fadeIn ? 1 : 0;
+        bool done = false;
+        while (seen.size() < volumes.size() && !done) {
+            const FadeStepResult step = fadeTick(seen.last(), fadein, !fadeIn, asked);
+            seen << step.volume;
+            fadein = step.fadein;
+            done = step.fadeoutDone;
+        }
+        QCOMPARE(seen, volumes);
+        QCOMPARE(done, !fadeIn);
+    }
+
+    // The editor's loudness in percent and the hundredths of a decibel it is kept in.
+    void percent_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("centibels");
+        QTest::newRow("full") << 100 << 0;
+        QTest::newRow("half") << 50 << -602;
+        QTest::newRow("silent") << 0 << Volume::Silent;
+    }
+    void percent()
+    {
+        QFETCH(int, percent);
+        QFETCH(int, centibels);
+        QCOMPARE(Volume::centibelsFromPercent(percent), centibels);
+        QCOMPARE(Volume::percentFromCentibels(centibels), percent);
     }
 };
 
