@@ -204,7 +204,8 @@ private Q_SLOTS:
     void windowsFitTheScreen_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char *window : {"frmalarms", "frmaaddalarm", "frmoptions", "frmdshow"})
+        for (const char *window :
+             {"frmalarms", "frmaaddalarm", "frmoptions", "frmdshow", "alarmwind"})
             QTest::newRow(window) << window;
     }
     void windowsFitTheScreen()
@@ -224,6 +225,10 @@ private Q_SLOTS:
             menu("mopts");
         if (window == "frmdshow")
             QVERIFY(click(&m_program->program.options(), "Command2"));
+        alarmwind alarm;
+        if (window == "alarmwind")
+            alarm.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                            QStringLiteral("Wake up"));
         QWidget *shown = nullptr;
         for (QWidget *top : QApplication::topLevelWidgets())
             shown = top->objectName() == window ? top : shown;
@@ -231,14 +236,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         const QRect available = shown->screen()->availableGeometry();
         QVERIFY2(available.contains(shown->frameGeometry()),
-                 qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
-                                .arg(window)
-                                .arg(shown->frameGeometry().x())
-                                .arg(shown->frameGeometry().y())
-                                .arg(shown->frameGeometry().width())
-                                .arg(shown->frameGeometry().height())
-                                .arg(available.width())
-                                .arg(available.height())));
+                 qPrintable(QDebug::toString(shown->frameGeometry())));
         QCOMPARE(QAccessible::queryAccessibleInterface(shown)->rect(), shown->geometry());
     }
 
