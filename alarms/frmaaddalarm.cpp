@@ -69,17 +69,21 @@ QPushButton *button(const QString &caption, QWidget *parent, const char *name,
     return result;
 }
 
-// A page that scrolls when the screen leaves the editor less room than it wants.
-QScrollArea *scrolled(QWidget *page)
-{
-    auto *area = new QScrollArea;
-    area->setFrameShape(QFrame::NoFrame);
-    // The fields take the focus; the page only keeps the focused one in view.
-    area->setFocusPolicy(Qt::NoFocus);
-    area->setWidgetResizable(true);
-    area->setWidget(page);
-    return area;
-}
+// A page that scrolls when the screen leaves the editor less room than the
+// page wants, and otherwise asks for all of it (a scroll area asks for at most
+// 24 lines of text).
+class ScrolledPage final : public QScrollArea {
+public:
+    explicit ScrolledPage(QWidget *page)
+    {
+        setFrameShape(QFrame::NoFrame);
+        // The fields take the focus; the page only keeps the focused one in view.
+        setFocusPolicy(Qt::NoFocus);
+        setWidgetResizable(true);
+        setWidget(page);
+    }
+    QSize sizeHint() const override { return widget()->sizeHint(); }
+};
 
 // Typing after a click replaces what was clicked, as typing after Tab does:
 // the clicked part of a time or date, or the whole of a minute box that the
@@ -138,9 +142,9 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
 
     m_xtab1 = named(new QTabWidget(this), "XTab1", QStringLiteral("Alarm options"));
     m_xtab1->tabBar()->setAccessibleName(QStringLiteral("Pages"));
-    m_xtab1->addTab(scrolled(createGeneralTab()), QStringLiteral("General"));
-    m_xtab1->addTab(scrolled(createSoundTab()), QStringLiteral("Alarm sound"));
-    m_xtab1->addTab(scrolled(createEffectsTab()), QStringLiteral("V.effects && Snooze"));
+    m_xtab1->addTab(new ScrolledPage(createGeneralTab()), QStringLiteral("General"));
+    m_xtab1->addTab(new ScrolledPage(createSoundTab()), QStringLiteral("Alarm sound"));
+    m_xtab1->addTab(new ScrolledPage(createEffectsTab()), QStringLiteral("V.effects && Snooze"));
     // Ctrl+Tab turns the page wherever the focus is: the time and date fields
     // would take it to step between their parts.
     const auto turnPage = [this](int by) {

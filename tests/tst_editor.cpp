@@ -374,6 +374,20 @@ private Q_SLOTS:
         QTEST(pages->currentIndex(), "turnedTo");
     }
 
+    // Where the screen has room, the editor opens at the size its pages want
+    // (on a small one they scroll: the screen-fit test).
+    void pagesOpenWhole()
+    {
+        QVERIFY(press("Cmdadd"));
+        auto *pages = in<QTabWidget>("XTab1");
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            auto *area = qobject_cast<QScrollArea *>(pages->currentWidget());
+            QVERIFY(area);
+            QTRY_VERIFY(area->height() >= area->widget()->sizeHint().height());
+        }
+    }
+
     void soundTab_data()
     {
         QTest::addColumn<int>("sound");
