@@ -20,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -66,6 +68,22 @@ QPushButton *button(const QString &caption, QWidget *parent, const char *name,
     result->setAutoDefault(false);
     return result;
 }
+
+// A page that scrolls when the screen leaves the editor less room than the
+// page wants, and otherwise asks for all of it (a scroll area asks for at most
+// 24 lines of text).
+class ScrolledPage final : public QScrollArea {
+public:
+    explicit ScrolledPage(QWidget *page)
+    {
+        setFrameShape(QFrame::NoFrame);
+        // The fields take the focus; the page only keeps the focused one in view.
+        setFocusPolicy(Qt::NoFocus);
+        setWidgetResizable(true);
+        setWidget(page);
+    }
+    QSize sizeHint() const override { return widget()->sizeHint(); }
+};
 
 // Typing after a click replaces what was clicked, as typing after Tab does:
 // the clicked part of a time or date, or the whole of a minute box that the
@@ -124,9 +142,19 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
 
     m_xtab1 = named(new QTabWidget(this), "XTab1", QStringLiteral("Alarm options"));
     m_xtab1->tabBar()->setAccessibleName(QStringLiteral("Pages"));
-    m_xtab1->addTab(createGeneralTab(), QStringLiteral("General"));
-    m_xtab1->addTab(createSoundTab(), QStringLiteral("Alarm sound"));
-    m_xtab1->addTab(createEffectsTab(), QStringLiteral("V.effects && Snooze"));
+    m_xtab1->addTab(new ScrolledPage(createGeneralTab()), QStringLiteral("General"));
+    m_xtab1->addTab(new ScrolledPage(createSoundTab()), QStringLiteral("Alarm sound"));
+    m_xtab1->addTab(new ScrolledPage(createEffectsTab()), QStringLiteral("V.effects && Snooze"));
+    // Ctrl+Tab turns the page wherever the focus is: the time and date fields
+    // would take it to step between their parts.
+    const auto turnPage = [this](int by) {
+        m_xtab1->setCurrentIndex((m_xtab1->currentIndex() + by + m_xtab1->count()) %
+                                 m_xtab1->count());
+    };
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this, this, [turnPage] { turnPage(1); });
+    for (const QKeyCombination back :
+         {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab})
+        new QShortcut(QKeySequence(back), this, this, [turnPage] { turnPage(-1); });
 
     auto *ok = button(QStringLiteral("OK"), this, "Command1", QStringLiteral("OK"));
     ok->setDefault(true);
@@ -333,6 +361,7 @@ void frmaaddalarm::showWithMessageFocused()
     // The message is what a user changes first; typing replaces it whole.
     m_text1->setFocus();
     m_text1->selectAll();
+    resize(sizeHint().boundedTo(roomOnScreen(*this)));
     show();
 }
 

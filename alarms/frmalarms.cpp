@@ -6,6 +6,7 @@
 #include "alarms/frmaaddalarm.h"
 #include "base/dialogs.h"
 #include "base/logging.h"
+#include "base/topmost.h"
 #include "base/twips.h"
 #include "settings/conffile.h"
 
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -30,6 +32,9 @@ QPushButton *addButton(QWidget *parent, QBoxLayout *layout, const char *name,
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
+    // Return presses the button that has the focus, as Space does, here as in
+    // a dialog.
+    button->setAutoDefault(true);
     layout->addWidget(button);
     return button;
 }
@@ -86,6 +91,15 @@ frmalarms::~frmalarms()
         m_editor->disconnect(this);
         delete m_editor;
     }
+}
+
+void frmalarms::showEvent(QShowEvent *event)
+{
+    // Placed by the program rather than by the window manager, which may put
+    // it partly off a small or scaled screen.
+    if (!std::exchange(m_placed, true))
+        centreOnScreen(*this);
+    QWidget::showEvent(event);
 }
 
 void frmalarms::createColumns()

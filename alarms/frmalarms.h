@@ -34,6 +34,9 @@ Q_SIGNALS:
     void soundPlayRequested(int soundIndex);
     void filePlayRequested(const QString &path);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     // Add, Edit or a double-click while the editor is open: it comes to the front.
     void raiseEditor();
@@ -58,4 +61,5 @@ private:
     QTreeWidget *m_lv = nullptr;
     QPushButton *m_delete = nullptr;
     QPointer<frmaaddalarm> m_editor;
+    bool m_placed = false;
 };

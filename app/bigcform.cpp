@@ -3,6 +3,7 @@
 #include "app/clocktext.h"
 #include "app/dragsnap.h"
 #include "base/clock.h"
+#include "base/logging.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
 #include "settings/conffile.h"
@@ -11,12 +12,14 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 // The hand-drawn icons, compiled in: read from files they would go through
 // the image reader, which loads every image plugin there is to ask each
@@ -127,6 +130,18 @@ void BigCForm::load()
     refreshDateLine(now.date());
 }
 
+bool BigCForm::placeAt(const QPoint &topLeft)
+{
+    const QRect there(topLeft, size());
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->geometry().contains(there)) {
+            move(topLeft);
+            return true;
+        }
+    }
+    return false;
+}
+
 QString BigCForm::timeTextAt(const QDateTime &now) const
 {
     return clockTimeText(now.time(), m_settings.twentyFourHour, QLocale());
@@ -201,9 +216,12 @@ void BigCForm::refreshDateLine(QDate today)
 void BigCForm::pointerDown(int button, double x, double y)
 {
     if (button == 1) {
+        if (moveByCompositor())
+            return;
         setCursor(Qt::SizeAllCursor);
         m_dragging = true;
         m_grab = QPoint(qRound(x), qRound(y));
+        m_dragStart = pos();
     } else if (button == 2) {
         Q_EMIT menuRequested(QCursor::pos(), false);
     }
@@ -226,10 +244,25 @@ void BigCForm::pointerMove(double x, double y)
 
 void BigCForm::pointerUp(int button)
 {
-    if (button != 1)
+    if (button != 1 || !m_dragging)
         return;
     m_dragging = false;
     unsetCursor();
+    if (pos() != m_dragStart)
+        Q_EMIT dragged(pos());
+}
+
+// A Wayland compositor ignores a window that moves itself: it moves the window
+// when asked at a button press, following the pointer until the button comes
+// up, and the window hears nothing of the drag.
+bool BigCForm::moveByCompositor()
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    QWindow *window = windowHandle();
+    const bool started = window && window->startSystemMove();
+    qCInfo(lcClock) << "drag by the compositor:" << (started ? "started" : "refused");
+    return started;
 }
 
 bool BigCForm::eventFilter(QObject *watched, QEvent *event)

@@ -27,6 +27,12 @@ public:
     // display size and the place at the top centre of the screen.
     void load();
 
+    // Puts the window at a place it had before (its top-left corner, as
+    // dragged()) unless no screen now holds it there whole (a monitor that has
+    // gone); whether it was put there. Where the compositor places windows it
+    // has no effect.
+    bool placeAt(const QPoint &topLeft);
+
     // Lays the window out for a display size in percent; keeps its top-left corner.
     void Sizing(int percent);
     // Shows the settings' time format and display size at once.
@@ -47,6 +53,8 @@ Q_SIGNALS:
     // The menu is asked for at `globalPos`: by the mouse, or from the keyboard
     // (the menu key or Shift+F10), which also selects its first item.
     void menuRequested(const QPoint &globalPos, bool fromKeyboard);
+    // A drag with the mouse has put the window here (its top-left corner).
+    void dragged(const QPoint &topLeft);
     void shown();
     void hidden();
     // The digits have new pictures or places: the window was laid out anew or
@@ -70,6 +78,8 @@ private:
     void pointerDown(int button, double x, double y);
     void pointerMove(double x, double y);
     void pointerUp(int button);
+    // Hands the drag to the compositor where only it can move windows.
+    bool moveByCompositor();
 
     const Clock &m_clock;
     const Settings &m_settings;
@@ -78,5 +88,6 @@ private:
     QDate m_dateLineDay; // the day TheDate shows
     ClockWindowLayout m_layout;
     bool m_dragging = false;
-    QPoint m_grab; // twips on the pressed control
+    QPoint m_grab;      // twips on the pressed control
+    QPoint m_dragStart; // the window's place when the drag began
 };

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/program.h"
+#include "base/logging.h"
 #include "platform/endsignals.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
@@ -45,6 +46,31 @@ int answerCommandLine(int argc, char *argv[])
     return 2;
 }
 
+// Whether the user named a platform for Qt: in the environment or with Qt's
+// own option, which it takes with one dash or two.
+bool platformChosen(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+// A Wayland compositor lets no window keep itself above the others or choose
+// its place, and Qt takes native Wayland wherever its plugin is installed.
+// Through Xwayland the clock stays on top and stands where it is put; native
+// Wayland remains for a session without Xwayland, where the compositor moves
+// the dragged clock.
+void preferXwayland(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY") && !platformChosen(argc, argv))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -63,7 +89,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
 
+    preferXwayland(argc, argv);
     QApplication app(argc, argv);
+    qCInfo(lcClock).noquote() << "platform:" << QGuiApplication::platformName();
     QApplication::setApplicationName(QStringLiteral("Tockaro"));
     // The program lives in the tray; hiding the clock must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -86,12 +86,16 @@ bool Program::startprogram()
         return false;
     }
     m_form->load();
+    readRunState();
+    // Where the user last left the clock, if a screen still holds it there.
+    if (m_clockPlace)
+        m_form->placeAt(*m_clockPlace);
     m_seams.ticks.start();
     m_tray->load(m_seams.trayAvailable, m_bas.settings().showAtStart);
     // The alarm list window is made, with its columns and rows, when it is
     // first opened: an idle clock need not carry it.
     m_bas.loadalarms();
-    loadRunState();
+    restoreEngineMemory();
     // Told once the alarms ring: a lock that is not the user's stops nothing.
     if (const QString warning = m_seams.instanceGuard.warning(); !warning.isEmpty())
         m_seams.dialogs.messg(warning);
@@ -111,6 +115,10 @@ void Program::loadClockWindow()
 
     QObject::connect(&m_seams.ticks, &TickSource::tick, form, [this] { Timer1_Timer(); });
     QObject::connect(form, &BigCForm::menuRequested, tray, &TrayMenu::popup);
+    QObject::connect(form, &BigCForm::dragged, form, [this](const QPoint &topLeft) {
+        m_clockPlace = topLeft;
+        m_stateSave.start();
+    });
     QObject::connect(form, &BigCForm::shown, form, [this, painter] {
         // Anew at each show, as a window shown again may be a new native
         // window; from the event loop, so the window maps before its pictures
@@ -196,15 +204,15 @@ void Program::endProgram()
     m_seams.programEnd.endProgram();
 }
 
-void Program::loadRunState()
+void Program::readRunState()
 {
     m_stateLoaded = true;
     const FileContents read = readRegularFile(m_bas.files().stateFilePath, kMaxAlarmFileBytes);
     if (!read.exists)
         return;
+    // The place needs no alarms; the marks are read once the alarms are.
     const std::optional<RunState> state =
-        read.error.isEmpty() ? parseRunState(read.bytes, m_bas.alarms(), m_bas.alarmCount())
-                             : std::nullopt;
+        read.error.isEmpty() ? parseRunState(read.bytes, {}, 0) : std::nullopt;
     if (!state) {
         qCWarning(lcAlarms).noquote()
             << "the state file" << QDir::toNativeSeparators(m_bas.files().stateFilePath)
@@ -212,7 +220,16 @@ void Program::loadRunState()
             << "- no snooze or missed alarm is pending from before";
         return;
     }
-    m_engine.restore(state->engine);
+    m_stateRead = read.bytes;
+    m_clockPlace = state->clockPlace;
+}
+
+void Program::restoreEngineMemory()
+{
+    if (const std::optional<RunState> state =
+            parseRunState(m_stateRead, m_bas.alarms(), m_bas.alarmCount()))
+        m_engine.restore(state->engine);
+    m_stateRead.clear();
 }
 
 void Program::saveRunState()
@@ -220,7 +237,7 @@ void Program::saveRunState()
     m_stateSave.stop();
     if (!m_stateLoaded)
         return;
-    const RunState state{m_engine.memory(), {}};
+    const RunState state{m_engine.memory(), m_clockPlace};
     const Result saved = saveFileAtomically(
         m_bas.files().stateFilePath, formatRunState(state, m_bas.alarms(), m_bas.alarmCount()));
     if (!saved.ok() && !std::exchange(m_stateSaveFailed, true)) {

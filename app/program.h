@@ -5,10 +5,12 @@
 #include "app/clockbas.h"
 #include "app/playersound.h"
 
+#include <QPoint>
 #include <QString>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class BigCForm;
 class Clock;
@@ -112,9 +114,11 @@ private:
     // differs from it; a failure is told to the user.
     void applyAutostart(bool on);
     void playBuiltInPreview(int sound);
-    // The state file: read once the alarms are loaded; written when the
-    // engine's memory changes, from the event loop, and at the end.
-    void loadRunState();
+    // The state file: read at start-up (the clock's place at once, the
+    // engine's memory once the alarms are loaded); written when the engine's
+    // memory or the clock's place changes, from the event loop, and at the end.
+    void readRunState();
+    void restoreEngineMemory();
     void saveRunState();
     void endProgram();
 
@@ -125,6 +129,8 @@ private:
     // that ends before it got that far.
     bool m_stateLoaded = false;
     bool m_stateSaveFailed = false; // said once in the log
+    QByteArray m_stateRead;         // until the engine has its memory back
+    std::optional<QPoint> m_clockPlace;
     PlayerSound m_sound;
     AlarmEngine m_engine;
     // Windows that refer to the clock window are declared after it, so they go first.

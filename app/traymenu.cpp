@@ -68,6 +68,7 @@ QMenu *TrayMenu::mPopupSys()
         m_popup = new QMenu(&m_clock);
         m_popup->setObjectName(QStringLiteral("mPopupSys"));
         m_popup->setAccessibleName(QStringLiteral("Tockaro"));
+        m_popup->setToolTipsVisible(true);
         m_popup->addAction(m_menuActions[0]);
         m_popup->addSeparator()->setObjectName(QStringLiteral("Bar0"));
         m_popup->addActions(m_menuActions.mid(1, 3));
@@ -97,8 +98,8 @@ void TrayMenu::load(bool trayAvailable, bool showAtStart)
     if (!m_tray) {
         m_shownForLackOfTray = !m_isshowing;
         m_isshowing = true;
-        m_hideshow->setEnabled(false);
     }
+    m_hideshow->setEnabled(m_tray != nullptr);
     if (m_isshowing) {
         setHideshowCaption(QStringLiteral("Hide Time"));
         settopmost(m_clock);
@@ -131,7 +132,10 @@ void TrayMenu::showTrayIcon()
 
 void TrayMenu::setTrayAvailable(bool available)
 {
-    m_hideshow->setEnabled(available);
+    if (m_hideshow->isEnabled() != available) {
+        m_hideshow->setEnabled(available);
+        setHideshowCaption(m_caption);
+    }
     if (available) {
         showTrayIcon();
         if (m_shownForLackOfTray) {
@@ -178,8 +182,20 @@ void TrayMenu::trayMessage(int mouseMessage)
 
 void TrayMenu::setHideshowCaption(const QString &caption)
 {
-    m_hideshow->setText(caption);
-    qCInfo(lcClock) << "menu item:" << caption;
+    m_caption = caption;
+    // A greyed item with no word why looks broken: the user is told that the
+    // clock stays because nothing else could bring it back.
+    const bool offered = m_hideshow->isEnabled();
+    const QString text = offered ? caption
+                                 : caption + QStringLiteral(" (no notification area: this "
+                                                            "menu is the way in)");
+    m_hideshow->setText(text);
+    m_hideshow->setToolTip(
+        offered ? QString()
+                : QStringLiteral("The desktop shows no notification area (tray), so nothing "
+                                 "could bring a hidden clock back. A right click on the "
+                                 "digits, or the menu key, opens this menu."));
+    qCInfo(lcClock) << "menu item:" << text;
 }
 
 void TrayMenu::showClock()

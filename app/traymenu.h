@@ -68,6 +68,7 @@ private:
     QMenu *m_popup = nullptr;
     QList<QAction *> m_menuActions; // in the menu's order, separators aside
     QAction *m_hideshow = nullptr;
+    QString m_caption; // "Hide Time" or "Show Time", whatever the item says beside it
     QSystemTrayIcon *m_tray = nullptr;
     bool m_isshowing = false; // the clock is shown, not only the tray icon
     // Hidden by the settings, but shown because no tray icon could bring it back.

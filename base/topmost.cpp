@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
+
+#include <algorithm>
 
 #if defined(TOCKARO_HAVE_XCB) && QT_CONFIG(xcb)
 #define TOCKARO_XCB 1
@@ -109,12 +112,37 @@ void showInFront(QWidget &window, bool &placed)
         keepOwnWindowGroup(window);
     if (!placed) {
         placed = true;
-        const QRect screen = window.screen()->availableGeometry();
-        window.move(screen.center() - window.rect().center());
+        centreOnScreen(window);
     }
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+void centreOnScreen(QWidget &window)
+{
+    const QRect area = window.screen()->availableGeometry();
+    const QSize frame = window.size() + framePadding(window);
+    const QPoint centred = area.center() - QPoint(frame.width(), frame.height()) / 2;
+    // A frame larger than the area keeps its top left corner, and so its
+    // title bar, on the screen.
+    window.move(std::clamp(centred.x(), area.left(),
+                           std::max(area.left(), area.right() + 1 - frame.width())),
+                std::clamp(centred.y(), area.top(),
+                           std::max(area.top(), area.bottom() + 1 - frame.height())));
+}
+
+QSize framePadding(const QWidget &window)
+{
+    const QSize known = window.frameGeometry().size() - window.size();
+    if (known.width() > 0 || known.height() > 0)
+        return known;
+    return {0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window)};
+}
+
+QSize roomOnScreen(const QWidget &window)
+{
+    return window.screen()->availableGeometry().size() - framePadding(window);
 }
 
 void keepInSight(QWidget &part)

@@ -3,12 +3,14 @@
 #include "base/topmost.h"
 #include "base/twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
+#include <QShortcut>
 
 namespace {
 
@@ -37,6 +39,17 @@ template <typename Control> Control *named(Control *control, const char *name)
     return control;
 }
 
+// Snooze's own key: its caption stays the word alone, so it has no mnemonic.
+const QKeySequence kSnoozeKey(Qt::ALT | Qt::Key_S);
+
+// A screen reader announces the window as an alert, not as one more window.
+QAccessibleInterface *alarmWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("alarmwind"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::AlertMessage);
+    return nullptr;
+}
+
 } // namespace
 
 // Topmost from the start: setting the flag on a shown window makes Qt create
@@ -46,6 +59,13 @@ alarmwind::alarmwind(QWidget *parent)
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
+    // Before anything asks for the window's accessible interface, which is
+    // then kept for the window's life.
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(alarmWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled);
     setObjectName(QStringLiteral("alarmwind"));
     setWindowTitle(QStringLiteral("Alarm"));
 
@@ -58,10 +78,18 @@ alarmwind::alarmwind(QWidget *parent)
     m_tmess = named(new QPlainTextEdit(this), "tmess");
     m_tmess->setReadOnly(true);
     m_tmess->setAccessibleName(QStringLiteral("Alarm message"));
+    // Someone woken by the alarm reaches for a key: the keys answer the alarm
+    // (Return and Space OK, Escape closes, Alt+S snoozes) and nothing else
+    // takes them. The message is read with the window and selected by mouse.
+    m_tmess->setFocusPolicy(Qt::NoFocus);
+    m_tmess->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label1->setBuddy(m_tmess);
     m_note = named(new QLabel(this), "lblnote");
     m_note->setWordWrap(true);
     m_snooze = named(new QPushButton(QStringLiteral("Snooze"), this), "Command1");
+    m_snooze->setFocusPolicy(Qt::NoFocus);
+    m_snooze->setToolTip(kSnoozeKey.toString(QKeySequence::NativeText));
+    new QShortcut(kSnoozeKey, this, m_snooze, &QPushButton::click);
     m_ok = named(new QPushButton(QStringLiteral("OK"), this), "Command2");
     m_ok->setDefault(true);
     // A video's player leaves the message and the answers in sight.
@@ -78,18 +106,17 @@ void alarmwind::showAlarm(const QString &timeText, const QString &dateText, cons
 {
     m_lbltime->setText(QStringLiteral("  ") + timeText + u'\n' + dateText);
     m_tmess->setPlainText(message);
-    // A screen reader reads the window's description as the window comes up.
-    setAccessibleDescription(timeText + u' ' + dateText + u' ' + message);
+    // A screen reader reads the name and the description as the alert comes up.
+    setAccessibleName(windowTitle() + QStringLiteral(", ") + timeText);
+    setAccessibleDescription(
+        QStringLiteral("%1 %2: %3. Return: OK; %4: Snooze; Escape: close.")
+            .arg(timeText, dateText, message, kSnoozeKey.toString(QKeySequence::NativeText)));
 
-    const QRect available = screen()->availableGeometry();
-    const QSize frame = framePadding();
-    fitTo(available.size() - frame);
-    if (!m_placed) {
-        m_placed = true;
-        move(available.left() + qMax(0, (available.width() - width() - frame.width()) / 2),
-             available.top() + qMax(0, (available.height() - height() - frame.height()) / 2));
-    }
+    fitTo(roomOnScreen(*this));
+    m_ok->setFocus();
     showInFront(*this, m_placed);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void alarmwind::setNote(const QString &note)
@@ -121,14 +148,23 @@ void alarmwind::fitTo(const QSize &room)
     setFixedSize(design.size() - QSize(narrower, shorter));
 }
 
-// The window manager's frame round the window: known once it has been shown;
-// before, a title bar as the style draws one stands in for it.
-QSize alarmwind::framePadding() const
+void alarmwind::keyPressEvent(QKeyEvent *event)
 {
-    const QSize known = frameGeometry().size() - size();
-    if (known.width() > 0 || known.height() > 0)
-        return known;
-    return {0, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this)};
+    if (event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_ok->click();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void alarmwind::closeEvent(QCloseEvent *event)

@@ -32,10 +32,10 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fitTo(const QSize &room);
-    QSize framePadding() const;
 
     QLabel *m_lbltime = nullptr;
     QPlainTextEdit *m_tmess = nullptr;

@@ -24,9 +24,17 @@ namespace {
 
 constexpr int kPlacementMs = 20;
 
-QRect pixels(double left, double top, double width, double height)
+// The design, in twips: the window, the video area, the toolbar and its seek bar.
+constexpr QRectF kWindow(0, 0, 7515, 5775);
+constexpr QRectF kVideo(0, 0, 7515, 5295);
+constexpr QRectF kToolbar(0, 5280, 7485, 510);
+constexpr QRectF kSlider(960, 75, 6495, 375);
+// What the video area keeps on a small screen.
+constexpr QRectF kLeastVideo(0, 0, 2400, 1350);
+
+QRect pixels(const QRectF &twips)
 {
-    return twipsToPixels(QRectF(left, top, width, height)).toRect();
+    return twipsToPixels(twips).toRect();
 }
 
 // The toolbar's two 16 x 16 images, drawn here rather than shipped.
@@ -110,11 +118,9 @@ frmdshow::frmdshow(MediaEngineFactory &engines, PlayerPace pace, QWidget *parent
 {
     setObjectName(QStringLiteral("frmdshow"));
     setWindowTitle(QStringLiteral("Play"));
-    setFixedSize(pixels(0, 0, 7515, 5775).size());
 
     m_picVideoWindow = new QWidget(this);
     m_picVideoWindow->setObjectName(QStringLiteral("picVideoWindow"));
-    m_picVideoWindow->setGeometry(pixels(0, 0, 7515, 5295));
     m_picVideoWindow->setAutoFillBackground(true);
     QPalette videoPalette = m_picVideoWindow->palette();
     videoPalette.setColor(QPalette::Window, Qt::black);
@@ -122,7 +128,6 @@ frmdshow::frmdshow(MediaEngineFactory &engines, PlayerPace pace, QWidget *parent
 
     m_tlbControlBar = new QToolBar(this);
     m_tlbControlBar->setObjectName(QStringLiteral("tlbControlBar"));
-    m_tlbControlBar->setGeometry(pixels(0, 5280, 7485, 510));
     m_tlbControlBar->setIconSize(QSize(16, 16));
     m_tlbControlBar->setMovable(false);
     m_play = m_tlbControlBar->addAction(playImage(), QStringLiteral("Play"));
@@ -136,7 +141,6 @@ frmdshow::frmdshow(MediaEngineFactory &engines, PlayerPace pace, QWidget *parent
     m_slider1 = new QSlider(Qt::Horizontal, m_tlbControlBar);
     m_slider1->setObjectName(QStringLiteral("Slider1"));
     m_slider1->setRange(0, 0);
-    m_slider1->setFixedSize(pixels(960, 75, 6495, 375).size());
     m_tlbControlBar->addWidget(m_slider1);
     // Only the user's own moves seek: the ticks set the value every second,
     // and a seek on those would jump playback back to the whole second.
@@ -162,6 +166,7 @@ frmdshow::frmdshow(MediaEngineFactory &engines, PlayerPace pace, QWidget *parent
     m_timer4.setInterval(kPlacementMs);
     m_timer4.setSingleShot(true);
     connect(&m_timer4, &QTimer::timeout, this, &frmdshow::Timer4_Timer);
+    fitTo(pixels(kWindow).size());
 }
 
 frmdshow::~frmdshow() = default;
@@ -172,6 +177,8 @@ void frmdshow::load()
         return;
     m_loaded = true;
     m_centreWhenShown = true;
+    // Before the engine puts its picture into the video area.
+    fitTo(roomOnScreen(*this));
     m_timer2.start();
     m_timer4.start();
 }
@@ -304,8 +311,24 @@ void frmdshow::placeClear()
         if (window != this && window->isVisible() && type != Qt::Popup && type != Qt::ToolTip)
             windows.append(window->frameGeometry());
     }
-    move(clearPlace(screen()->availableGeometry(), frameGeometry().size(), windows,
+    move(clearPlace(screen()->availableGeometry(), size() + framePadding(*this), windows,
                     partsInSight(*this)));
+}
+
+// On a screen smaller than the design the video area gives up what is lacking,
+// down to a small picture; the toolbar stays whole at the bottom.
+void frmdshow::fitTo(const QSize &room)
+{
+    const QRect design = pixels(kWindow);
+    const QRect video = pixels(kVideo);
+    const QSize least = pixels(kLeastVideo).size();
+    const int narrower = qBound(0, design.width() - room.width(), video.width() - least.width());
+    const int shorter = qBound(0, design.height() - room.height(), video.height() - least.height());
+    m_picVideoWindow->setGeometry(video.adjusted(0, 0, -narrower, -shorter));
+    m_tlbControlBar->setGeometry(
+        pixels(kToolbar).adjusted(0, 0, -narrower, 0).translated(0, -shorter));
+    m_slider1->setFixedSize(pixels(kSlider).size() - QSize(narrower, 0));
+    setFixedSize(design.size() - QSize(narrower, shorter));
 }
 
 void frmdshow::Timer3_Timer()

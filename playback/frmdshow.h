@@ -91,6 +91,8 @@ private:
     // Centred on the screen, or where it covers least of the program's other
     // windows and nothing of what they keep in sight, where the screen allows.
     void placeClear();
+    // Lays the window out for the room its screen leaves it.
+    void fitTo(const QSize &room);
     void durationChanged(qint64 ms) override;
     // A file that cannot be played is given up at once, and a repeated one
     // that has ended starts again at once; the end check reads every other

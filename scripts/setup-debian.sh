@@ -29,6 +29,11 @@ testing=(gstreamer1.0-tools sox libsox-fmt-mp3 xvfb trayer xdotool x11-utils ima
 # real status-notifier host (xfce4-panel's status tray) on a private session bus
 # (dbus-daemon), whose exported menu gdbus reads.
 testing+=(xfwm4 xfce4-panel dbus libglib2.0-bin)
+# The Wayland run: a headless GNOME compositor (mutter) that serves X clients
+# through Xwayland (its own package, not a dependency of mutter), and Qt's
+# Wayland plugin, whose presence makes Qt choose native Wayland unless the
+# program steers it to Xwayland.
+testing+=(mutter xwayland qt6-wayland)
 benchmark=(libx11-dev libxdamage-dev libxtst-dev xvfb x11-utils trayer pulseaudio
     pulseaudio-utils)
 # The Windows build (scripts/build-windows.sh): the cross toolchain with the posix

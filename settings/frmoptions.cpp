@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +110,11 @@ frmoptions::frmoptions(Dialogs &dialogs)
     m_autostartcheck->setObjectName(QStringLiteral("autostartcheck"));
     placeCaption(m_autostartcheck, 120, 4320, 3600, 255);
 
+    // Return presses the button that has the focus, as Space does, here as in
+    // a dialog.
+    for (QPushButton *button : {command1, command2, command3, command4})
+        button->setAutoDefault(true);
+
     setTabOrder(m_hidecheck, m_mhcfile);
     setTabOrder(m_mhcfile, command1);
     setTabOrder(command1, command2);
@@ -186,6 +192,16 @@ void frmoptions::browseClick()
     const QString file = m_dialogs.openFileName(this, kMediaFileFilter);
     if (!file.isEmpty())
         m_mhcfile->setText(file);
+}
+
+void frmoptions::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is Cancel, as in every dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmoptions::closeEvent(QCloseEvent *event)

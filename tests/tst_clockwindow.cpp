@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <optional>
@@ -236,6 +238,78 @@ private Q_SLOTS:
         QCOMPARE(m_folder->read(QStringLiteral("conf")), saved);
         QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
+    }
+
+    // Escape is Cancel, and Return presses the button that has the focus.
+    void optionsKeys_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Escape in the size list")
+            << "comsizepercent" << int(Qt::Key_Escape) << false;
+        QTest::newRow("Return on OK") << "Command3" << int(Qt::Key_Return) << true;
+    }
+    void optionsKeys()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        start();
+        options()->showOptions();
+        QVERIFY(QTest::qWaitForWindowActive(options()));
+        QVERIFY(setChecked(options(), "hour24", true));
+        QWidget *control = options()->findChild<QWidget *>(focused);
+        QVERIFY(control);
+        control->setFocus();
+        QTest::keyClick(options()->windowHandle(), Qt::Key(key));
+        QVERIFY(!options()->isVisible());
+        QTEST(m_folder->read(QStringLiteral("conf")) != conf(true, "", false, false), "saved");
+    }
+
+    // Without a notification area the clock cannot be hidden, and the menu
+    // says why; a tray that comes gives the item back its caption, and the
+    // icon has its tip.
+    void hideTimeWithoutTray()
+    {
+        m_program.emplace(*m_folder, false);
+        QVERIFY(m_program->program.startprogram());
+        const QAction *item = m_program->program.tray()->hideshow();
+        QVERIFY(!item->isEnabled());
+        QVERIFY(item->text().startsWith("Hide Time (no notification area"));
+        m_program->program.setTrayAvailable(true);
+        QVERIFY(item->isEnabled());
+        QCOMPARE(item->text(), "Hide Time");
+        QCOMPARE(m_program->program.tray()->trayIcon()->toolTip(), "Right Click For Popup");
+    }
+
+    // The clock's place is kept across starts, where the user dragged it; a
+    // place that no screen holds whole now (a monitor gone) gives the top centre.
+    void placeKept_data()
+    {
+        QTest::addColumn<bool>("offScreen");
+        QTest::newRow("dragged, then a new start") << false;
+        QTest::newRow("off every screen") << true;
+    }
+    void placeKept()
+    {
+        QFETCH(bool, offScreen);
+        start();
+        const QPoint topCentre = form()->pos();
+        QTest::mousePress(form()->display(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseMove(form()->display(), QPoint(80, 140));
+        QTest::mouseRelease(form()->display(), Qt::LeftButton, {}, QPoint(80, 140));
+        const QPoint dragged = form()->pos();
+        QVERIFY(dragged.y() > topCentre.y());
+        m_program->program.endOnRequest();
+        m_program.reset();
+        if (offScreen) {
+            QByteArray state = m_folder->read(QStringLiteral("state"));
+            state.replace(QByteArray("place ").append(QByteArray::number(dragged.x())),
+                          "place 5000");
+            m_folder->write(QStringLiteral("state"), state);
+        }
+        start();
+        QCOMPARE(form()->pos(), offScreen ? topCentre : dragged);
     }
 
     // A save over a file edited by hand since it was read keeps the edit

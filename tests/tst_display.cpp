@@ -9,6 +9,8 @@
 #include "testseams.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainterPath>
@@ -196,6 +198,91 @@ private Q_SLOTS:
                 checkNames(*window);
         }
     }
+    // Each window opens wholly inside the screen's free area, whatever the
+    // scale (this runs at 1, 1.5 and 2 on a 1280 x 700 screen), and a screen
+    // reader is told where it is.
+    void windowsFitTheScreen_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *window :
+             {"frmalarms", "frmaaddalarm", "frmoptions", "frmdshow", "alarmwind"})
+            QTest::newRow(window) << window;
+    }
+    void windowsFitTheScreen()
+    {
+        QFETCH(QString, window);
+        start();
+        const auto menu = [this](const char *item) {
+            auto *action = tray().findChild<QAction *>(QLatin1String(item));
+            QVERIFY2(action, item);
+            action->trigger();
+        };
+        if (window == "frmaaddalarm" || window == "frmalarms")
+            menu("Alarmsform");
+        if (window == "frmaaddalarm")
+            QVERIFY(click(&m_program->program.alarmList(), "Cmdadd"));
+        if (window == "frmdshow" || window == "frmoptions")
+            menu("mopts");
+        if (window == "frmdshow")
+            QVERIFY(click(&m_program->program.options(), "Command2"));
+        alarmwind alarm;
+        if (window == "alarmwind")
+            alarm.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                            QStringLiteral("Wake up"));
+        QWidget *shown = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            shown = top->objectName() == window ? top : shown;
+        QVERIFY(shown);
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        const QRect available = shown->screen()->availableGeometry();
+        QVERIFY2(available.contains(shown->frameGeometry()),
+                 qPrintable(QDebug::toString(shown->frameGeometry())));
+        QCOMPARE(QAccessible::queryAccessibleInterface(shown)->rect(), shown->geometry());
+    }
+
+    // Someone woken by an alarm reaches for a key: the first one answers OK,
+    // the message never takes the focus, Escape closes the window as its close
+    // box does, and Snooze has a key of its own but is never what Space presses.
+    void alarmWindowKeys_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("answer"); // "closed": neither OK nor Snooze
+        QTest::newRow("Return") << QKeySequence(Qt::Key_Return) << "OK";
+        QTest::newRow("Tab then Space") << QKeySequence(Qt::Key_Tab, Qt::Key_Space) << "OK";
+        QTest::newRow("Escape") << QKeySequence(Qt::Key_Escape) << "closed";
+        QTest::newRow("Alt+S") << QKeySequence(Qt::ALT | Qt::Key_S) << "Snooze";
+    }
+    void alarmWindowKeys()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, answer);
+        alarmwind window;
+        QSignalSpy ok(&window, &alarmwind::okClicked);
+        QSignalSpy snooze(&window, &alarmwind::snoozeClicked);
+        QSignalSpy closed(&window, &alarmwind::closed);
+        window.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                         QStringLiteral("Wake up"));
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // Through the window system, as a key comes to whatever has the focus.
+        QTest::keySequence(window.windowHandle(), keys);
+        QCOMPARE(ok.count(), answer == "OK" ? 1 : 0);
+        QCOMPARE(snooze.count(), answer == "Snooze" ? 1 : 0);
+        QCOMPARE(closed.count(), answer == "closed" ? 1 : 0);
+    }
+
+    // A screen reader announces the ringing alarm as an alert and reads its
+    // time and message.
+    void alarmWindowIsAnAlert()
+    {
+        alarmwind window;
+        window.showAlarm(QStringLiteral("07:30:00 AM"), QStringLiteral("12/24/26"),
+                         QStringLiteral("Take the pills"));
+        QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(&window);
+        QCOMPARE(alert->role(), QAccessible::AlertMessage);
+        QCOMPARE(alert->text(QAccessible::Name), "Alarm, 07:30:00 AM");
+        QVERIFY(alert->text(QAccessible::Description).contains("12/24/26: Take the pills."));
+    }
+
     // On a screen smaller than its design (640 x 350 here) the alarm window
     // stays inside the free area (its buttons in reach: the end-to-end run),
     // and the time line shows its AM whole.

@@ -315,6 +315,79 @@ private Q_SLOTS:
         QCOMPARE(m_store.count, 1);
     }
 
+    // Return presses the list's button that has the focus, as Space does.
+    void buttonsAnswerReturn_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("Add") << "Cmdadd"
+                             << "editor open";
+        QTest::newRow("Delete") << "Command3"
+                                << "1 row";
+        QTest::newRow("Close") << "Command1"
+                               << "list hidden";
+    }
+    void buttonsAnswerReturn()
+    {
+        QFETCH(QString, button);
+        QTreeWidget *lv = shownList({"Bake", "Call"});
+        QVERIFY(QTest::qWaitForWindowActive(m_list.get()));
+        clickRow(lv, 0);
+        auto *focused = m_list->findChild<QPushButton *>(button);
+        focused->setFocus();
+        QTest::keyClick(m_list->windowHandle(), Qt::Key_Return);
+        QTEST(editor()               ? QStringLiteral("editor open")
+              : !m_list->isVisible() ? QStringLiteral("list hidden")
+                                     : QStringLiteral("%1 row").arg(lv->topLevelItemCount()),
+              "after");
+    }
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the editor's page from any field, the
+    // time too (which steps between its parts with Tab), round from the first
+    // page to the last.
+    void pageKeys_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<int>("turnedTo");
+        QTest::newRow("time, forward") << "timepicker" << 0 << false << 1;
+        QTest::newRow("time, back round") << "timepicker" << 0 << true << 2;
+    }
+    void pageKeys()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, page);
+        QFETCH(bool, back);
+        QVERIFY(press("Cmdadd"));
+        auto *pages = in<QTabWidget>("XTab1");
+        pages->setCurrentIndex(page);
+        auto *focused = in<QWidget>(qPrintable(field));
+        focused->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), focused);
+        // Shift+Tab comes from the keyboard as Backtab.
+        if (back)
+            QTest::keyClick(editor()->windowHandle(), Qt::Key_Backtab,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+        else
+            QTest::keyClick(editor()->windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+        QTEST(pages->currentIndex(), "turnedTo");
+    }
+
+    // Where the screen has room, the editor opens at the size its pages want
+    // (on a small one they scroll: the screen-fit test).
+    void pagesOpenWhole()
+    {
+        QVERIFY(press("Cmdadd"));
+        auto *pages = in<QTabWidget>("XTab1");
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            auto *area = qobject_cast<QScrollArea *>(pages->currentWidget());
+            QVERIFY(area);
+            QTRY_VERIFY(area->height() >= area->widget()->sizeHint().height());
+        }
+    }
+
     void soundTab_data()
     {
         QTest::addColumn<int>("sound");
