@@ -1,5 +1,6 @@
 #include "alarmengine/alarmengine.h"
 
+#include "alarmengine/alarmreport.h"
 #include "alarmengine/alarmsound.h"
 #include "alarmengine/alarmview.h"
 #include "alarmengine/schedule.h"
@@ -110,13 +111,9 @@ void AlarmEngine::startalm(const AlarmStart &start)
                              "not turned off.")
                   .arg(std::max<qint64>(1, start.lateSeconds / 60))
             : QString();
+    m_trial.reset();
     showalarmwindow(start, note);
-    m_fadestartsec = secondOfHour(m_ports.clock.now());
-    if (m_phase == Phase::Idle)
-        m_ports.sleepInhibitor.take();
-    m_phase = Phase::Ringing;
-    m_chain = SoundChain(alarm, m_ports.builtInSounds);
-    m_timer3.start();
+    startRinging(alarm);
     qCInfo(lcAlarms).noquote() << "alarm started:" << alarm.message;
     armWakeUp();
     Q_EMIT memoryChanged();
@@ -132,7 +129,42 @@ void AlarmEngine::showalarmwindow(const AlarmStart &start, const QString &note)
     const AlarmRecord &alarm = m_ports.table.alarms()[start.slot];
     // The stored date of the other kinds is only the day the alarm was made.
     const QDate day = alarm.frequency == AlarmFrequency::FixedDate ? alarm.alarmDate : start.date;
-    m_ports.view.showAlarm({alarm.timeText, alarmDateText(day, QLocale()), alarm.message, note});
+    const ShownAlarm shown{alarm.timeText, alarmDateText(day, QLocale()), alarm.message, note};
+    m_ports.view.showAlarm(shown);
+    Q_EMIT alarmShown(shown);
+}
+
+void AlarmEngine::startRinging(const AlarmRecord &alarm)
+{
+    m_fadestartsec = secondOfHour(m_ports.clock.now());
+    if (m_phase == Phase::Idle)
+        m_ports.sleepInhibitor.take();
+    m_phase = Phase::Ringing;
+    m_chain = SoundChain(alarm, m_ports.builtInSounds);
+    m_timer3.start();
+}
+
+const AlarmRecord &AlarmEngine::currentAlarm() const
+{
+    return m_trial ? *m_trial : m_ports.table.alarms()[m_currentind];
+}
+
+bool AlarmEngine::tryAlarm(const AlarmRecord &alarm)
+{
+    if (alarmRinging())
+        return false;
+    m_trial = alarm;
+    m_currentind = 0;
+    const QDate today = m_ports.clock.now().date();
+    const QDate day = alarm.frequency == AlarmFrequency::FixedDate ? alarm.alarmDate : today;
+    const ShownAlarm shown{alarm.timeText, alarmDateText(day, QLocale()), alarm.message,
+                           QStringLiteral("This is a try: Snooze and OK only end it. Nothing is "
+                                          "saved, and the computer is not turned off.")};
+    m_ports.view.showAlarm(shown);
+    Q_EMIT alarmShown(shown);
+    startRinging(alarm);
+    qCInfo(lcAlarms).noquote() << "alarm tried:" << alarm.message;
+    return true;
 }
 
 void AlarmEngine::Timer3_Timer()
@@ -157,7 +189,7 @@ void AlarmEngine::play(const SoundChain::Step &step)
     }
     m_playing = file;
     m_chimePlaying = false; // an alarm's sound takes the player from the chime
-    const AlarmRecord &alarm = m_ports.table.alarms()[m_currentind];
+    const AlarmRecord &alarm = currentAlarm();
     m_ports.sound.play(PlayRequest{.file = file,
                                    .volume = alarmVolume(alarm),
                                    .repeat = !item,
@@ -250,7 +282,7 @@ void AlarmEngine::checkFadeOut(const QDateTime &now)
 {
     if (m_phase != Phase::Ringing || m_chain.silent())
         return;
-    const AlarmRecord &alarm = m_ports.table.alarms()[m_currentind];
+    const AlarmRecord &alarm = currentAlarm();
     // A playlist fades out, also when it fell back to a built-in sound.
     if (alarm.fadeOut != 1 || alarm.playMedia != 1)
         return;
@@ -293,27 +325,29 @@ void AlarmEngine::alarmDeleted(int slot)
     armWakeUp();
 }
 
-void AlarmEngine::snooze()
+bool AlarmEngine::snooze()
 {
     if (m_phase == Phase::Idle)
-        return;
+        return false;
     if (m_currentind != 0) {
         m_queue.snooze(m_currentind, m_ports.table.alarms()[m_currentind], m_ports.clock.now(),
                        m_ports.clock.steadyNow().ms);
         Q_EMIT memoryChanged();
     }
     m_ports.view.closeAlarm();
+    return true;
 }
 
-void AlarmEngine::ok()
+bool AlarmEngine::ok()
 {
     if (m_phase == Phase::Idle)
-        return;
+        return false;
     if (m_currentind != 0) {
         m_queue.answered(m_currentind);
         Q_EMIT memoryChanged();
     }
     m_ports.view.closeAlarm();
+    return true;
 }
 
 void AlarmEngine::viewClosed()
@@ -321,6 +355,8 @@ void AlarmEngine::viewClosed()
     if (m_phase == Phase::Idle)
         return;
     m_phase = Phase::Idle;
+    m_trial.reset();
+    Q_EMIT alarmClosed();
     m_chain = SoundChain();
     m_timer3.stop();
     m_ports.sound.stop();
@@ -367,6 +403,17 @@ void AlarmEngine::noteChangedAlarms()
             Q_EMIT memoryChanged();
     }
     m_known = now;
+}
+
+QString AlarmEngine::nextReport() const
+{
+    return nextAlarmReport(m_nextDue, m_ports.table.alarms(), m_ports.clock.now(), QLocale());
+}
+
+QStringList AlarmEngine::listReport() const
+{
+    return alarmListReport(m_ports.table.alarms(), m_ports.table.alarmCount(), m_queue.marks(),
+                           m_ports.clock.now(), QLocale());
 }
 
 EngineMemory AlarmEngine::memory() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarmengine/alarmqueue.h"
+#include "alarmengine/alarmview.h"
 #include "alarmengine/enginememory.h"
 #include "alarmengine/nextdue.h"
 #include "alarmengine/soundchain.h"
@@ -16,7 +17,6 @@
 
 class AlarmSound;
 class AlarmTable;
-class AlarmView;
 class Clock;
 class PowerOff;
 class QTemporaryFile;
@@ -73,9 +73,18 @@ public:
     // The alarm in `slot` has left the table and the alarms after it moved up.
     void alarmDeleted(int slot);
 
-    // The user's answers to the alarm window.
-    void snooze();
-    void ok();
+    // Rings `alarm` as it is set in the editor now, outside the table: its
+    // window, saying it is a try, and its sound with its fades and volume.
+    // Snooze and OK only end the try: nothing is snoozed or kept, and the
+    // computer is never turned off. False while an alarm rings.
+    bool tryAlarm(const AlarmRecord &alarm);
+    bool trying() const { return m_trial.has_value(); }
+
+    // The user's answers to the alarm window, from its buttons or from
+    // anywhere else (the command line, a notification). False when no alarm
+    // window was up to answer.
+    bool snooze();
+    bool ok();
     void viewClosed();
 
     // What the sound reports.
@@ -102,6 +111,10 @@ public:
     const std::optional<NextDue> &nextDue() const { return m_nextDue; }
     const AlarmMarksTable &marks() const { return m_queue.marks(); }
 
+    // What a command line is told: the alarm due next, and every alarm.
+    QString nextReport() const;
+    QStringList listReport() const;
+
 Q_SIGNALS:
     // Something the user should learn of without being stopped: alarms that
     // were missed, a built-in sound that is damaged.
@@ -112,10 +125,17 @@ Q_SIGNALS:
     void nextDueChanged();
     // What memory() gives has changed, beyond the moment the tick looked.
     void memoryChanged();
+    // An alarm window shows an alarm, and has closed: for whatever mirrors it.
+    void alarmShown(const ShownAlarm &alarm);
+    void alarmClosed();
 
 private:
     void startalm(const AlarmStart &start);
     void showalarmwindow(const AlarmStart &start, const QString &note);
+    // Starts the sound and the lock against sleep for the alarm now shown.
+    void startRinging(const AlarmRecord &alarm);
+    // The alarm rung: one of the table, or the one tried.
+    const AlarmRecord &currentAlarm() const;
     // The stepper: plays what the alarm's sound chain gives next.
     void Timer3_Timer();
     void play(const SoundChain::Step &step);
@@ -136,7 +156,8 @@ private:
     AlarmEnginePorts m_ports;
     AlarmQueue m_queue;
     Phase m_phase = Phase::Idle;
-    int m_currentind = 0; // the alarm the window shows; 0 once it left the table
+    int m_currentind = 0;               // the alarm the window shows; 0 once it left the table
+    std::optional<AlarmRecord> m_trial; // the alarm tried, while it is
     SoundChain m_chain;
     QTimer m_timer3;
     QString m_playing;      // the file the alarm last gave the sound

@@ -95,6 +95,17 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
     return NextDue{QDateTime::fromSecsSinceEpoch(due->first, Qt::UTC), due->second};
 }
 
+std::optional<QDateTime> alarmNextDue(const AlarmRecord &alarm, const AlarmMarks &mark,
+                                      const QDateTime &after, const QLocale &locale)
+{
+    AlarmSlots one;
+    AlarmMarksTable marks{};
+    one[1] = alarm;
+    marks[1] = mark;
+    const std::optional<NextDue> due = nextWakeUp(one, 1, marks, after, locale);
+    return due ? std::optional(due->at) : std::nullopt;
+}
+
 qint64 nextNeededTick(const QDateTime &now, std::optional<qint64> dueUtc)
 {
     const qint64 nowUtc = now.toSecsSinceEpoch();

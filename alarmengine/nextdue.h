@@ -42,6 +42,11 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
                                   const AlarmMarksTable &marks, const QDateTime &after,
                                   const QLocale &locale);
 
+// When one alarm comes due next after `after`, by its schedule or its snooze,
+// as nextWakeUp reckons it; nothing when never.
+std::optional<QDateTime> alarmNextDue(const AlarmRecord &alarm, const AlarmMarks &mark,
+                                      const QDateTime &after, const QLocale &locale);
+
 // The second (UTC, since the epoch) of the next tick the clock cannot do
 // without while nothing needs one every second (no alarm ringing, the digits
 // hidden or drawn without the tick), given the present time and when the next

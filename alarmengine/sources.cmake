@@ -5,6 +5,7 @@
 list(APPEND TOCKARO_CORE_SOURCES
     alarmengine/alarmengine.cpp alarmengine/alarmengine.h
     alarmengine/alarmqueue.cpp alarmengine/alarmqueue.h
+    alarmengine/alarmreport.cpp alarmengine/alarmreport.h
     alarmengine/alarmscan.cpp alarmengine/alarmscan.h
     alarmengine/alarmsound.h
     alarmengine/alarmview.h

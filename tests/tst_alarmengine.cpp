@@ -99,7 +99,10 @@ struct RecordingView final : AlarmView {
     void showAlarm(const ShownAlarm &alarm) override
     {
         shown = true;
-        m_log.add("ring", "ring " + alarm.message + (alarm.note.isEmpty() ? "" : ": late"));
+        const QString note = alarm.note.isEmpty()            ? QString()
+                             : alarm.note.contains(u"a try") ? QStringLiteral(": try")
+                                                             : QStringLiteral(": late");
+        m_log.add("ring", "ring " + alarm.message + note);
     }
     void closeAlarm() override
     {
@@ -244,6 +247,22 @@ private Q_SLOTS:
             {"07:00:00", "ok", "07:00:10"}, {"play"},
             {"play Moo.wav repeat at -602", "play Moo.wav repeat"});
 
+        row("a try rings the alarm as set; its Snooze snoozes nothing, and it never turns off",
+            {withFlags(daily("A", "09:00:00"), 1)},
+            {"08:00:01", "try 1", "snooze", "08:05:00", "09:00:00"},
+            {"ring", "play", "off", "close"},
+            {"ring A: try", "play Moo.wav repeat", "close", "ring A", "off",
+             "play Moo.wav repeat"});
+        row("answered from the command line; the next alarm and the list told; a snooze due "
+            "before an alarm rings first",
+            {daily("A", "09:00:00"), daily("B", "08:30:00")},
+            {"08:00:00", "cli next", "cli snooze", "08:30:00", "cli snooze", "cli list", "09:00:00",
+             "cli stop"},
+            {"ring", "cli"},
+            {"7 Dec 2026 08:30:00  B", "nothing rings", "ring B", "answered",
+             "1\tDaily\t09:00:00\t7 Dec 2026 09:00:00\tA",
+             "2\tDaily\t08:30:00\t7 Dec 2026 08:35:00\tB", "ring B", "answered", "ring A"});
+
         const QStringList rings{"ring", "close", "notice"};
         row("a snooze lasts across a restart and rings however late it is looked at",
             {daily("A", "07:00:00")}, {"07:00:00", "snooze", "restart", "07:04:59", "07:20:00"},
@@ -351,6 +370,17 @@ private Q_SLOTS:
                 sound.fail();
             } else if (step == u"faded") {
                 sound.fadedToSilence();
+            } else if (step.startsWith(u"try ")) {
+                engine->tryAlarm(table.slots[step.mid(4).toInt()]);
+            } else if (step == u"cli snooze" || step == u"cli stop") {
+                const bool answered = step == u"cli snooze" ? engine->snooze() : engine->ok();
+                log.add("cli",
+                        answered ? QStringLiteral("answered") : QStringLiteral("nothing rings"));
+            } else if (step == u"cli next") {
+                log.add("cli", engine->nextReport());
+            } else if (step == u"cli list") {
+                for (const QString &line : engine->listReport())
+                    log.add("cli", line);
             } else if (step == u"restart") {
                 const QByteArray state =
                     formatRunState({engine->memory(), {}}, table.slots, table.count);
