@@ -20,7 +20,9 @@ QString programFolderKey(const QString &programFolder);
 // hold up the start. Such a file is reported (warning()) and left alone, and
 // the lock is kept in the user's runtime folder ($XDG_RUNTIME_DIR, named after
 // the program folder) instead, as it is when the program folder cannot be
-// written. A refused copy asks the running one to show its clock.
+// written. On Windows the lock is the file held open without sharing and
+// deleted as it is closed, again by the system whatever ends the process.
+// A refused copy asks the running one to show its clock.
 class FolderLockGuard final : public InstanceGuard {
 public:
     explicit FolderLockGuard(const QString &programFolder);

@@ -14,7 +14,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/privilegedstart.cpp platform/privilegedstart.h
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
-    platform/showrequests.cpp platform/showrequests.h
+    platform/showrequests.h
     platform/soundpipe.cpp platform/soundpipe.h
     platform/soundprocess.cpp platform/soundprocess.h
     platform/systemclock.cpp platform/systemclock.h
@@ -24,13 +24,16 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/traywatch.cpp platform/traywatch.h
     platform/xcbdigitpainter.cpp platform/xcbdigitpainter.h
 )
-# The autostart entry, the wake timer and the lock against sleep, one file per
-# platform (the free desktops share the XDG autostart entry).
+# The autostart entry, the wake timer, the lock against sleep and the requests
+# of a second start, one file per platform (the free desktops share the XDG
+# autostart entry).
 if(WIN32)
     list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart_win.cpp
+        platform/showrequests_win.cpp
         platform/systemsleepinhibitor_win.cpp platform/systemwaketimer_win.cpp)
 else()
     list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart.cpp
+        platform/showrequests.cpp
         platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
 endif()
 # The media module (Qt Multimedia) and the sound program (GStreamer alone),
