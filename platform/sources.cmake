@@ -8,6 +8,7 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/autostart.h
     platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
+    platform/failedengine.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
@@ -42,12 +43,23 @@ endif()
 # the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     platform/enginereport.h
+    platform/failedengine.h
     platform/playablefile.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/volume.cpp playback/volume.h
 )
+# Without a sound program (Windows) the module plays sounds too, and a WAV of
+# plain PCM goes to the sound output without a codec.
+if(WIN32)
+    list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+        platform/soundoutput.h platform/soundoutput_win.cpp
+        platform/waveengine.cpp platform/waveengine.h
+        platform/wavefile.cpp platform/wavefile.h)
+    set_source_files_properties(platform/qtmediaengine.cpp PROPERTIES
+        COMPILE_DEFINITIONS TOCKARO_WAVE_ENGINE)
+endif()
 if(TOCKARO_GSTREAMER)
     list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
         platform/gstreamertuning.cpp platform/gstreamertuning.h)
