@@ -50,12 +50,12 @@ say "packages ready"
 qt=$cache/qt
 src=$cache/src
 mkdir -p "$cache" "$src"
-# Held alone while Qt is fetched and built, then shared while it is used.
-exec {cache_lock}>"$cache/.lock"
-take_lock "$cache_lock" -x "another run to finish with the Qt cache"
 # The Qt build refers to its toolchain file for good, so it keeps a copy of its own.
 toolchain=$cache/windows-toolchain.cmake
-cmp -s cmake/windows-toolchain.cmake "$toolchain" || cp cmake/windows-toolchain.cmake "$toolchain"
+# While `checking` is set the cache is only looked at, and whatever would have
+# to be done to it sets `stale` instead.
+checking=
+stale=
 
 # The sources come from the Debian release through an apt configuration of our
 # own, with source entries; the system's package sources are never changed.
@@ -87,16 +87,19 @@ EOF
     ) 2>&1 | grep -v 'unsandboxed as root' || true
 }
 
-# unpack PACKAGE: the unpacked source folder of a Debian source package, with Debian's patches.
+# unpack PACKAGE: the unpacked source folder of a Debian source package, with
+# Debian's patches; nothing while checking, if it is not there yet.
 unpack() {
     local dsc
     dsc=$(ls "$src/$1"_*.dsc 2>/dev/null | tail -n 1)
     if [ -z "$dsc" ]; then
+        [ -z "$checking" ] || return 0
         fetch_sources
         dsc=$(ls "$src/$1"_*.dsc | tail -n 1)
     fi
     local dir=$src/$(basename "$dsc" .dsc)
     if [ ! -d "$dir" ]; then
+        [ -z "$checking" ] || return 0
         dpkg-source --no-check -x "$dsc" "$dir.tmp" >/dev/null
         mv "$dir.tmp" "$dir"
     fi
@@ -135,12 +138,20 @@ qt_module() {
     local stamp=$qt/.tockaro-$name
     local dir
     dir=$(unpack "$package")
+    if [ -z "$dir" ]; then
+        stale=1
+        return
+    fi
     # A module is as good as the modules below it: their stamps are part of its own.
     local want
     want=$(printf '%s\n' "$(basename "$dir")" "${flags[@]}" "$built_modules" |
         cat - "$toolchain" | sha256sum)
     built_modules+=$want
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+        return
+    fi
+    if [ -n "$checking" ]; then
+        stale=1
         return
     fi
     if [ "$name" = qtbase ]; then
@@ -162,19 +173,27 @@ qt_module() {
     rm -rf "$module_build"
 }
 
-built_modules=
-qtbase_dir=$(unpack qt6-base)
-if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
-    [ -n "$(ls "$src"/libwine-dev_*.deb 2>/dev/null)" ] || fetch_sources
-    rm -rf "$cache/wine-dev"
-    dpkg-deb -x "$(ls "$src"/libwine-dev_*.deb | tail -n 1)" "$cache/wine-dev"
-    wintab=$qtbase_dir/src/3rdparty/wintab
-    mkdir -p "$wintab"
-    cp "$cache/wine-dev/usr/include/wine/wine/windows/pktdef.h" "$wintab/"
-    cp "$cache/wine-dev/usr/include/wine/wine/windows/wintab.h" "$wintab/wine-wintab.h"
-    # Wine's header is written for Wine's own headers; these are the few names it
-    # takes from them, in their Unicode form as Qt builds.
-    cat >"$wintab/wintab.h" <<'EOF'
+# prepare_qt: fetches, builds and installs what the cache lacks (while
+# checking: sets `stale` at the first thing to do).
+prepare_qt() {
+    if ! cmp -s cmake/windows-toolchain.cmake "$toolchain"; then
+        [ -z "$checking" ] || { stale=1; return; }
+        cp cmake/windows-toolchain.cmake "$toolchain"
+    fi
+    built_modules=
+    qtbase_dir=$(unpack qt6-base)
+    if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
+        [ -z "$checking" ] || { stale=1; return; }
+        [ -n "$(ls "$src"/libwine-dev_*.deb 2>/dev/null)" ] || fetch_sources
+        rm -rf "$cache/wine-dev"
+        dpkg-deb -x "$(ls "$src"/libwine-dev_*.deb | tail -n 1)" "$cache/wine-dev"
+        wintab=$qtbase_dir/src/3rdparty/wintab
+        mkdir -p "$wintab"
+        cp "$cache/wine-dev/usr/include/wine/wine/windows/pktdef.h" "$wintab/"
+        cp "$cache/wine-dev/usr/include/wine/wine/windows/wintab.h" "$wintab/wine-wintab.h"
+        # Wine's header is written for Wine's own headers; these are the few names it
+        # takes from them, in their Unicode form as Qt builds.
+        cat >"$wintab/wintab.h" <<'EOF'
 #pragma once
 #include <windows.h>
 #ifndef API
@@ -184,26 +203,44 @@ if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
 #define DECL_WINELIB_TYPE_AW(type) typedef type##W type;
 #include "wine-wintab.h"
 EOF
-fi
-qt_module qtbase qt6-base "${qtbase_flags[@]}"
+    fi
+    qt_module qtbase qt6-base "${qtbase_flags[@]}"
+    [ -z "$stale" ] || return 0
 
-multimedia_dir=$(unpack qt6-multimedia)
-mkdir -p "$mixed_case"
-grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" | sed 's/.*[<"]\(.*\)[>"]/\1/' |
-    sort -u | while read -r header; do
-        for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
-            lower=$dir/${header,,}
-            if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
-                ln -sfn "$lower" "$mixed_case/$header"
-                break
-            fi
-        done
-    done
-qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
-qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"
+    multimedia_dir=$(unpack qt6-multimedia)
+    if [ -z "$checking" ]; then
+        mkdir -p "$mixed_case"
+        grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" |
+            sed 's/.*[<"]\(.*\)[>"]/\1/' | sort -u | while read -r header; do
+                for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
+                    lower=$dir/${header,,}
+                    if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
+                        ln -sfn "$lower" "$mixed_case/$header"
+                        break
+                    fi
+                done
+            done
+    fi
+    qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+    [ -z "$stale" ] || return 0
+    qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"
+}
+
+# Runs that find Qt built share it; one that must build it waits until it has
+# the cache alone, and the others wait for it.
+exec {cache_lock}>"$cache/.lock"
+take_lock "$cache_lock" -s "another run to finish building Qt"
+checking=1
+prepare_qt
+if [ -n "$stale" ]; then
+    take_lock "$cache_lock" -x "the other runs to finish with the Qt cache"
+    checking=
+    stale=
+    prepare_qt
+    # Other runs may use Qt now; none may rebuild it until this one ends.
+    flock -s "$cache_lock"
+fi
 say "Qt for Windows ready in $qt ($(du -sh "$qt" | cut -f1))"
-# Other runs may use Qt now; none may rebuild it until this one ends.
-flock -s "$cache_lock"
 
 # --- Wine ---------------------------------------------------------------------------
 # A prefix of the checkout's own, made once; its user folders point into a home
