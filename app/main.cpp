@@ -80,9 +80,13 @@ int main(int argc, char *argv[])
     if (const int answered = answerCommandLine(argc, argv); answered >= 0)
         return answered;
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     // Qt Multimedia's other backend crashes where there is no audio device.
+    // Only here: elsewhere Qt's one backend is the platform's own, and naming
+    // one that is not there would end the program at its first sound.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+#endif
 
     // The clock repaints one small digit a second. Through shared memory each
     // repaint would wait for the X server, waking the program twice more.

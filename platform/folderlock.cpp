@@ -17,7 +17,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include <QLockFile>
+#include <windows.h>
+
+#include <string>
 #endif
 
 namespace {
@@ -136,22 +138,30 @@ struct FolderLockGuard::Lock {
 
 #else
 
-// QLockFile: on Windows the program folder is the user's own, and the lock
-// file is held open without sharing.
+// On Windows the lock is the file held open with no sharing at all: while a
+// copy holds it no other process can open it, and the system closes the
+// handle however the process ends, a crash included, and with it deletes the
+// file. Nothing stale is left to be judged by a process id or an age, which
+// a reused process id or a clock can get wrong (as QLockFile's rule does).
 struct FolderLockGuard::Lock {
-    explicit Lock(const QString &path) : file(path) {}
-    QLockFile file;
+    HANDLE handle;
+
+    ~Lock() { ::CloseHandle(handle); }
 
     static Attempt take(const QString &at, std::unique_ptr<Lock> &lock)
     {
-        auto candidate = std::make_unique<Lock>(at);
-        if (candidate->file.tryLock(0)) {
-            lock = std::move(candidate);
+        const std::wstring path = QDir::toNativeSeparators(at).toStdWString();
+        const HANDLE handle =
+            ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            lock.reset(new Lock{handle});
             return {Outcome::Taken, {}};
         }
-        if (candidate->file.error() == QLockFile::LockFailedError)
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION)
             return {Outcome::HeldByAnotherCopy, {}};
-        return {Outcome::Unusable, QStringLiteral("it cannot be written")};
+        return {Outcome::Unusable, QStringLiteral("system error %1").arg(error)};
     }
 };
 

@@ -29,7 +29,9 @@
 // a file is left alone and reported (warning()). When no lock at all can be
 // had, tryAcquire() refuses, and warning() says why, naming the lock file and
 // its owner; a copy refused because another one runs asks that one to show
-// its clock, and warning() is empty.
+// its clock, and warning() is empty. On Windows the lock is the folder's file
+// held open without sharing and deleted as it is closed, again by the system
+// whatever ends the process.
 class FolderLockGuard final : public InstanceGuard {
 public:
     explicit FolderLockGuard(const QString &programFolder,

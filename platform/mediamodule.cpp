@@ -1,48 +1,12 @@
 #include "platform/mediamodule.h"
 
 #include "base/logging.h"
+#include "platform/failedengine.h"
 #include "platform/soundprocess.h"
 #include "playback/isvideo.h"
 
 #include <QDir>
 #include <QLibrary>
-
-#include <utility>
-
-namespace {
-
-// Stands in for an engine when there is none to make: the file fails at once.
-class NoMediaEngine final : public MediaEngine {
-public:
-    explicit NoMediaEngine(QString reason) : m_error(std::move(reason)) {}
-
-    void setListener(MediaEngineListener *listener) override { m_listener = listener; }
-    void open(const QString &) override
-    {
-        // Said on open, as a real engine says it once it has tried the file.
-        if (m_listener && !m_told) {
-            m_told = true;
-            m_listener->statusChanged(MediaStatus::Failed);
-        }
-    }
-    void run() override {}
-    void pause() override {}
-    void setVolume(int centibels) override { m_volume = centibels; }
-    int volume() const override { return m_volume; }
-    qint64 duration() const override { return 0; }
-    qint64 position() const override { return 0; }
-    void seek(qint64) override {}
-    MediaStatus status() const override { return MediaStatus::Failed; }
-    QString errorString() const override { return m_error; }
-
-private:
-    QString m_error;
-    MediaEngineListener *m_listener = nullptr;
-    bool m_told = false;
-    int m_volume = 0;
-};
-
-} // namespace
 
 ModuleMediaEngineFactory::ModuleMediaEngineFactory(const QString &mediaModulePath,
                                                    const QString &soundProgramPath)
@@ -77,7 +41,7 @@ std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea
     if (!m_media.loadTried)
         m_media.load();
     if (!m_media.engines)
-        return std::make_unique<NoMediaEngine>(m_media.loadError);
+        return std::make_unique<FailedMediaEngine>(m_media.loadError);
     return m_media.engines->create(videoArea, file);
 }
 

@@ -1,9 +1,12 @@
 // The media module: Qt Multimedia behind the media engine interface. It is a
 // library of its own, loaded on the first video (on the first play where the
-// program has no audio module), so that the idle program and an alarm's sound
-// do not carry Qt Multimedia and what it brings.
+// program has no sound program), so that the idle program and an alarm's sound
+// do not carry Qt Multimedia and what it brings. Where the module plays
+// sounds too (Windows), a WAV of plain PCM goes straight to Qt's sound output,
+// which needs no codec; everything else goes to Qt Multimedia's player.
 
 #include "platform/enginereport.h"
+#include "platform/failedengine.h"
 #include "platform/playablefile.h"
 #include "playback/isvideo.h"
 #include "playback/mediaengine.h"
@@ -12,9 +15,17 @@
 #ifdef TOCKARO_GSTREAMER
 #include "platform/gstreamertuning.h"
 #endif
+#ifdef TOCKARO_WAVE_ENGINE
+#include "platform/waveengine.h"
+#endif
 
 #include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMediaPlayer>
+#include <QPluginLoader>
 #include <QUrl>
 #include <QVideoWidget>
 
@@ -169,6 +180,51 @@ void QtMediaEngine::mediaStatusChanged(QMediaPlayer::MediaStatus status)
     }
 }
 
+// Why Qt Multimedia would have no backend to play with; empty when it has
+// the one it would take. Qt 6.4 stands in for a backend that cannot be loaded
+// with one that ends the program at its first player: the one QT_MEDIA_BACKEND
+// names, or else the first Qt finds, must be there and load. Looked for as Qt
+// looks, in the "multimedia" plugin folders.
+QString missingMediaBackend()
+{
+    const QString named = qEnvironmentVariable("QT_MEDIA_BACKEND");
+    QStringList keys;
+    QStringList files;
+    const QStringList folders = QCoreApplication::libraryPaths();
+    for (const QString &folder : folders) {
+        const QDir plugins(folder + QStringLiteral("/multimedia"));
+        const QStringList names = plugins.entryList(QDir::Files);
+        for (const QString &name : names) {
+            const QString file = plugins.filePath(name);
+            const QJsonArray found = QPluginLoader(file)
+                                         .metaData()
+                                         .value(QLatin1String("MetaData"))
+                                         .toObject()
+                                         .value(QLatin1String("Keys"))
+                                         .toArray();
+            for (const QJsonValue &key : found) {
+                keys.append(key.toString());
+                files.append(file);
+            }
+        }
+    }
+    qsizetype chosen = named.isEmpty() ? 0 : keys.indexOf(named);
+    // Qt passes over its other backend when there is one of the platform's.
+    if (named.isEmpty() && keys.size() > 1 && keys.first() == QLatin1String("ffmpeg"))
+        chosen = 1;
+    if (chosen < 0 || chosen >= keys.size()) {
+        return named.isEmpty()
+                   ? QStringLiteral("Qt Multimedia has no backend here.")
+                   : QStringLiteral("Qt Multimedia has no backend named %1 here.").arg(named);
+    }
+    QPluginLoader backend(files.at(chosen));
+    if (!backend.load()) {
+        return QStringLiteral("Qt Multimedia's backend %1 cannot be loaded: %2")
+            .arg(keys.at(chosen), backend.errorString());
+    }
+    return {};
+}
+
 class QtMediaEngineFactory final : public MediaEngineFactory {
 public:
     QtMediaEngineFactory()
@@ -176,12 +232,24 @@ public:
 #ifdef TOCKARO_GSTREAMER
         keepGStreamerLight();
 #endif
+        m_missingBackend = missingMediaBackend();
     }
 
-    std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &) override
+    std::unique_ptr<MediaEngine> create(QWidget &videoArea, const QString &file) override
     {
+#ifdef TOCKARO_WAVE_ENGINE
+        if (std::unique_ptr<MediaEngine> wave = makeWaveEngine(file))
+            return wave;
+#else
+        Q_UNUSED(file)
+#endif
+        if (!m_missingBackend.isEmpty())
+            return std::make_unique<FailedMediaEngine>(m_missingBackend);
         return std::make_unique<QtMediaEngine>(videoArea);
     }
+
+private:
+    QString m_missingBackend;
 };
 
 } // namespace

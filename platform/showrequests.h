@@ -5,6 +5,7 @@
 #include <QTimer>
 
 class QSocketNotifier;
+class QWinEventNotifier;
 
 // A second start of the program in the same folder asks the running copy to
 // show its clock (users start a program again to find it). The request is a
@@ -14,8 +15,9 @@ class QSocketNotifier;
 // first, fill its queue or reach it at all, and no network library is loaded
 // for it. A request counts only from the user the program runs as; others
 // (only a privileged user can still reach it) are accepted, closed, counted and
-// logged at most once a minute. The lock file decides which copy runs.
-// Elsewhere it does nothing.
+// logged at most once a minute. The lock file decides which copy runs. On
+// Windows the request is a named event in the session's own namespace, which
+// only the user's processes may set (showrequests_win.cpp).
 class ShowRequests final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowRequests)
@@ -35,6 +37,10 @@ Q_SIGNALS:
     void showRequested();
 
 private:
+#ifdef Q_OS_WIN
+    void *m_event = nullptr;
+    QWinEventNotifier *m_notifier = nullptr;
+#else
     void acceptRequests();
     void refused(qint64 user);
     void logRefusals();
@@ -48,6 +54,7 @@ private:
     qint64 m_refused = 0; // since they were last logged
     qint64 m_lastRefusedUser = -1;
     QTimer m_refusalsQuiet; // running for a minute after refusals were logged
+#endif
 };
 
 // Asks the copy that runs from this folder to show its clock. Gives up within

@@ -8,13 +8,14 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/autostart.h
     platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
+    platform/failedengine.h
     platform/files.cpp platform/files.h
     platform/folderlock.cpp platform/folderlock.h
     platform/mediamodule.cpp platform/mediamodule.h
     platform/privilegedstart.cpp platform/privilegedstart.h
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
-    platform/showrequests.cpp platform/showrequests.h
+    platform/showrequests.h
     platform/soundpipe.cpp platform/soundpipe.h
     platform/soundprocess.cpp platform/soundprocess.h
     platform/systemclock.cpp platform/systemclock.h
@@ -25,13 +26,16 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/userfolders.cpp platform/userfolders.h
     platform/xcbdigitpainter.cpp platform/xcbdigitpainter.h
 )
-# The autostart entry, the wake timer and the lock against sleep, one file per
-# platform (the free desktops share the XDG autostart entry).
+# The autostart entry, the wake timer, the lock against sleep and the requests
+# of a second start, one file per platform (the free desktops share the XDG
+# autostart entry).
 if(WIN32)
     list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart_win.cpp
+        platform/showrequests_win.cpp
         platform/systemsleepinhibitor_win.cpp platform/systemwaketimer_win.cpp)
 else()
     list(APPEND TOCKARO_PLATFORM_SOURCES platform/autostart.cpp
+        platform/showrequests.cpp
         platform/systemsleepinhibitor_linux.cpp platform/systemwaketimer_linux.cpp)
 endif()
 # The media module (Qt Multimedia) and the sound program (GStreamer alone),
@@ -40,12 +44,23 @@ endif()
 # the program.
 list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     platform/enginereport.h
+    platform/failedengine.h
     platform/playablefile.h
     platform/qtmediaengine.cpp
     playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
     playback/volume.cpp playback/volume.h
 )
+# Without a sound program (Windows) the module plays sounds too, and a WAV of
+# plain PCM goes to the sound output without a codec.
+if(WIN32)
+    list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+        platform/soundoutput.h platform/soundoutput_win.cpp
+        platform/waveengine.cpp platform/waveengine.h
+        platform/wavefile.cpp platform/wavefile.h)
+    set_source_files_properties(platform/qtmediaengine.cpp PROPERTIES
+        COMPILE_DEFINITIONS TOCKARO_WAVE_ENGINE)
+endif()
 if(TOCKARO_GSTREAMER)
     list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
         platform/gstreamertuning.cpp platform/gstreamertuning.h)

@@ -5,12 +5,21 @@
 # backend) is cross-built from Debian's own source packages with Debian's
 # mingw-w64 into a cache folder outside the checkout, once; later runs reuse it.
 # Then Tockaro is cross-built with its own CMake files, laid out as a program
-# folder and zipped (build-windows/Tockaro-<version>-windows-x64.zip), and every
-# logic and window test runs under Wine, in a private Wine prefix, on a private
-# X server. The exit status is non-zero when a build step or a test fails.
+# folder with its binaries stripped, zipped
+# (build-windows/Tockaro-<version>-windows-x64.zip) and packed into an installer
+# (build-windows/Tockaro-<version>-windows-x64-setup.exe, by NSIS's makensis).
+# Every test runs under Wine, in a Wine prefix of the checkout's own, on an X
+# server, with a PulseAudio null sink for a sound output; then the end-to-end
+# run (tests/e2e/windows.sh) takes the zip and the installer into a fresh
+# prefix. The exit status is non-zero when a build step or a test fails.
+#
+# Two runs at once are safe: the runs of one checkout take turns (a lock in
+# build-windows/), and the Qt cache is built by one run at a time and never
+# rebuilt while another run uses it (a lock in the cache).
 #
 # Environment: TOCKARO_WINDOWS_CACHE (default /var/cache/tockaro-windows),
-# TOCKARO_WINDOWS_JOBS (default 2).
+# TOCKARO_WINDOWS_JOBS (default 2), TOCKARO_WINDOWS_DISPLAY (an X display for
+# the tests, such as :5; by default a private Xvfb of the run's own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
@@ -22,6 +31,17 @@ started=$SECONDS
 
 say() { printf '== %s (%d s)\n' "$*" $((SECONDS - started)); }
 
+# take_lock FD MODE WHAT: takes flock's lock MODE (-x or -s) on FD, saying so if it must wait.
+take_lock() {
+    flock -n "$2" "$1" && return
+    say "waiting for $3"
+    flock "$2" "$1"
+}
+
+mkdir -p "$build"
+exec {build_lock}>"$build/.lock"
+take_lock "$build_lock" -x "the other run from this checkout to end"
+
 # --- Packages -----------------------------------------------------------------
 bash scripts/setup-debian.sh windows
 say "packages ready"
@@ -32,7 +52,10 @@ src=$cache/src
 mkdir -p "$cache" "$src"
 # The Qt build refers to its toolchain file for good, so it keeps a copy of its own.
 toolchain=$cache/windows-toolchain.cmake
-cmp -s cmake/windows-toolchain.cmake "$toolchain" || cp cmake/windows-toolchain.cmake "$toolchain"
+# While `checking` is set the cache is only looked at, and whatever would have
+# to be done to it sets `stale` instead.
+checking=
+stale=
 
 # The sources come from the Debian release through an apt configuration of our
 # own, with source entries; the system's package sources are never changed.
@@ -64,16 +87,19 @@ EOF
     ) 2>&1 | grep -v 'unsandboxed as root' || true
 }
 
-# unpack PACKAGE: the unpacked source folder of a Debian source package, with Debian's patches.
+# unpack PACKAGE: the unpacked source folder of a Debian source package, with
+# Debian's patches; nothing while checking, if it is not there yet.
 unpack() {
     local dsc
     dsc=$(ls "$src/$1"_*.dsc 2>/dev/null | tail -n 1)
     if [ -z "$dsc" ]; then
+        [ -z "$checking" ] || return 0
         fetch_sources
         dsc=$(ls "$src/$1"_*.dsc | tail -n 1)
     fi
     local dir=$src/$(basename "$dsc" .dsc)
     if [ ! -d "$dir" ]; then
+        [ -z "$checking" ] || return 0
         dpkg-source --no-check -x "$dsc" "$dir.tmp" >/dev/null
         mv "$dir.tmp" "$dir"
     fi
@@ -112,12 +138,20 @@ qt_module() {
     local stamp=$qt/.tockaro-$name
     local dir
     dir=$(unpack "$package")
+    if [ -z "$dir" ]; then
+        stale=1
+        return
+    fi
     # A module is as good as the modules below it: their stamps are part of its own.
     local want
     want=$(printf '%s\n' "$(basename "$dir")" "${flags[@]}" "$built_modules" |
         cat - "$toolchain" | sha256sum)
     built_modules+=$want
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+        return
+    fi
+    if [ -n "$checking" ]; then
+        stale=1
         return
     fi
     if [ "$name" = qtbase ]; then
@@ -139,19 +173,27 @@ qt_module() {
     rm -rf "$module_build"
 }
 
-built_modules=
-qtbase_dir=$(unpack qt6-base)
-if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
-    [ -n "$(ls "$src"/libwine-dev_*.deb 2>/dev/null)" ] || fetch_sources
-    rm -rf "$cache/wine-dev"
-    dpkg-deb -x "$(ls "$src"/libwine-dev_*.deb | tail -n 1)" "$cache/wine-dev"
-    wintab=$qtbase_dir/src/3rdparty/wintab
-    mkdir -p "$wintab"
-    cp "$cache/wine-dev/usr/include/wine/wine/windows/pktdef.h" "$wintab/"
-    cp "$cache/wine-dev/usr/include/wine/wine/windows/wintab.h" "$wintab/wine-wintab.h"
-    # Wine's header is written for Wine's own headers; these are the few names it
-    # takes from them, in their Unicode form as Qt builds.
-    cat >"$wintab/wintab.h" <<'EOF'
+# prepare_qt: fetches, builds and installs what the cache lacks (while
+# checking: sets `stale` at the first thing to do).
+prepare_qt() {
+    if ! cmp -s cmake/windows-toolchain.cmake "$toolchain"; then
+        [ -z "$checking" ] || { stale=1; return; }
+        cp cmake/windows-toolchain.cmake "$toolchain"
+    fi
+    built_modules=
+    qtbase_dir=$(unpack qt6-base)
+    if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
+        [ -z "$checking" ] || { stale=1; return; }
+        [ -n "$(ls "$src"/libwine-dev_*.deb 2>/dev/null)" ] || fetch_sources
+        rm -rf "$cache/wine-dev"
+        dpkg-deb -x "$(ls "$src"/libwine-dev_*.deb | tail -n 1)" "$cache/wine-dev"
+        wintab=$qtbase_dir/src/3rdparty/wintab
+        mkdir -p "$wintab"
+        cp "$cache/wine-dev/usr/include/wine/wine/windows/pktdef.h" "$wintab/"
+        cp "$cache/wine-dev/usr/include/wine/wine/windows/wintab.h" "$wintab/wine-wintab.h"
+        # Wine's header is written for Wine's own headers; these are the few names it
+        # takes from them, in their Unicode form as Qt builds.
+        cat >"$wintab/wintab.h" <<'EOF'
 #pragma once
 #include <windows.h>
 #ifndef API
@@ -161,31 +203,52 @@ if [ ! -f "$qtbase_dir/src/3rdparty/wintab/wintab.h" ]; then
 #define DECL_WINELIB_TYPE_AW(type) typedef type##W type;
 #include "wine-wintab.h"
 EOF
-fi
-qt_module qtbase qt6-base "${qtbase_flags[@]}"
+    fi
+    qt_module qtbase qt6-base "${qtbase_flags[@]}"
+    [ -z "$stale" ] || return 0
 
-multimedia_dir=$(unpack qt6-multimedia)
-mkdir -p "$mixed_case"
-grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" | sed 's/.*[<"]\(.*\)[>"]/\1/' |
-    sort -u | while read -r header; do
-        for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
-            lower=$dir/${header,,}
-            if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
-                ln -sfn "$lower" "$mixed_case/$header"
-                break
-            fi
-        done
-    done
-qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
-qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"
+    multimedia_dir=$(unpack qt6-multimedia)
+    if [ -z "$checking" ]; then
+        mkdir -p "$mixed_case"
+        grep -rhoE '#include *[<"][^>"/]*[A-Z][^>"/]*\.h[>"]' "$multimedia_dir/src" |
+            sed 's/.*[<"]\(.*\)[>"]/\1/' | sort -u | while read -r header; do
+                for dir in "/usr/$mingw/include" "$qt/include/QtCore"; do
+                    lower=$dir/${header,,}
+                    if [ ! -e "$dir/$header" ] && [ -e "$lower" ]; then
+                        ln -sfn "$lower" "$mixed_case/$header"
+                        break
+                    fi
+                done
+            done
+    fi
+    qt_module qtshadertools qt6-shadertools -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+    [ -z "$stale" ] || return 0
+    qt_module qtmultimedia qt6-multimedia "${multimedia_flags[@]}"
+}
+
+# Runs that find Qt built share it; one that must build it waits until it has
+# the cache alone, and the others wait for it.
+exec {cache_lock}>"$cache/.lock"
+take_lock "$cache_lock" -s "another run to finish building Qt"
+checking=1
+prepare_qt
+if [ -n "$stale" ]; then
+    take_lock "$cache_lock" -x "the other runs to finish with the Qt cache"
+    checking=
+    stale=
+    prepare_qt
+    # Other runs may use Qt now; none may rebuild it until this one ends.
+    flock -s "$cache_lock"
+fi
 say "Qt for Windows ready in $qt ($(du -sh "$qt" | cut -f1))"
 
 # --- Wine ---------------------------------------------------------------------------
-# A prefix of our own, made once; its user folders point into a home of its own,
-# so nothing a test writes lands in the real home.
-wine_prefix=$cache/wine
-wine_home=$cache/wine-home
-mkdir -p "$build" "$wine_home"
+# A prefix of the checkout's own, made once; its user folders point into a home
+# of its own, so nothing a test writes lands in the real home, and no other
+# run's clean-up ends its Wine server.
+wine_prefix=$build/wine
+wine_home=$build/wine-home
+mkdir -p "$wine_home"
 gcc_runtime=$(dirname "$("$mingw-g++-posix" -print-libgcc-file-name)")
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 cat >"$build/wine-run" <<EOF
@@ -204,23 +267,47 @@ exec /usr/lib/wine/wine64 "\$@"
 EOF
 chmod +x "$build/wine-run"
 
-# A private X server for Wine's windows, and a Wine server kept up for the whole
-# run; both are ended on the way out.
-display_file=$(mktemp)
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$display_file" 2>/dev/null &
-xvfb=$!
+# An X server for Wine's windows (the caller's, or a private one), a PulseAudio
+# server whose null sink is the sound output Wine plays to, and a Wine server
+# kept up for the whole run; what the run started is ended on the way out.
+run_dir=$(mktemp -d)
+xvfb=
+pulse=
 wine_env() { env HOME="$wine_home" WINEPREFIX="$wine_prefix" WINEDEBUG=-all "$@"; }
 finish() {
     wine_env wineserver -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -f "$display_file"
+    for pid in $pulse $xvfb; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$run_dir"
 }
 trap finish EXIT
+if [ -n "${TOCKARO_WINDOWS_DISPLAY:-}" ]; then
+    export DISPLAY=$TOCKARO_WINDOWS_DISPLAY
+    xdpyinfo >/dev/null 2>&1 || { echo "no X server answers on $DISPLAY" >&2; exit 1; }
+else
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$run_dir/display" \
+        2>/dev/null {build_lock}>&- {cache_lock}>&- &
+    xvfb=$!
+    for _ in $(seq 100); do
+        [ -s "$run_dir/display" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=:$(cat "$run_dir/display")
+fi
+mkdir -m 700 "$run_dir/runtime"
+XDG_RUNTIME_DIR=$run_dir/runtime HOME=$run_dir pulseaudio --daemonize=no -n \
+    --exit-idle-time=-1 --load="module-null-sink sink_name=nullsink" \
+    --load=module-native-protocol-unix >"$run_dir/pulse.log" 2>&1 \
+    {build_lock}>&- {cache_lock}>&- &
+pulse=$!
+export PULSE_SERVER=unix:$run_dir/runtime/pulse/native
 for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
+    [ -S "$run_dir/runtime/pulse/native" ] && break
     sleep 0.1
 done
-export DISPLAY=:$(cat "$display_file")
+[ -S "$run_dir/runtime/pulse/native" ] || { cat "$run_dir/pulse.log" >&2; exit 1; }
 if [ ! -f "$wine_prefix/system.reg" ]; then
     say "making the Wine prefix"
     wine_env WINEDLLOVERRIDES='mscoree,mshtml=' /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
@@ -229,11 +316,12 @@ if [ ! -f "$wine_prefix/system.reg" ]; then
     wine_env wineserver -w
     [ -f "$wine_prefix/system.reg" ] || { echo "the Wine prefix could not be made" >&2; exit 1; }
 fi
-wine_env wineserver -p
+# What outlives this run must not hold its locks.
+wine_env wineserver -p {build_lock}>&- {cache_lock}>&-
 # Wine starts its services with the first program and keeps them as long as the
 # server. Started from the build tool, they would hold its output pipe open and
 # it would wait for them for good: they are started here, on no pipe.
-wine_env /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+wine_env /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 {build_lock}>&- {cache_lock}>&-
 say "Wine ready"
 
 # --- Tockaro --------------------------------------------------------------------------
@@ -272,17 +360,49 @@ while [ "${#pending[@]}" -gt 0 ]; do
         done
     done
 done
+# Shipped without symbols and debug sections, which are most of their size.
+"$mingw-strip" --strip-unneeded "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll
 (cd "$build" && zip -qr "$name.zip" "$name")
 say "program folder $folder, zipped as $build/$name.zip ($(du -h "$build/$name.zip" | cut -f1))"
 # The folder must do without the build's DLL path: the program answers from it alone.
 wine_env /usr/lib/wine/wine64 "$folder/tockaro.exe" --version
 
+# The installer takes every file of the folder but conf and als, which it puts
+# only where there are none yet; the uninstaller removes just those files, and
+# each folder that is then empty.
+nsis=$build/nsis
+rm -rf "$nsis"
+mkdir -p "$nsis"
+(
+    cd "$folder"
+    windows_path() { local path=${1#.}; printf '%s' "${path//\//\\}"; }
+    find . -type d | sort | while read -r dir; do
+        printf 'SetOutPath "$INSTDIR%s"\n' "$(windows_path "$dir")"
+        find "$dir" -maxdepth 1 -type f ! -path ./conf ! -path ./als | sort |
+            while read -r file; do printf 'File "%s"\n' "$folder/${file#./}"; done
+    done >"$nsis/files.nsh"
+    find . -type f ! -path ./conf ! -path ./als | sort |
+        while read -r file; do printf 'Delete "$INSTDIR%s"\n' "$(windows_path "$file")"; done \
+            >"$nsis/uninstall.nsh"
+    find . -mindepth 1 -type d | sort -r |
+        while read -r dir; do printf 'RMDir "$INSTDIR%s"\n' "$(windows_path "$dir")"; done \
+            >>"$nsis/uninstall.nsh"
+)
+installer=$build/$name-setup.exe
+makensis -V2 -DVERSION="$version" -DPROGRAM="$folder" -DFILES="$nsis/files.nsh" \
+    -DUNINSTALL="$nsis/uninstall.nsh" -DICON="$build/build/tools/tockaro.ico" \
+    -DOUTFILE="$installer" assets/windows/tockaro.nsi >"$nsis/makensis.log" 2>&1 ||
+    { cat "$nsis/makensis.log"; exit 1; }
+say "installer $installer ($(du -h "$installer" | cut -f1))"
+
 # --- Tests under Wine ---------------------------------------------------------------------
 say "running the tests under Wine"
-cd "$build/build"
 # Qt's offscreen platform on Windows reads its fonts from one folder.
 export QT_QPA_FONTDIR=$(to_windows /usr/share/fonts/truetype/dejavu)
 status=0
-ctest --output-on-failure --timeout 600 -j 1 || status=$?
+(cd "$build/build" && ctest --output-on-failure --timeout 600 -j 1) || status=$?
+say "the end-to-end run under Wine"
+bash tests/e2e/windows.sh "$build/$name.zip" "$installer" {build_lock}>&- {cache_lock}>&- ||
+    status=$?
 say "done"
 exit "$status"

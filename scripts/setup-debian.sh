@@ -38,11 +38,13 @@ benchmark=(libx11-dev libxdamage-dev libxtst-dev xvfb x11-utils trayer pulseaudi
     pulseaudio-utils)
 # The Windows build (scripts/build-windows.sh): the cross toolchain with the posix
 # thread model, Wine to run what it makes, the host's Qt tools (moc, rcc, uic,
-# qsb), dpkg-source for Qt's Debian sources, and what makes the sounds, the
-# test media and the zip.
+# qsb), dpkg-source for Qt's Debian sources, what makes the sounds, the zip and
+# the installer (NSIS's makensis), and for the tests under Wine a PulseAudio
+# null sink that Wine plays to, recorded and measured (parec, sox), and what
+# unpacks the zip and watches the program's windows.
 windows=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine
     dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-shader-baker qt6-shadertools-dev
-    lame zip xvfb fonts-dejavu-core)
+    lame zip nsis xvfb fonts-dejavu-core pulseaudio pulseaudio-utils sox unzip xdotool x11-utils)
 
 case "${1:-}" in
 run) wanted=("${build[@]}" "${playback[@]}") ;;
