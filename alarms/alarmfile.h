@@ -17,9 +17,9 @@ qint64 alarmFileRoom(const AlarmSlots &alarms, int alarmCount, int slot, const Q
 // The bytes `record` takes in the alarm file, its line end included.
 qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale);
 
-// What the user is told at start-up about an alarm file that did not load
-// whole; empty when it did.
-QString alarmLoadMessage(const AlarmFileReport &report);
+// What the user is told at start-up about the alarm file at `path` that did
+// not load whole; empty when it did.
+QString alarmLoadMessage(const QString &path, const AlarmFileReport &report);
 
 // What the user is told when a save failed with `error`.
 QString alarmSaveMessage(const QString &error);

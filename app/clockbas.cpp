@@ -52,7 +52,7 @@ void ClockBas::loadmainoptions()
 void ClockBas::tellConfReadError()
 {
     if (!m_confReadError.isEmpty())
-        m_dialogs.messg(confLoadMessage(m_confReadError));
+        m_dialogs.messg(confLoadMessage(m_confFile.path(), m_confReadError));
 }
 
 void ClockBas::saveconf(const Settings &settings)
@@ -77,7 +77,7 @@ void ClockBas::loadalarms()
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
     m_keepAlarmBackup = !contents.report.isClean();
     Q_EMIT alarmsChanged();
-    if (const QString text = alarmLoadMessage(contents.report); !text.isEmpty())
+    if (const QString text = alarmLoadMessage(m_alarmFile.path(), contents.report); !text.isEmpty())
         m_dialogs.messg(text);
 }
 

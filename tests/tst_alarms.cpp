@@ -135,7 +135,8 @@ private Q_SLOTS:
     }
     void loadMessage()
     {
-        QCOMPARE(alarmLoadMessage(AlarmFileReport{1, 2, {}}),
+        QCOMPARE(alarmLoadMessage("/x/als", AlarmFileReport{1, 2, {}}),
+                 "Alarm file: /x/als\n"
                  "1 line of the alarm file could not be read and was not loaded.\n"
                  "2 alarms were loaded from lines that could be read only in part.\n"
                  "The file as it is now will be kept beside it, under a name with the date and "

@@ -266,20 +266,36 @@ private Q_SLOTS:
         QVERIFY(message.contains(QDir::toNativeSeparators(m_folder->file(backups[0]))));
     }
 
-    // A conf that cannot be read is told of and never replaced by the defaults.
-    void unreadableSettingsAreLeftAlone()
+    // A file that cannot be read is told of by its name and never written over.
+    void unreadableFilesAreLeftAlone_data()
     {
-        const QString path = m_folder->file(QStringLiteral("conf"));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("settings") << "conf"
+                                  << "The settings file %1 could not be read (it is a "
+                                     "folder, not a file), so the settings in effect";
+        QTest::newRow("alarms") << "als"
+                                << "The alarm file %1 could not be read (it is a "
+                                   "folder, not a file), so no alarms were loaded.";
+    }
+    void unreadableFilesAreLeftAlone()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, told);
+        const QString path = m_folder->file(file);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         m_program.emplace(*m_folder);
         QVERIFY(m_program->program.startprogram());
-        QVERIFY(click(options(), "Command3"));
+        if (file == "conf")
+            QVERIFY(click(options(), "Command3"));
+        else
+            QVERIFY(!m_program->program.bas().savealarms());
         QVERIFY(QFileInfo(path).isDir());
         const QStringList &messages = m_program->dialogs.messages;
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages[0], confLoadMessage(QStringLiteral("it is a folder, not a file")));
-        QVERIFY(messages[1].startsWith("The settings could not be saved"));
-        QVERIFY(messages[1].contains("it is a folder"));
+        QVERIFY2(messages[0].startsWith(told.arg(QDir::toNativeSeparators(path))),
+                 qPrintable(messages[0]));
+        QVERIFY(messages[1].contains(QDir::toNativeSeparators(path) + ": it is a folder"));
     }
 
 private:
