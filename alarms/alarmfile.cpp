@@ -66,3 +66,16 @@ QString alarmSaveMessage(const QString &error)
     return QStringLiteral("The alarms could not be saved.\n%1\nThe alarm file was left as it was.")
         .arg(error);
 }
+
+QString alarmChangeNotSavedMessage(const QString &error)
+{
+    return alarmSaveMessage(error) +
+           QStringLiteral("\nThe change stays in the alarm list, marked (not saved): Tockaro "
+                          "tries again with the next change and when it ends.");
+}
+
+QString alarmChangesLostMessage(const QString &error, const QStringList &changes)
+{
+    return alarmSaveMessage(error) +
+           QStringLiteral("\nThese changes are lost as Tockaro ends: %1.").arg(changes.join(u", "));
+}

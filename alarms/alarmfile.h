@@ -23,3 +23,11 @@ QString alarmLoadMessage(const QString &path, const AlarmFileReport &report);
 
 // What the user is told when a save failed with `error`.
 QString alarmSaveMessage(const QString &error);
+
+// What the user is told when the save after a change failed with `error`: the
+// change stays, marked as not saved.
+QString alarmChangeNotSavedMessage(const QString &error);
+
+// What the user is told when the last try as the program ends failed with
+// `error`: the changes named (unsavedChangeNames) are lost.
+QString alarmChangesLostMessage(const QString &error, const QStringList &changes);

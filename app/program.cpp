@@ -115,8 +115,7 @@ void Program::loadClockWindow()
     });
     QObject::connect(form, &BigCForm::closed, form, [this] {
         m_seams.ticks.stop();
-        m_tray->removeTrayIcon();
-        m_seams.programEnd.endProgram();
+        exitClick();
     });
     // From the event loop: a message box must not open inside the tick.
     QObject::connect(&m_engine, &AlarmEngine::notice, tray, &TrayMenu::showNotice,
@@ -174,6 +173,7 @@ void Program::endOnRequest()
 
 void Program::exitClick()
 {
+    m_bas.saveAtEnd();
     if (m_tray)
         m_tray->removeTrayIcon();
     m_seams.programEnd.endProgram();

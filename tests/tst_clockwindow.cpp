@@ -1,12 +1,16 @@
 // The clock window and the windows it opens, on a test folder with a fake clock
 // and ticks fired by hand.
 
+#include "alarms/alarmlistrows.h"
 #include "alarms/alarmrecord.h"
+#include "alarms/frmaaddalarm.h"
+#include "alarms/frmalarms.h"
 #include "app/bigcform.h"
 #include "app/clocktext.h"
 #include "app/traymenu.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
+#include "filesizelimit.h"
 #include "playback/mediafilter.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
@@ -18,6 +22,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <optional>
 
@@ -298,6 +303,91 @@ private Q_SLOTS:
         QVERIFY(messages[1].contains(QDir::toNativeSeparators(path) + ": it is a folder"));
     }
 
+#ifdef Q_OS_UNIX // a full disk is a file size limit here
+    // A change the alarm file cannot take stays in the table and the list,
+    // marked, and every later save writes it, the last as the program ends;
+    // when that fails too the user is told what is lost, and the next start
+    // finds the file as it was.
+    void unsavedChangesStayUntilTheEnd_data()
+    {
+        QTest::addColumn<int>("failedSaves"); // of three: the add, the delete, the end
+        QTest::addColumn<QStringList>("restarted");
+        const QStringList saved{"Second", "Alarm message..."};
+        QTest::newRow("saved at once") << 0 << saved;
+        QTest::newRow("saved with the next change") << 1 << saved;
+        QTest::newRow("saved at the end") << 2 << saved;
+        QTest::newRow("lost at the end, and told") << 3 << QStringList{"First", "Second"};
+    }
+    void unsavedChangesStayUntilTheEnd()
+    {
+        QFETCH(int, failedSaves);
+        QFETCH(QStringList, restarted);
+        const QString als = QDir::toNativeSeparators(m_folder->file(QStringLiteral("als")));
+        AlarmRecord alarm;
+        alarm.message = QStringLiteral("First");
+        alarm.frequency = AlarmFrequency::Daily;
+        alarm.timeText = QStringLiteral("07:00:00");
+        QByteArray lines = formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n";
+        alarm.message = QStringLiteral("Second");
+        lines += formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n";
+        m_folder->write(QStringLiteral("als"), lines);
+        start();
+        frmalarms *list = &m_program->program.alarmList();
+        auto *lv = control<QTreeWidget>(list, "LV");
+        QVERIFY(lv);
+        std::optional<FileSizeLimit> fullDisk;
+        const auto rows = [lv] {
+            QStringList texts;
+            for (int row = 0; row < lv->topLevelItemCount(); ++row)
+                texts.append(lv->topLevelItem(row)->text(0));
+            return texts.join(u'|');
+        };
+        const QString added = QStringLiteral("Alarm mes\u2026");
+        const auto markedAfter = [&](int saves) {
+            return failedSaves > saves ? kNotSavedMark : QString();
+        };
+        if (failedSaves > 0)
+            QVERIFY(fullDisk.emplace(16).active());
+
+        QVERIFY(click(list, "Cmdadd"));
+        QVERIFY(click(editor(), "Command1"));
+        QCOMPARE(rows(), "First|Second|" + added + markedAfter(0));
+        if (failedSaves == 1)
+            fullDisk.reset();
+        lv->setCurrentItem(lv->topLevelItem(0));
+        QVERIFY(click(list, "Command3"));
+        QCOMPARE(rows(), "Second|" + added + markedAfter(1));
+        auto *note = control<QLabel>(list, "unsavedNote");
+        QVERIFY(note);
+        QCOMPARE(note->isVisibleTo(list), failedSaves > 1);
+        QVERIFY(failedSaves < 2 ||
+                (note->text().contains(als) && note->text().contains("\"First\" (deleted)")));
+        if (failedSaves == 2)
+            fullDisk.reset();
+
+        m_program->program.endOnRequest();
+        fullDisk.reset();
+        QCOMPARE(m_program->end.requests, 1);
+        const QStringList messages = m_program->dialogs.messages;
+        QCOMPARE(messages.size(), failedSaves);
+        for (const QString &message : messages)
+            QVERIFY2(message.startsWith("The alarms could not be saved.\n" + als + ": "),
+                     qPrintable(message));
+        QVERIFY(failedSaves < 3 || messages.last().contains("lost as Tockaro ends: \"Alarm "
+                                                            "mes\u2026\" (new), \"First\" "
+                                                            "(deleted)"));
+
+        m_program.reset();
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->program.startprogram());
+        const ClockBas &bas = m_program->program.bas();
+        QStringList messagesAfter;
+        for (int slot = 1; slot <= bas.alarmCount(); ++slot)
+            messagesAfter.append(bas.alarms()[slot].message);
+        QCOMPARE(messagesAfter, restarted);
+    }
+#endif
+
 private:
     void start()
     {
@@ -310,9 +400,27 @@ private:
         m_program->clock.set(time, date);
         m_program->ticks.fire();
     }
-    QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
-    BigCForm *form() const { return m_program->program.form(); }
-    frmoptions *options() { return &m_program->program.options(); }
+    // The alarm editor while it is open, else null.
+    static frmaaddalarm *editor()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<frmaaddalarm *>(window))
+                return found;
+        }
+        return nullptr;
+    }
+    QString chime() const
+    {
+        return m_folder->file(QStringLiteral("Sounds/bells.wav"));
+    }
+    BigCForm *form() const
+    {
+        return m_program->program.form();
+    }
+    frmoptions *options()
+    {
+        return &m_program->program.options();
+    }
 
     std::optional<ProgramFolder> m_folder{std::in_place};
     std::optional<TestProgram> m_program;

@@ -34,9 +34,11 @@ public:
         storeAlarmRecord(table, count, slot, r);
     }
     bool savealarms() override { return ++saves; }
+    const UnsavedAlarms &unsaved() const override { return none; }
     bool isEditorOpen() const override { return open; }
     void setEditorOpen(bool value) override { open = value; }
     AlarmSlots table{};
+    UnsavedAlarms none;
     int count = 0, saves = 0;
     bool open = false;
 };
