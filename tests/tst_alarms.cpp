@@ -143,18 +143,19 @@ private Q_SLOTS:
                  "time (als-...bak), when the alarms are next saved.");
     }
     // Which changes a failed save leaves the file without, as the list names
-    // them: "+M" adds M, "~S M" changes slot S to M, "-S" deletes slot S.
+    // them: "S M" stores M in slot S (an added alarm in slot count + 1), "-S"
+    // deletes slot S.
     void unsavedChanges_data()
     {
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<QString>("names");
         QTest::newRow("an added alarm changed is new")
-            << QStringList{"+Run", "~3 Swim"} << "\"Swim\" (new)";
-        QTest::newRow("an added alarm deleted leaves nothing") << QStringList{"+Run", "-3"} << "";
+            << QStringList{"3 Run", "3 Swim"} << "\"Swim\" (new)";
+        QTest::newRow("an added alarm deleted leaves nothing") << QStringList{"3 Run", "-3"} << "";
         QTest::newRow("marks move up with a deletion")
-            << QStringList{"~2 Swim", "-1"} << "\"Swim\" (changed), \"first\" (deleted)";
+            << QStringList{"2 Swim", "-1"} << "\"Swim\" (changed), \"first\" (deleted)";
         QTest::newRow("five named, then how many more")
-            << QStringList{"+a", "+b", "+c", "+d", "-1", "-1"}
+            << QStringList{"3 a", "4 b", "5 c", "6 d", "-1", "-1"}
             << "\"a\" (new), \"b\" (new), \"c\" (new), \"d\" (new), \"first\" (deleted), "
                "1 more";
     }
@@ -166,19 +167,12 @@ private Q_SLOTS:
         fillAlarmTable(slots, count, {sample("first"), sample("second")});
         UnsavedAlarms unsaved;
         for (const QString &change : changes) {
-            const int before = count;
-            const int slot = change.mid(1).section(u' ', 0, 0).toInt();
-            if (change.startsWith(u'-')) {
-                const AlarmRecord gone = slots[slot];
-                removeAlarmRecord(slots, count, slot);
+            const int before = count, slot = qAbs(change.section(u' ', 0, 0).toInt());
+            const AlarmRecord gone = slots[slot];
+            if (change.startsWith(u'-') && removeAlarmRecord(slots, count, slot))
                 markRemoved(unsaved, slot, before, gone);
-            } else {
-                const bool added = change.startsWith(u'+');
-                const int at = added ? count + 1 : slot;
-                storeAlarmRecord(slots, count, at,
-                                 sample(added ? change.mid(1) : change.section(u' ', 1)));
-                markStored(unsaved, at, before);
-            }
+            else if (storeAlarmRecord(slots, count, slot, sample(change.section(u' ', 1))))
+                markStored(unsaved, slot, before);
         }
         QTEST(unsavedChangeNames(slots, count, unsaved).join(u", "), "names");
         QFETCH(QString, names);
