@@ -1,5 +1,6 @@
 #include "alarms/alarmfile.h"
 
+#include <QDir>
 #include <QStringEncoder>
 
 qint64 alarmFileRoom(const AlarmSlots &alarms, int alarmCount, int slot, const QLocale &locale)
@@ -16,16 +17,18 @@ qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale)
     return QByteArray(encode(formatAlarmLine(record, locale) + QStringLiteral("\r\n"))).size();
 }
 
-QString alarmLoadMessage(const AlarmFileReport &report)
+QString alarmLoadMessage(const QString &path, const AlarmFileReport &report)
 {
+    const QString file = QDir::toNativeSeparators(path);
     if (!report.readError.isEmpty()) {
-        return QStringLiteral("The alarm file could not be read (%1), so no alarms were loaded.\n"
+        return QStringLiteral("The alarm file %1 could not be read (%2), so no alarms were "
+                              "loaded.\n"
                               "It is left as it is: alarms cannot be saved until it can be read.")
-            .arg(report.readError);
+            .arg(file, report.readError);
     }
     if (report.isClean())
         return {};
-    QStringList sentences;
+    QStringList sentences{QStringLiteral("Alarm file: %1").arg(file)};
     if (report.skippedLines == 1) {
         sentences.append(
             QStringLiteral("1 line of the alarm file could not be read and was not loaded."));
@@ -62,4 +65,17 @@ QString alarmSaveMessage(const QString &error)
 {
     return QStringLiteral("The alarms could not be saved.\n%1\nThe alarm file was left as it was.")
         .arg(error);
+}
+
+QString alarmChangeNotSavedMessage(const QString &error)
+{
+    return alarmSaveMessage(error) +
+           QStringLiteral("\nThe change stays in the alarm list, marked (not saved): Tockaro "
+                          "tries again with the next change and when it ends.");
+}
+
+QString alarmChangesLostMessage(const QString &error, const QStringList &changes)
+{
+    return alarmSaveMessage(error) +
+           QStringLiteral("\nThese changes are lost as Tockaro ends: %1.").arg(changes.join(u", "));
 }

@@ -17,9 +17,17 @@ qint64 alarmFileRoom(const AlarmSlots &alarms, int alarmCount, int slot, const Q
 // The bytes `record` takes in the alarm file, its line end included.
 qint64 alarmLineBytes(const AlarmRecord &record, const QLocale &locale);
 
-// What the user is told at start-up about an alarm file that did not load
-// whole; empty when it did.
-QString alarmLoadMessage(const AlarmFileReport &report);
+// What the user is told at start-up about the alarm file at `path` that did
+// not load whole; empty when it did.
+QString alarmLoadMessage(const QString &path, const AlarmFileReport &report);
 
 // What the user is told when a save failed with `error`.
 QString alarmSaveMessage(const QString &error);
+
+// What the user is told when the save after a change failed with `error`: the
+// change stays, marked as not saved.
+QString alarmChangeNotSavedMessage(const QString &error);
+
+// What the user is told when the last try as the program ends failed with
+// `error`: the changes named (unsavedChangeNames) are lost.
+QString alarmChangesLostMessage(const QString &error, const QStringList &changes);

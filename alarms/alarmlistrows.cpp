@@ -3,6 +3,8 @@
 namespace {
 
 constexpr qsizetype kAlarmNameLength = 9;
+// A note under the list, or a message box, stays readable with this many names.
+constexpr qsizetype kMaxNamedChanges = 5;
 
 // The first characters of the message, with an ellipsis when that is not all
 // of it; a character outside the Basic Multilingual Plane is kept whole rather
@@ -38,6 +40,38 @@ QStringList listRowTexts(const AlarmRecord &record, const QLocale &locale)
         break;
     }
     return {alarmName(record.message), alarmFrequencyNames().value(record.frequency), time, date};
+}
+
+QStringList unsavedChangeNames(const AlarmSlots &alarms, int alarmCount,
+                               const UnsavedAlarms &unsaved)
+{
+    QStringList names;
+    const auto named = [](const QString &message, const char *what) {
+        return QStringLiteral("\"%1\" (%2)").arg(alarmName(message), QLatin1String(what));
+    };
+    for (int slot = 1; slot <= alarmCount; ++slot) {
+        if (unsaved.slots[slot] == AlarmSaved::Added)
+            names.append(named(alarms[slot].message, "new"));
+        else if (unsaved.slots[slot] == AlarmSaved::Changed)
+            names.append(named(alarms[slot].message, "changed"));
+    }
+    for (const AlarmRecord &record : unsaved.deleted)
+        names.append(named(record.message, "deleted"));
+    if (names.size() > kMaxNamedChanges) {
+        const qsizetype more = names.size() - kMaxNamedChanges;
+        names.resize(kMaxNamedChanges);
+        names.append(QStringLiteral("%1 more").arg(more));
+    }
+    return names;
+}
+
+QString unsavedChangesNote(const AlarmSlots &alarms, int alarmCount, const UnsavedAlarms &unsaved)
+{
+    if (!unsaved.any())
+        return {};
+    return QStringLiteral("Not saved: %1\n%2.\nTockaro tries again with the next change and "
+                          "when it ends.")
+        .arg(unsaved.error, unsavedChangeNames(alarms, alarmCount, unsaved).join(u", "));
 }
 
 std::array<double, 4> alarmColumnWidths(double listWidth)

@@ -75,3 +75,33 @@ QByteArray alarmFileBytes(const AlarmSlots &alarms, int alarmCount, const QLocal
     QStringEncoder encode(QStringConverter::System);
     return encode(text);
 }
+
+bool UnsavedAlarms::any() const
+{
+    return !deleted.isEmpty() || std::any_of(slots.begin(), slots.end(), [](AlarmSaved saved) {
+        return saved != AlarmSaved::Saved;
+    });
+}
+
+void markStored(UnsavedAlarms &unsaved, int slot, int alarmCountBefore)
+{
+    if (slot < 1 || slot > std::min(alarmCountBefore + 1, kMaxAlarms))
+        return;
+    AlarmSaved &saved = unsaved.slots[slot];
+    if (slot > alarmCountBefore)
+        saved = AlarmSaved::Added;
+    else if (saved == AlarmSaved::Saved)
+        saved = AlarmSaved::Changed;
+}
+
+void markRemoved(UnsavedAlarms &unsaved, int slot, int alarmCountBefore, const AlarmRecord &record)
+{
+    if (slot < 1 || slot > alarmCountBefore)
+        return;
+    // An alarm the file never held leaves nothing behind in it.
+    if (unsaved.slots[slot] != AlarmSaved::Added)
+        unsaved.deleted.append(record);
+    auto &slots = unsaved.slots;
+    std::move(slots.begin() + slot + 1, slots.begin() + alarmCountBefore + 1, slots.begin() + slot);
+    slots[alarmCountBefore] = AlarmSaved::Saved;
+}

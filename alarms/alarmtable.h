@@ -53,3 +53,22 @@ bool removeAlarmRecord(AlarmSlots &alarms, int &alarmCount, int slot);
 // The alarm file's bytes: one line per alarm, slots 1 to alarmCount, each ended
 // by CR LF, in the system's 8-bit encoding.
 QByteArray alarmFileBytes(const AlarmSlots &alarms, int alarmCount, const QLocale &locale);
+
+// How the alarm in a slot stands against the alarm file.
+enum class AlarmSaved : quint8 { Saved, Changed, Added };
+
+// What the table holds that the alarm file does not, since a save failed: the
+// table keeps every change the user made, and this says which ones the file
+// still lacks. Empty again once a save succeeds.
+struct UnsavedAlarms {
+    std::array<AlarmSaved, kAlarmSlots> slots{}; // by slot; Saved after alarmCount
+    QList<AlarmRecord> deleted;                  // gone from the table, still in the file
+    QString error;                               // why the last save failed, naming the file
+
+    bool any() const;
+};
+
+// Marks what storeAlarmRecord and removeAlarmRecord did to the table, given the
+// alarm count before they did it.
+void markStored(UnsavedAlarms &unsaved, int slot, int alarmCountBefore);
+void markRemoved(UnsavedAlarms &unsaved, int slot, int alarmCountBefore, const AlarmRecord &record);

@@ -12,6 +12,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeWidget>
@@ -65,8 +66,17 @@ frmalarms::frmalarms(AlarmStore &store, Dialogs &dialogs, const Clock &clock,
     buttons->addStretch();
     QPushButton *close = addButton(this, buttons, "Command1", QStringLiteral("Close"));
 
+    m_unsavedNote = new QLabel(this);
+    m_unsavedNote->setObjectName(QStringLiteral("unsavedNote"));
+    m_unsavedNote->setWordWrap(true);
+    m_unsavedNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_unsavedNote->hide();
+    auto *list = new QVBoxLayout;
+    list->addWidget(m_lv);
+    list->addWidget(m_unsavedNote);
+
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(m_lv);
+    layout->addLayout(list);
     layout->addLayout(buttons);
     resize(minimumSizeHint());
 
@@ -122,16 +132,26 @@ void frmalarms::listalarms()
     m_lv->clear();
     const QLocale locale;
     QList<QTreeWidgetItem *> rows;
+    const UnsavedAlarms &unsaved = m_store.unsaved();
     for (int slot = 1; slot <= m_store.alarmCount(); ++slot) {
         const AlarmRecord &record = m_store.alarms()[slot];
-        auto *row = new QTreeWidgetItem(listRowTexts(record, locale));
+        QStringList texts = listRowTexts(record, locale);
         // The column shows the message cut short; the whole of it is a hover
         // or a screen reader away.
-        row->setToolTip(0, record.message);
-        row->setData(0, Qt::AccessibleTextRole, record.message);
+        QString whole = record.message;
+        if (unsaved.slots[slot] != AlarmSaved::Saved) {
+            texts[0] += kNotSavedMark;
+            whole += kNotSavedMark;
+        }
+        auto *row = new QTreeWidgetItem(texts);
+        row->setToolTip(0, whole);
+        row->setData(0, Qt::AccessibleTextRole, whole);
         rows.append(row);
     }
     m_lv->addTopLevelItems(rows);
+    const QString note = unsavedChangesNote(m_store.alarms(), m_store.alarmCount(), unsaved);
+    m_unsavedNote->setText(note);
+    m_unsavedNote->setVisible(!note.isEmpty());
     if (selected >= 0 && !rows.isEmpty())
         m_lv->setCurrentItem(rows.at(std::min<qsizetype>(selected, rows.size() - 1)));
     qCInfo(lcAlarms) << "alarm list rows:" << rows.size();
@@ -225,6 +245,8 @@ void frmalarms::storeEdited(int slot, const AlarmEditorValues &values)
                                         m_settings.twentyFourHour));
     listalarms();
     m_store.savealarms();
+    // The marks of what the save could not write, or their end.
+    listalarms();
 }
 
 void frmalarms::Command3_Click()

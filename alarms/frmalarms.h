@@ -6,6 +6,7 @@
 class AlarmStore;
 class Clock;
 class Dialogs;
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 class frmaaddalarm;
@@ -59,6 +60,8 @@ private:
     const Clock &m_clock;
     const Settings &m_settings;
     QTreeWidget *m_lv = nullptr;
+    // What the alarm file lacks of the list, while a save has failed.
+    QLabel *m_unsavedNote = nullptr;
     QPushButton *m_delete = nullptr;
     QPointer<frmaaddalarm> m_editor;
     bool m_placed = false;

@@ -1,8 +1,10 @@
 #include "app/clockbas.h"
 
 #include "alarms/alarmfile.h"
+#include "alarms/alarmlistrows.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
+#include "base/logging.h"
 #include "platform/alarmfilestore.h"
 
 #include <QFileInfo>
@@ -52,7 +54,7 @@ void ClockBas::loadmainoptions()
 void ClockBas::tellConfReadError()
 {
     if (!m_confReadError.isEmpty())
-        m_dialogs.messg(confLoadMessage(m_confReadError));
+        m_dialogs.messg(confLoadMessage(m_confFile.path(), m_confReadError));
 }
 
 void ClockBas::saveconf(const Settings &settings)
@@ -75,48 +77,79 @@ void ClockBas::loadalarms()
     const AlarmFileContents contents =
         loadAlarmFile(m_alarmFile, QLocale(), m_clock.now().date().year());
     fillAlarmTable(m_alarms, m_alarmCount, contents.records);
+    m_unsaved = {};
     m_keepAlarmBackup = !contents.report.isClean();
     Q_EMIT alarmsChanged();
-    if (const QString text = alarmLoadMessage(contents.report); !text.isEmpty())
+    if (const QString text = alarmLoadMessage(m_alarmFile.path(), contents.report); !text.isEmpty())
         m_dialogs.messg(text);
 }
 
-bool ClockBas::savealarms()
+QString ClockBas::writeAlarms()
 {
     const SaveReport saved = m_alarmFile.save(alarmFileBytes(m_alarms, m_alarmCount, QLocale()),
                                               m_clock.now(), m_keepAlarmBackup);
     if (!saved.ok()) {
-        m_dialogs.messg(alarmSaveMessage(saved.error));
-        return false;
+        m_unsaved.error = saved.error;
+        return saved.error;
     }
+    m_unsaved = {};
     m_keepAlarmBackup = false;
     if (saved.changedByHand) {
         m_dialogs.messg(handEditMessage(m_alarmFile.path(), saved,
                                         QStringLiteral("the alarms of the alarm list")));
     }
-    return true;
+    return {};
 }
 
+bool ClockBas::savealarms()
+{
+    const QString error = writeAlarms();
+    if (!error.isEmpty())
+        m_dialogs.messg(alarmChangeNotSavedMessage(error));
+    return error.isEmpty();
+}
+
+void ClockBas::saveAtEnd(bool tell)
+{
+    // A second request to end, while the message below is open, ends at once.
+    if (m_savedAtEnd || !m_unsaved.any())
+        return;
+    m_savedAtEnd = true;
+    const QStringList changes = unsavedChangeNames(m_alarms, m_alarmCount, m_unsaved);
+    const QString error = writeAlarms();
+    if (error.isEmpty())
+        return;
+    if (tell)
+        m_dialogs.messg(alarmChangesLostMessage(error, changes));
+    else
+        qCWarning(lcAlarms).noquote() << alarmChangesLostMessage(error, changes);
+}
+
+// One rule for every change that a save could not write, a deletion as much as
+// an added or edited alarm: the table keeps it, so what rings is what the list
+// shows; the list marks it; every later save writes it, the last as the program
+// ends. Reading the file back instead would bring back an alarm the user saw
+// deleted, and the same for an added alarm would throw away what was typed.
 void ClockBas::deleteAlarm(int slot)
 {
-    // The alarms after it move up in memory rather than being read back from
-    // the file, so they keep what the program knows of them; a save that
-    // fails puts the alarm back, as the file still holds it.
-    const AlarmSlots before = m_alarms;
-    if (!removeAlarmRecord(m_alarms, m_alarmCount, slot))
+    if (slot < 1 || slot > m_alarmCount)
         return;
-    if (!savealarms()) {
-        m_alarms = before;
-        ++m_alarmCount;
-        return;
-    }
+    const AlarmRecord deleted = m_alarms[slot];
+    const int before = m_alarmCount;
+    removeAlarmRecord(m_alarms, m_alarmCount, slot);
+    markRemoved(m_unsaved, slot, before, deleted);
+    // Before the save, whose message lets the clock tick on the table as it is now.
     Q_EMIT alarmDeleted(slot);
+    savealarms();
 }
 
 void ClockBas::storeAlarm(int slot, const AlarmRecord &record)
 {
-    if (storeAlarmRecord(m_alarms, m_alarmCount, slot, record))
+    const int before = m_alarmCount;
+    if (storeAlarmRecord(m_alarms, m_alarmCount, slot, record)) {
+        markStored(m_unsaved, slot, before);
         Q_EMIT alarmsChanged();
+    }
 }
 
 void ClockBas::setEditorOpen(bool open)

@@ -53,10 +53,17 @@ public:
     int alarmCount() const override { return m_alarmCount; }
     void deleteAlarm(int slot) override;
     void storeAlarm(int slot, const AlarmRecord &record) override;
-    // Writes the table to the alarm file. A failure is told to the user, and
-    // the file keeps what it held. A file changed by hand since it was read is
+    // Writes the table to the alarm file. A failure is told to the user, the
+    // file keeps what it held and the table what it holds: the change waits,
+    // marked, for the next save. A file changed by hand since it was read is
     // kept beside it, and the user is told where.
     bool savealarms() override;
+    const UnsavedAlarms &unsaved() const override { return m_unsaved; }
+    // As the program ends: changes the alarm file lacks are saved, once; when
+    // that fails too the user is told which are lost, in a message box when
+    // they asked for the end (`tell`), else in the log, since an end the
+    // session asks for must not wait for anyone.
+    void saveAtEnd(bool tell = true);
     bool isEditorOpen() const override { return m_editorOpen; }
     void setEditorOpen(bool open) override;
 
@@ -68,6 +75,10 @@ Q_SIGNALS:
     void editorOpenChanged(bool open);
 
 private:
+    // Writes the table to the alarm file and tells of a hand edit kept; the
+    // error, naming the file, when nothing was written.
+    QString writeAlarms();
+
     const Clock &m_clock;
     Dialogs &m_dialogs;
     const ProgramFiles m_files;
@@ -82,6 +93,8 @@ private:
     // The loaded file held what the table does not, so the first save keeps
     // a copy of it first.
     bool m_keepAlarmBackup = false;
+    UnsavedAlarms m_unsaved;
+    bool m_savedAtEnd = false;
     bool m_editorOpen = false;
 };
 

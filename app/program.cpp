@@ -134,8 +134,7 @@ void Program::loadClockWindow()
     });
     QObject::connect(form, &BigCForm::closed, form, [this] {
         m_seams.ticks.stop();
-        m_tray->removeTrayIcon();
-        endProgram();
+        exitClick();
     });
     // From the event loop: a message box must not open inside the tick.
     QObject::connect(&m_engine, &AlarmEngine::notice, tray, &TrayMenu::showNotice,
@@ -188,11 +187,13 @@ void Program::showOnRequest()
 void Program::endOnRequest()
 {
     m_engine.silence();
+    m_bas.saveAtEnd(false);
     exitClick();
 }
 
 void Program::exitClick()
 {
+    m_bas.saveAtEnd();
     if (m_tray)
         m_tray->removeTrayIcon();
     endProgram();

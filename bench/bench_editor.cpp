@@ -31,11 +31,13 @@ public:
     void deleteAlarm(int) override {}
     void storeAlarm(int, const AlarmRecord &) override {}
     bool savealarms() override { return true; }
+    const UnsavedAlarms &unsaved() const override { return m_unsaved; }
     bool isEditorOpen() const override { return m_open; }
     void setEditorOpen(bool open) override { m_open = open; }
 
 private:
     AlarmSlots m_alarms{};
+    UnsavedAlarms m_unsaved;
     bool m_open = false;
 };
 

@@ -3,6 +3,7 @@
 #include "base/rounding.h"
 #include "base/textlines.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -128,10 +129,10 @@ int sizePercent(int sizeIndex)
     return percentvalue(sizeEntries().value(sizeIndex)).value_or(100);
 }
 
-QString confLoadMessage(const QString &error)
+QString confLoadMessage(const QString &path, const QString &error)
 {
-    return QStringLiteral("The settings file could not be read (%1), so the settings in effect "
-                          "are the defaults.\n"
+    return QStringLiteral("The settings file %1 could not be read (%2), so the settings in "
+                          "effect are the defaults.\n"
                           "It is left as it is: settings cannot be saved until it can be read.")
-        .arg(error);
+        .arg(QDir::toNativeSeparators(path), error);
 }

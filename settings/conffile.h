@@ -47,6 +47,6 @@ int sizePercent(int sizeIndex);
 std::optional<int> toInteger16(const QString &text);
 std::optional<bool> toBoolean(const QString &text);
 
-// What the user is told at start-up when conf is there but could not be read
-// for `error`: the defaults are in effect and the file is left alone.
-QString confLoadMessage(const QString &error);
+// What the user is told at start-up when conf, at `path`, is there but could
+// not be read for `error`: the defaults are in effect and the file is left alone.
+QString confLoadMessage(const QString &path, const QString &error);

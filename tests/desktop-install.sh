@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What an install puts on the desktop validates, and the uninstall leaves a
 # program folder holding the user's conf and als as it was, for a prefix in
-# the home folder (entries in the XDG data folder) and outside it. The
+# the home folder (entries in the XDG data folder) and outside it. A prefix
+# whose name holds a line break is refused. The
 # uninstall also takes away the autostart entry that starts the program it
 # removes, but not one named alike that starts another.
 #
@@ -20,6 +21,20 @@ export HOME=$work/home
 unset XDG_DATA_HOME XDG_CONFIG_HOME
 autostart=$HOME/.config/autostart
 mkdir -p "$HOME"
+# A line break in the folder's name would end Exec and start a line of the
+# name's making: such an install fails before it writes anything, the build's
+# record of what it installed included.
+manifest() { md5sum "$build/install_manifest.txt" 2>/dev/null || true; }
+before=$(snapshot "$work")
+manifest_before=$(manifest)
+if cmake --install "$build" --prefix "$HOME/my"$'\n''Exec=x' >"$work/refused.log" 2>&1; then
+    fail "an install into a folder whose name holds a line break went ahead"
+fi
+tr -s " \n" "  " <"$work/refused.log" | grep -q "holds a control character" ||
+    fail "the refusal does not say why"
+rm "$work/refused.log"
+[ "$(snapshot "$work")" = "$before" ] || fail "the refused install wrote into $work"
+[ "$(manifest)" = "$manifest_before" ] || fail "the refused install wrote its manifest"
 # A space and a dollar in the folder's name test Exec's quoting.
 for folder in "$work/opt/my \$clock" "$HOME/my \$clock"; do
     data=$folder/share

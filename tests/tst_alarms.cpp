@@ -135,11 +135,48 @@ private Q_SLOTS:
     }
     void loadMessage()
     {
-        QCOMPARE(alarmLoadMessage(AlarmFileReport{1, 2, {}}),
+        QCOMPARE(alarmLoadMessage("/x/als", AlarmFileReport{1, 2, {}}),
+                 "Alarm file: /x/als\n"
                  "1 line of the alarm file could not be read and was not loaded.\n"
                  "2 alarms were loaded from lines that could be read only in part.\n"
                  "The file as it is now will be kept beside it, under a name with the date and "
                  "time (als-...bak), when the alarms are next saved.");
+    }
+    // Which changes a failed save leaves the file without, as the list names
+    // them: "S M" stores M in slot S (an added alarm in slot count + 1), "-S"
+    // deletes slot S.
+    void unsavedChanges_data()
+    {
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("an added alarm changed is new")
+            << QStringList{"3 Run", "3 Swim"} << "\"Swim\" (new)";
+        QTest::newRow("an added alarm deleted leaves nothing") << QStringList{"3 Run", "-3"} << "";
+        QTest::newRow("marks move up with a deletion")
+            << QStringList{"2 Swim", "-1"} << "\"Swim\" (changed), \"first\" (deleted)";
+        QTest::newRow("five named, then how many more")
+            << QStringList{"3 a", "4 b", "5 c", "6 d", "-1", "-1"}
+            << "\"a\" (new), \"b\" (new), \"c\" (new), \"d\" (new), \"first\" (deleted), "
+               "1 more";
+    }
+    void unsavedChanges()
+    {
+        QFETCH(QStringList, changes);
+        AlarmSlots slots;
+        int count = 0;
+        fillAlarmTable(slots, count, {sample("first"), sample("second")});
+        UnsavedAlarms unsaved;
+        for (const QString &change : changes) {
+            const int before = count, slot = qAbs(change.section(u' ', 0, 0).toInt());
+            const AlarmRecord gone = slots[slot];
+            if (change.startsWith(u'-') && removeAlarmRecord(slots, count, slot))
+                markRemoved(unsaved, slot, before, gone);
+            else if (storeAlarmRecord(slots, count, slot, sample(change.section(u' ', 1))))
+                markStored(unsaved, slot, before);
+        }
+        QTEST(unsavedChangeNames(slots, count, unsaved).join(u", "), "names");
+        QFETCH(QString, names);
+        QCOMPARE(unsaved.any(), !names.isEmpty());
     }
     void listRows_data()
     {

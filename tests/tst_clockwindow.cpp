@@ -1,12 +1,16 @@
 // The clock window and the windows it opens, on a test folder with a fake clock
 // and ticks fired by hand.
 
+#include "alarms/alarmlistrows.h"
 #include "alarms/alarmrecord.h"
+#include "alarms/frmaaddalarm.h"
+#include "alarms/frmalarms.h"
 #include "app/bigcform.h"
 #include "app/clocktext.h"
 #include "app/traymenu.h"
 #include "base/twips.h"
 #include "display/ledclock.h"
+#include "filesizelimit.h"
 #include "playback/mediafilter.h"
 #include "settings/conffile.h"
 #include "settings/frmoptions.h"
@@ -16,10 +20,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <optional>
 
@@ -340,21 +346,107 @@ private Q_SLOTS:
         QVERIFY(message.contains(QDir::toNativeSeparators(m_folder->file(backups[0]))));
     }
 
-    // A conf that cannot be read is told of and never replaced by the defaults.
-    void unreadableSettingsAreLeftAlone()
+    // A file that cannot be read is told of by its name and never written over.
+    void unreadableFilesAreLeftAlone_data()
     {
-        const QString path = m_folder->file(QStringLiteral("conf"));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("settings") << "conf"
+                                  << "The settings file %1 could not be read (it is a "
+                                     "folder, not a file), so the settings in effect";
+        QTest::newRow("alarms") << "als"
+                                << "The alarm file %1 could not be read (it is a "
+                                   "folder, not a file), so no alarms were loaded.";
+    }
+    void unreadableFilesAreLeftAlone()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, told);
+        const QString path = m_folder->file(file);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         m_program.emplace(*m_folder);
         QVERIFY(m_program->program.startprogram());
-        QVERIFY(click(options(), "Command3"));
+        if (file == "conf")
+            QVERIFY(click(options(), "Command3"));
+        else
+            QVERIFY(!m_program->program.bas().savealarms());
         QVERIFY(QFileInfo(path).isDir());
         const QStringList &messages = m_program->dialogs.messages;
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages[0], confLoadMessage(QStringLiteral("it is a folder, not a file")));
-        QVERIFY(messages[1].startsWith("The settings could not be saved"));
-        QVERIFY(messages[1].contains("it is a folder"));
+        QVERIFY2(messages[0].startsWith(told.arg(QDir::toNativeSeparators(path))),
+                 qPrintable(messages[0]));
+        QVERIFY(messages[1].contains(QDir::toNativeSeparators(path) + ": it is a folder"));
     }
+
+#ifdef Q_OS_UNIX // a full disk is a file size limit here
+    // A change the alarm file cannot take stays in the table and the list,
+    // marked, and every later save writes it, the last as the program ends;
+    // when that fails too the user is told what is lost, and the next start
+    // finds the file as it was.
+    void unsavedChangesStayUntilTheEnd_data()
+    {
+        QTest::addColumn<int>("failedSaves"); // of three: the add, the delete, the end
+        QTest::addColumn<QString>("restarted");
+        const QString saved = QStringLiteral("Second|Alarm mes\u2026");
+        QTest::newRow("saved at once") << 0 << saved;
+        QTest::newRow("saved with the next change") << 1 << saved;
+        QTest::newRow("saved at the end") << 2 << saved;
+        QTest::newRow("lost at the end, and told") << 3 << QStringLiteral("First|Second");
+    }
+    void unsavedChangesStayUntilTheEnd()
+    {
+        QFETCH(int, failedSaves);
+        const QString als = QDir::toNativeSeparators(m_folder->file(QStringLiteral("als")));
+        QByteArray lines;
+        AlarmRecord alarm;
+        for (const char *message : {"First", "Second"}) {
+            alarm.message = QString::fromLatin1(message);
+            lines += formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n";
+        }
+        m_folder->write(QStringLiteral("als"), lines);
+        start();
+        frmalarms *list = &m_program->program.alarmList();
+        const auto marked = [failedSaves](int save) -> QString {
+            return QStringLiteral("Alarm mes\u2026") + (failedSaves > save ? kNotSavedMark : "");
+        };
+        std::optional<FileSizeLimit> fullDisk;
+        if (failedSaves > 0)
+            QVERIFY(fullDisk.emplace(16).active());
+        QVERIFY(click(list, "Cmdadd") && click(editor(), "Command1"));
+        QCOMPARE(rows(list), "First|Second|" + marked(0));
+        if (failedSaves == 1)
+            fullDisk.reset();
+        auto *lv = control<QTreeWidget>(list, "LV");
+        lv->setCurrentItem(lv->topLevelItem(0));
+        QVERIFY(click(list, "Command3"));
+        QCOMPARE(rows(list), "Second|" + marked(1));
+        const QLabel *note = control<QLabel>(list, "unsavedNote");
+        QCOMPARE(note->isVisibleTo(list), failedSaves > 1);
+        QVERIFY(failedSaves < 2 ||
+                (note->text().contains(als) && note->text().contains("\"First\" (deleted)")));
+        if (failedSaves == 2)
+            fullDisk.reset();
+        // Exit from the menu: the user is there to be told.
+        QAction *exit = nullptr;
+        for (QAction *action : m_program->program.tray()->mPopupSys()->actions())
+            exit = action->objectName() == "Exit" ? action : exit;
+        QVERIFY(exit);
+        exit->trigger();
+        fullDisk.reset();
+        QCOMPARE(m_program->end.requests, 1);
+        const QStringList &messages = m_program->dialogs.messages;
+        QCOMPARE(messages.size(), failedSaves);
+        for (const QString &message : messages)
+            QVERIFY(message.startsWith("The alarms could not be saved.\n" + als + ": "));
+        QVERIFY(failedSaves < 3 || messages.last().contains("lost as Tockaro ends: \"Alarm "
+                                                            "mes\u2026\" (new), \"First\" "
+                                                            "(deleted)."));
+        m_program.reset();
+        m_program.emplace(*m_folder);
+        QVERIFY(m_program->program.startprogram());
+        QTEST(rows(&m_program->program.alarmList()), "restarted");
+    }
+#endif
 
 private:
     void start()
@@ -368,9 +460,36 @@ private:
         m_program->clock.set(time, date);
         m_program->ticks.fire();
     }
-    QString chime() const { return m_folder->file(QStringLiteral("Sounds/bells.wav")); }
-    BigCForm *form() const { return m_program->program.form(); }
-    frmoptions *options() { return &m_program->program.options(); }
+    // The alarm editor while it is open, else null.
+    static frmaaddalarm *editor()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<frmaaddalarm *>(window))
+                return found;
+        }
+        return nullptr;
+    }
+    // The "Alarm" column of the list, row after row.
+    static QString rows(const frmalarms *list)
+    {
+        const auto *lv = control<QTreeWidget>(list, "LV");
+        QStringList texts;
+        for (int row = 0; lv && row < lv->topLevelItemCount(); ++row)
+            texts.append(lv->topLevelItem(row)->text(0));
+        return texts.join(u'|');
+    }
+    QString chime() const
+    {
+        return m_folder->file(QStringLiteral("Sounds/bells.wav"));
+    }
+    BigCForm *form() const
+    {
+        return m_program->program.form();
+    }
+    frmoptions *options()
+    {
+        return &m_program->program.options();
+    }
 
     std::optional<ProgramFolder> m_folder{std::in_place};
     std::optional<TestProgram> m_program;

@@ -34,9 +34,11 @@ public:
         storeAlarmRecord(table, count, slot, r);
     }
     bool savealarms() override { return ++saves; }
+    const UnsavedAlarms &unsaved() const override { return none; }
     bool isEditorOpen() const override { return open; }
     void setEditorOpen(bool value) override { open = value; }
     AlarmSlots table{};
+    UnsavedAlarms none;
     int count = 0, saves = 0;
     bool open = false;
 };
@@ -472,17 +474,35 @@ private Q_SLOTS:
         QCOMPARE(panel.findChild<QLabel *>("emptyNote")->isVisible(), shown.isEmpty());
     }
 
-    // Saved, the alarm file must load again: OK keeps an alarm that would
-    // take it past its limit in the editor, with a message.
-    void tooLongForTheFileRefused()
+    // Saved, the alarm file must load again: in a file at its limit OK keeps
+    // a new alarm in the editor, with a message, while an alarm edited without
+    // a change, whose line is counted once, saves.
+    void fileAtItsLimit_data()
     {
-        AlarmRecord huge = everyField();
-        huge.message = QString(kMaxAlarmFileBytes - alarmLineBytes(huge, QLocale()), u'x');
-        storeAlarmRecord(m_store.table, m_store.count, 1, huge);
-        click(m_list.get(), "Cmdadd");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("a new alarm is refused") << QByteArray("Cmdadd") << false;
+        QTest::newRow("an unchanged edit saves") << QByteArray("Command2") << true;
+    }
+    void fileAtItsLimit()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, saved);
+        QTreeWidget *list = shownList({QStringLiteral("Pack the car")});
+        AlarmRecord huge = everyField(QString());
+        huge.message = QString(
+            alarmFileRoom(m_store.table, 1, 2, QLocale()) - alarmLineBytes(huge, QLocale()), u'x');
+        storeAlarmRecord(m_store.table, m_store.count, 2, huge);
+        QCOMPARE(alarmFileBytes(m_store.table, 2, QLocale()).size(), kMaxAlarmFileBytes);
+        m_list->listalarms();
+        clickRow(list, 0);
+        QVERIFY(press(button.constData()));
         click(editor(), "Command1");
-        QVERIFY(editor() && m_store.count == 1 && m_store.saves == 0);
-        QVERIFY(m_dialogs.messages.size() == 1 && m_dialogs.messages[0].contains("too long"));
+        QCOMPARE(m_store.saves, saved ? 1 : 0);
+        QTRY_COMPARE(!editor(), saved);
+        QCOMPARE(m_dialogs.messages.size(), saved ? 0 : 1);
+        QVERIFY(saved || m_dialogs.messages[0].contains("too long"));
+        QCOMPARE(m_store.count, 2);
     }
 };
 
