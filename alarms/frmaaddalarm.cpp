@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -246,6 +247,13 @@ QWidget *frmaaddalarm::createSoundTab()
                         QStringLiteral("Play audio & video"));
     m_optaudvid->setChecked(true);
     m_playlist = new PlaylistPanel(m_dialogs, tab);
+    m_volume = named(new QSlider(Qt::Horizontal, tab), "sldvolume", QStringLiteral("Volume"));
+    m_volume->setRange(0, 100);
+    m_volume->setPageStep(10);
+    m_volume->setValue(100);
+    auto *percent = label(QStringLiteral("100 %"), tab, "lblvolume");
+    // Room for the widest figure, so the slider keeps its length as it moves.
+    percent->setMinimumWidth(percent->sizeHint().width());
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7", m_cmbsoundlist), 0, 0);
@@ -254,7 +262,12 @@ QWidget *frmaaddalarm::createSoundTab()
     layout->addWidget(m_option2, 1, 0, 1, 2);
     layout->addWidget(m_optaudvid, 2, 0, 1, 2);
     layout->addWidget(m_playlist, 3, 0, 1, 3);
+    layout->addWidget(label(QStringLiteral("Volume:"), tab, "volumelabel", m_volume), 4, 0);
+    layout->addWidget(m_volume, 4, 1);
+    layout->addWidget(percent, 4, 2);
 
+    connect(m_volume, &QSlider::valueChanged, percent,
+            [percent](int value) { percent->setText(QStringLiteral("%1 %").arg(value)); });
     // Whoever picks or tries a sound means that sound to ring.
     connect(m_cmbsoundlist, &QComboBox::activated, m_option2,
             [this] { m_option2->setChecked(true); });
@@ -353,6 +366,7 @@ void frmaaddalarm::openExisting(const AlarmRecord &record, qint64 fileRoom)
     for (qsizetype day = 0; day < std::min<qsizetype>(record.dayFlags.size(), 7); ++day)
         m_weekdays[day]->setChecked(leadingNumber(record.dayFlags.mid(day, 1)).value_or(0) != 0);
     m_playlist->setPlaylist(record.playlist);
+    m_volume->setValue(alarmVolumePercent(record));
     showWithMessageFocused();
 }
 
@@ -381,6 +395,7 @@ AlarmEditorValues frmaaddalarm::values() const
     values.snoozeMinutes = m_txtsnoozetimer->value();
     values.playMedia = m_optaudvid->isChecked();
     values.soundIndex = m_cmbsoundlist->currentIndex();
+    values.volumePercent = m_volume->value();
     return values;
 }
 

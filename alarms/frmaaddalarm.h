@@ -14,6 +14,7 @@ class QDateEdit;
 class QGroupBox;
 class QPlainTextEdit;
 class QRadioButton;
+class QSlider;
 class QSpinBox;
 class QTabWidget;
 class QTimeEdit;
@@ -83,6 +84,7 @@ private:
     QRadioButton *m_optaudvid = nullptr;
     QRadioButton *m_option2 = nullptr;
     PlaylistPanel *m_playlist = nullptr;
+    QSlider *m_volume = nullptr;
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
     QSpinBox *m_txtfademin = nullptr;
