@@ -160,10 +160,13 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
     auto *ok = button(QStringLiteral("OK"), this, "Command1", QStringLiteral("OK"));
     ok->setDefault(true);
     auto *cancel = button(QStringLiteral("Cancel"), this, "Command2", QStringLiteral("Cancel"));
+    auto *tryIt = button(QStringLiteral("Try"), this, "cmdtry", QStringLiteral("Try the alarm"));
+    tryIt->setToolTip(QStringLiteral("Rings the alarm now as it is set here, without saving it"));
     // A preview player opened from here leaves the two in sight.
     keepInSight(*ok);
     keepInSight(*cancel);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(tryIt);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -173,6 +176,9 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
 
     connect(ok, &QPushButton::clicked, this, &frmaaddalarm::Command1_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tryIt, &QPushButton::clicked, this, [this] {
+        Q_EMIT tryRequested(buildAlarmRecord(values(), m_target, m_twentyFourHour));
+    });
     connect(m_playlist, &PlaylistPanel::playRequested, this, &frmaaddalarm::filePlayRequested);
     m_text1->installEventFilter(this);
 

@@ -53,6 +53,8 @@ Q_SIGNALS:
     // Preview of a built-in sound (its index) or of a playlist file.
     void soundPlayRequested(int soundIndex);
     void filePlayRequested(const QString &path);
+    // Try: ring this alarm now, as OK would store it, without storing it.
+    void tryRequested(const AlarmRecord &alarm);
 
 private:
     QWidget *createGeneralTab();
