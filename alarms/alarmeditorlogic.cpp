@@ -1,7 +1,9 @@
 #include "alarms/alarmeditorlogic.h"
 
+#include "alarmengine/soundchain.h"
 #include "base/rounding.h"
 #include "playback/playlisttext.h"
+#include "playback/volume.h"
 
 #include <algorithm>
 #include <array>
@@ -81,6 +83,11 @@ std::optional<QTime> alarmTime(QStringView timeText)
     return std::nullopt;
 }
 
+int alarmVolumePercent(const AlarmRecord &alarm)
+{
+    return Volume::percentFromCentibels(alarmVolume(alarm));
+}
+
 AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,
                              bool twentyFourHour)
 {
@@ -104,6 +111,8 @@ AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord 
         QString::number(std::clamp(values.snoozeMinutes, kMinMinutes, kMaxMinutes));
     record.playMedia = values.playMedia ? 1 : 0;
     record.soundIndex = static_cast<qint16>(values.soundIndex);
+    if (values.volumePercent != alarmVolumePercent(slot))
+        record.spare = Volume::centibelsFromPercent(values.volumePercent);
     return record;
 }
 

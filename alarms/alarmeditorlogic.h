@@ -52,6 +52,7 @@ struct AlarmEditorValues {
     int snoozeMinutes = 15;
     bool playMedia = true;
     int soundIndex = 0;
+    int volumePercent = 100; // of full amplitude, 0 to 100
 };
 
 // Whether the alarm the editor holds can ever ring after `now`: not a Fixed
@@ -59,8 +60,14 @@ struct AlarmEditorValues {
 // The failure says why, in words for the user.
 Result alarmCanRing(const AlarmEditorValues &values, const QDateTime &now);
 
+// The volume the editor shows for an alarm, in percent: its start volume, or
+// full where its `spare` field holds none.
+int alarmVolumePercent(const AlarmRecord &alarm);
+
 // The record the editor's OK stores over `slot`, the record now in the target
-// slot (an empty record for a new alarm). Whatever the editor does not show
-// is kept from the slot (`spare`).
+// slot (an empty record for a new alarm). The volume is written only when it
+// differs from what the editor showed for the slot: a percentage stands for
+// many values of `spare`, and one the user left alone stays as it was, also
+// where it is no volume at all.
 AlarmRecord buildAlarmRecord(const AlarmEditorValues &values, const AlarmRecord &slot,
                              bool twentyFourHour);

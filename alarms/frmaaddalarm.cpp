@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -159,10 +160,13 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
     auto *ok = button(QStringLiteral("OK"), this, "Command1", QStringLiteral("OK"));
     ok->setDefault(true);
     auto *cancel = button(QStringLiteral("Cancel"), this, "Command2", QStringLiteral("Cancel"));
+    auto *tryIt = button(QStringLiteral("Try"), this, "cmdtry", QStringLiteral("Try the alarm"));
+    tryIt->setToolTip(QStringLiteral("Rings the alarm now as it is set here, without saving it"));
     // A preview player opened from here leaves the two in sight.
     keepInSight(*ok);
     keepInSight(*cancel);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(tryIt);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -172,6 +176,9 @@ frmaaddalarm::frmaaddalarm(Dialogs &dialogs, const Clock &clock, bool twentyFour
 
     connect(ok, &QPushButton::clicked, this, &frmaaddalarm::Command1_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tryIt, &QPushButton::clicked, this, [this] {
+        Q_EMIT tryRequested(buildAlarmRecord(values(), m_target, m_twentyFourHour));
+    });
     connect(m_playlist, &PlaylistPanel::playRequested, this, &frmaaddalarm::filePlayRequested);
     m_text1->installEventFilter(this);
 
@@ -246,6 +253,13 @@ QWidget *frmaaddalarm::createSoundTab()
                         QStringLiteral("Play audio & video"));
     m_optaudvid->setChecked(true);
     m_playlist = new PlaylistPanel(m_dialogs, tab);
+    m_volume = named(new QSlider(Qt::Horizontal, tab), "sldvolume", QStringLiteral("Volume"));
+    m_volume->setRange(0, 100);
+    m_volume->setPageStep(10);
+    m_volume->setValue(100);
+    auto *percent = label(QStringLiteral("100 %"), tab, "lblvolume");
+    // Room for the widest figure, so the slider keeps its length as it moves.
+    percent->setMinimumWidth(percent->sizeHint().width());
 
     auto *layout = new QGridLayout(tab);
     layout->addWidget(label(QStringLiteral("Sound:"), tab, "Label7", m_cmbsoundlist), 0, 0);
@@ -254,7 +268,12 @@ QWidget *frmaaddalarm::createSoundTab()
     layout->addWidget(m_option2, 1, 0, 1, 2);
     layout->addWidget(m_optaudvid, 2, 0, 1, 2);
     layout->addWidget(m_playlist, 3, 0, 1, 3);
+    layout->addWidget(label(QStringLiteral("Volume:"), tab, "volumelabel", m_volume), 4, 0);
+    layout->addWidget(m_volume, 4, 1);
+    layout->addWidget(percent, 4, 2);
 
+    connect(m_volume, &QSlider::valueChanged, percent,
+            [percent](int value) { percent->setText(QStringLiteral("%1 %").arg(value)); });
     // Whoever picks or tries a sound means that sound to ring.
     connect(m_cmbsoundlist, &QComboBox::activated, m_option2,
             [this] { m_option2->setChecked(true); });
@@ -353,6 +372,7 @@ void frmaaddalarm::openExisting(const AlarmRecord &record, qint64 fileRoom)
     for (qsizetype day = 0; day < std::min<qsizetype>(record.dayFlags.size(), 7); ++day)
         m_weekdays[day]->setChecked(leadingNumber(record.dayFlags.mid(day, 1)).value_or(0) != 0);
     m_playlist->setPlaylist(record.playlist);
+    m_volume->setValue(alarmVolumePercent(record));
     showWithMessageFocused();
 }
 
@@ -381,6 +401,7 @@ AlarmEditorValues frmaaddalarm::values() const
     values.snoozeMinutes = m_txtsnoozetimer->value();
     values.playMedia = m_optaudvid->isChecked();
     values.soundIndex = m_cmbsoundlist->currentIndex();
+    values.volumePercent = m_volume->value();
     return values;
 }
 

@@ -14,6 +14,7 @@ class QDateEdit;
 class QGroupBox;
 class QPlainTextEdit;
 class QRadioButton;
+class QSlider;
 class QSpinBox;
 class QTabWidget;
 class QTimeEdit;
@@ -52,6 +53,8 @@ Q_SIGNALS:
     // Preview of a built-in sound (its index) or of a playlist file.
     void soundPlayRequested(int soundIndex);
     void filePlayRequested(const QString &path);
+    // Try: ring this alarm now, as OK would store it, without storing it.
+    void tryRequested(const AlarmRecord &alarm);
 
 private:
     QWidget *createGeneralTab();
@@ -83,6 +86,7 @@ private:
     QRadioButton *m_optaudvid = nullptr;
     QRadioButton *m_option2 = nullptr;
     PlaylistPanel *m_playlist = nullptr;
+    QSlider *m_volume = nullptr;
     QCheckBox *m_fadeincheck = nullptr;
     QCheckBox *m_fadeoutcheck = nullptr;
     QSpinBox *m_txtfademin = nullptr;

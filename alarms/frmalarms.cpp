@@ -163,6 +163,7 @@ frmaaddalarm *frmalarms::createEditor()
     connect(editor, &QDialog::finished, this, [this] { setEditorOpen(false); });
     connect(editor, &frmaaddalarm::soundPlayRequested, this, &frmalarms::soundPlayRequested);
     connect(editor, &frmaaddalarm::filePlayRequested, this, &frmalarms::filePlayRequested);
+    connect(editor, &frmaaddalarm::tryRequested, this, &frmalarms::alarmTryRequested);
     m_editor = editor;
     return editor;
 }

@@ -11,6 +11,7 @@ class QPushButton;
 class QTreeWidget;
 class frmaaddalarm;
 struct AlarmEditorValues;
+struct AlarmRecord;
 struct Settings;
 
 // The alarm list window: one row per alarm, row k showing slot k of the
@@ -34,6 +35,8 @@ Q_SIGNALS:
     // The editor's previews: a built-in sound by its index, or a file.
     void soundPlayRequested(int soundIndex);
     void filePlayRequested(const QString &path);
+    // The editor's Try: ring this alarm now, outside the table.
+    void alarmTryRequested(const AlarmRecord &alarm);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -310,6 +310,14 @@ frmalarms &Program::alarmList()
                          [this](int sound) { playBuiltInPreview(sound); });
         QObject::connect(list, &frmalarms::filePlayRequested, list,
                          [this](const QString &file) { m_sound.playPreview(file); });
+        // A box that leaves the ringing alarm's window its answer.
+        QObject::connect(list, &frmalarms::alarmTryRequested, list,
+                         [this](const AlarmRecord &alarm) {
+                             if (!m_engine.tryAlarm(alarm))
+                                 m_seams.dialogs.notice(QStringLiteral(
+                                     "An alarm is ringing: a try waits until it is answered. "
+                                     "Answer it with Snooze or OK, then press Try again."));
+                         });
     }
     return *m_alarmList;
 }

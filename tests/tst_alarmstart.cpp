@@ -174,6 +174,39 @@ private Q_SLOTS:
         QVERIFY(!sounding() && !player->isVisible());
     }
 
+    // Try rings the alarm as the editor holds it, outside the table: its
+    // window says it is a try, a sleep alarm never reaches the power-off, the
+    // alarm file is not written and the editor stays open. While an alarm
+    // rings, Try tells the user it must wait.
+    void tryFromTheEditor()
+    {
+        start({daily(QStringLiteral("Wake"), QTime(7, 0))});
+        const QByteArray als = m_folder->read(QStringLiteral("als"));
+        QVERIFY(selectRow(0));
+        QDialog *editor = openEditor("Command2");
+        QVERIFY2(editor, "the editor did not open");
+        auto *message = control<QPlainTextEdit>(editor, "Text1");
+        QVERIFY(message && setChecked(editor, "sleepcheck1", true));
+        message->setPlainText(QStringLiteral("Tried"));
+        QVERIFY(click(editor, "cmdtry"));
+        QCOMPARE(ringing(), QStringLiteral("Tried"));
+        auto *note = control<QLabel>(window(), "lblnote");
+        QVERIFY(note && note->text().contains(QStringLiteral("try")));
+        QTRY_COMPARE(opened(), QStringList{"Moo.wav"});
+        QVERIFY(click(window(), "Command1")); // Snooze
+        QTRY_VERIFY(ringing().isEmpty() && !sounding());
+        QVERIFY(editor->isVisible());
+
+        at(QTime(7, 0));
+        QCOMPARE(ringing(), QStringLiteral("Wake"));
+        QVERIFY(click(editor, "cmdtry"));
+        QCOMPARE(ringing(), QStringLiteral("Wake"));
+        QCOMPARE(m_program->dialogs.notices.size(), 1);
+        QVERIFY(m_program->dialogs.notices.first().contains(QStringLiteral("answered")));
+        QCOMPARE(m_program->end.powerOffs, 0);
+        QCOMPARE(m_folder->read(QStringLiteral("als")), als);
+    }
+
     // Some seconds before an alarm its first sound is readied, silent, and
     // at its second the sound starts; an alarm edited or deleted after its
     // sound was readied has the readied engine dropped.

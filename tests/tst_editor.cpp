@@ -198,6 +198,44 @@ private Q_SLOTS:
         QCOMPARE(m_store.table[1], expected);
     }
 
+    // The sound tab's volume is the alarm's spare field, in percent; OK writes
+    // it only when the user moved it, so a spare that holds no volume shows
+    // full and stays as it was.
+    void volume_data()
+    {
+        QTest::addColumn<int>("spare");
+        QTest::addColumn<int>("pageDowns");
+        QTest::addColumn<int>("shown"); // opened again after OK
+        QTest::addColumn<int>("stored");
+        QTest::newRow("0, as every file so far: full, the line unchanged") << 0 << 0 << 100 << 0;
+        QTest::newRow("above full, no volume: full, the line unchanged") << 42 << 0 << 100 << 42;
+        QTest::newRow("half, read back and kept") << -602 << 0 << 50 << -602;
+        QTest::newRow("full moved to half") << 0 << 5 << 50 << -602;
+        QTest::newRow("no volume moved to silence") << 42 << 10 << 0 << -10000;
+    }
+    void volume()
+    {
+        QFETCH(int, spare);
+        QFETCH(int, pageDowns);
+        QFETCH(int, stored);
+        QTreeWidget *lv = shownList({"Pack the car"});
+        m_store.table[1].spare = spare;
+        AlarmRecord expected = m_store.table[1];
+        expected.spare = stored;
+        clickRow(lv, 0);
+        QVERIFY(press("Command2"));
+        for (int step = 0; step < pageDowns; ++step)
+            QTest::keyClick(in<QSlider>("sldvolume"), Qt::Key_PageDown);
+        click(editor(), "Command1");
+        QTRY_VERIFY(!editor());
+        QCOMPARE(formatAlarmLine(m_store.table[1], QLocale()),
+                 formatAlarmLine(expected, QLocale()));
+        QVERIFY(press("Command2"));
+        QTEST(in<QSlider>("sldvolume")->value(), "shown");
+        QCOMPARE(in<QLabel>("lblvolume")->text(),
+                 QStringLiteral("%1 %").arg(in<QSlider>("sldvolume")->value()));
+    }
+
     // A minute box, and the time's hour, as the user clicks, types and steps them.
     void minuteBox_data()
     {
