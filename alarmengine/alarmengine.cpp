@@ -151,7 +151,8 @@ const AlarmRecord &AlarmEngine::currentAlarm() const
 
 bool AlarmEngine::tryAlarm(const AlarmRecord &alarm)
 {
-    if (alarmRinging())
+    // Not over an alarm window waiting for its answer either, faded or not.
+    if (m_phase != Phase::Idle)
         return false;
     m_trial = alarm;
     m_currentind = 0;

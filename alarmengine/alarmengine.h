@@ -76,7 +76,7 @@ public:
     // Rings `alarm` as it is set in the editor now, outside the table: its
     // window, saying it is a try, and its sound with its fades and volume.
     // Snooze and OK only end the try: nothing is snoozed or kept, and the
-    // computer is never turned off. False while an alarm rings.
+    // computer is never turned off. False while an alarm window is up.
     bool tryAlarm(const AlarmRecord &alarm);
     bool trying() const { return m_trial.has_value(); }
 

@@ -21,7 +21,7 @@ struct AlarmRecord {
     QString dayFlags; // seven "0"/"1" characters, Sunday first
     qint16 sleepFlag = 0;
     QString playlist; // every path followed by kPlaylistSeparator
-    qint32 spare = 0; // stored and loaded, used for nothing else
+    qint32 spare = 0; // the start volume in hundredths of a dB where it holds one (alarmVolume)
     qint16 fadeIn = 0;
     qint16 fadeOut = 0;
     qint32 fadeMinutes = 0;
