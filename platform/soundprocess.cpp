@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QList>
+#include <QPointer>
 #include <QProcess>
 #include <QWidget>
 #include <QWindow>
@@ -40,17 +41,25 @@ WId pictureWindow(QWidget &videoArea)
     return videoArea.winId();
 }
 
-// Has the picture drawn again each time Qt has put the video area's own
-// paint over it (painted, shown again, uncovered): the sound program draws at
-// each frame, and a paused video has no frame to come. An uncovered window is
-// given its paint again without a paint event, on its native window's expose.
-class PictureRepaint final : public QObject {
+// The video area while the sound program draws a picture in it: the pointer
+// is hidden over the picture, and the picture is drawn again each time Qt has
+// put the area's own paint over it (painted, shown again, uncovered), as the
+// sound program draws at each frame and a paused video has no frame to come.
+// An uncovered window is given its paint again without a paint event, on its
+// native window's expose.
+class PictureArea final : public QObject {
 public:
-    PictureRepaint(QWidget &videoArea, std::function<void()> repaint)
-        : m_repaint(std::move(repaint))
+    PictureArea(QWidget &videoArea, std::function<void()> repaint)
+        : m_area(&videoArea), m_repaint(std::move(repaint))
     {
+        videoArea.setCursor(Qt::BlankCursor);
         videoArea.installEventFilter(this);
         videoArea.windowHandle()->installEventFilter(this);
+    }
+    ~PictureArea() override
+    {
+        if (m_area)
+            m_area->unsetCursor();
     }
 
     bool eventFilter(QObject *, QEvent *event) override
@@ -62,6 +71,7 @@ public:
     }
 
 private:
+    QPointer<QWidget> m_area;
     std::function<void()> m_repaint;
 };
 
@@ -140,7 +150,7 @@ public:
         const WId window = pictureWindow(videoArea);
         m_engines.send({"window", m_number, qint64(window), {}});
         if (window)
-            m_repaint = std::make_unique<PictureRepaint>(videoArea, [this] { ask("expose"); });
+            m_picture = std::make_unique<PictureArea>(videoArea, [this] { ask("expose"); });
     }
 
 private:
@@ -157,7 +167,7 @@ private:
     mutable qint64 m_position = 0;
     // Running while a position asked is unanswered.
     mutable QElapsedTimer m_askedAt;
-    std::unique_ptr<PictureRepaint> m_repaint;
+    std::unique_ptr<PictureArea> m_picture;
 };
 
 SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(program))
