@@ -310,8 +310,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("reason");
+        // An abort, as a decoder's failed assertion ends it: the sanitizers
+        // take a SIGSEGV for their own and end the program with a status.
         QTest::newRow("a video's decoder crashes")
-            << media("clip.avi") << SIGSEGV << QStringLiteral("The sound program crashed.");
+            << media("clip.avi") << SIGABRT << QStringLiteral("The sound program crashed.");
         QTest::newRow("a sound's decoder hangs")
             << media("short.wav") << SIGSTOP
             << QStringLiteral("The sound program stopped answering.");
