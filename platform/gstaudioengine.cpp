@@ -1,8 +1,9 @@
-// Sound files played on GStreamer directly, behind the media engine
-// interface. An alarm's sound, the hourly chime and the sound items of a
-// playlist need no more than a decoder and the sound server's client; Qt
-// Multimedia would bring its network, graphics and video libraries, its
-// device watch and its state. Only the sound program runs this engine.
+// Sound files and videos played on GStreamer directly, behind the media
+// engine interface. An alarm's sound, the hourly chime and a playlist's items
+// need no more than a decoder, the sound server's client and, for a video, an
+// X11 window to draw into; Qt Multimedia would bring its network, graphics
+// and video libraries, its device watch and its state. Only the sound program
+// runs this engine.
 
 #include "platform/gstaudioengine.h"
 
@@ -15,23 +16,42 @@
 #include <QObject>
 
 #include <gst/gst.h>
+#include <gst/video/videooverlay.h>
 
 #include <algorithm>
+#include <atomic>
+#include <initializer_list>
+#include <optional>
 
 namespace {
 
+// The kind of what a stream that decodebin found holds: "audio", "video", ...
+QByteArray streamKind(GstPad *pad)
+{
+    GstCaps *caps = gst_pad_query_caps(pad, nullptr);
+    const QByteArray type =
+        gst_caps_is_empty(caps)
+            ? QByteArray()
+            : QByteArray(gst_structure_get_name(gst_caps_get_structure(caps, 0)));
+    gst_caps_unref(caps);
+    return type.left(type.indexOf('/'));
+}
+
 // One file on a pipeline of its own: uridecodebin ! audioconvert !
-// audioresample ! volume ! autoaudiosink, any picture in the file left
-// undecoded. A file that repeats plays as a loop of segments: at the end of
-// each the file's source is sought back to its start without a flush, so the
-// sink plays on without a gap, and no end is reported.
+// audioresample ! volume ! autoaudiosink, and for a video uridecodebin !
+// videoconvert ! videoscale ! ximagesink beside it. A file that repeats plays
+// as a loop of segments: at the end of each the file's source is sought back
+// to its start without a flush, so the sinks play on without a gap, and no
+// end is reported.
 //
 // The pipeline's messages come on its streaming threads and are taken to the
 // engine's own thread as queued calls; there is no thread of the engine's and
 // nothing is polled.
-class GstAudioEngine final : public MediaEngine {
+class GstAudioEngine final : public GstEngine {
 public:
-    GstAudioEngine() = default;
+    // Without a picture for a sound file; for a video, the window it is drawn
+    // into, 0 for none.
+    explicit GstAudioEngine(std::optional<quint64> picture) : m_picture(picture) {}
     ~GstAudioEngine() override { tearDown(); }
 
     void setListener(MediaEngineListener *listener) override { m_report.setListener(listener); }
@@ -46,12 +66,18 @@ public:
     void seek(qint64 ms) override;
     MediaStatus status() const override { return m_report.status(); }
     QString errorString() const override { return m_report.error(); }
+    void expose() override;
 
 private:
     static GstBusSyncReply takeMessage(GstBus *, GstMessage *message, gpointer engine);
-    static void linkSound(GstElement *, GstPad *pad, gpointer convert);
+    static void streamAdded(GstElement *, GstPad *pad, gpointer engine);
 
     void build();
+    // The branches a stream plays on; each returns its first element, or
+    // null when GStreamer lacks one of its elements.
+    GstElement *addSoundBranch();
+    GstElement *addPictureBranch();
+    GstElement *addBranch(std::initializer_list<GstElement *> elements);
     void tearDown();
     void messageArrived(quint64 pipeline, GstMessageType type, const QString &error);
     void prerolled();
@@ -62,9 +88,18 @@ private:
     // Receives the queued messages; going, it takes those still queued with it.
     QObject m_receiver;
     EngineReport m_report;
+    const std::optional<quint64> m_picture;
     QString m_file;
     GstElement *m_pipeline = nullptr;
+    // Held by the engine as well, as a video's sound may come after its
+    // volume is set, or not at all.
     GstElement *m_volumeElement = nullptr;
+    // A sound file's branch is there from the start, so that the sound server
+    // is reached while the file is still being read; a video's are added as
+    // its streams are found, as a video may have no sound.
+    GstElement *m_soundInput = nullptr;
+    std::atomic_bool m_soundAdded = false;
+    std::atomic_bool m_pictureAdded = false;
     // Counts the pipelines built, so a message of one already gone finds no engine.
     quint64 m_pipelines = 0;
     int m_volume = 0;
@@ -92,24 +127,24 @@ void GstAudioEngine::build()
     ++m_pipelines;
     m_prerolled = false;
     m_looping = false;
+    m_soundAdded = false;
+    m_pictureAdded = false;
     GstElement *source = gst_element_factory_make("uridecodebin", nullptr);
-    GstElement *convert = gst_element_factory_make("audioconvert", nullptr);
-    GstElement *resample = gst_element_factory_make("audioresample", nullptr);
     m_volumeElement = gst_element_factory_make("volume", nullptr);
-    GstElement *sink = gst_element_factory_make("autoaudiosink", nullptr);
-    const bool made = source && convert && resample && m_volumeElement && sink;
-    for (GstElement *element : {source, convert, resample, m_volumeElement, sink}) {
-        if (element)
-            gst_bin_add(GST_BIN(m_pipeline), element);
-    }
-    if (!made || !gst_element_link_many(convert, resample, m_volumeElement, sink, nullptr)) {
+    if (m_volumeElement)
+        gst_object_ref_sink(m_volumeElement);
+    if (source)
+        gst_bin_add(GST_BIN(m_pipeline), source);
+    if (!m_picture)
+        m_soundInput = addSoundBranch();
+    if (!source || !m_volumeElement || (!m_picture && !m_soundInput)) {
         m_report.fail(QStringLiteral("GStreamer's elements for playing sound are missing."));
         return;
     }
     gchar *uri = gst_filename_to_uri(QFile::encodeName(m_file).constData(), nullptr);
     g_object_set(source, "uri", uri, nullptr);
     g_free(uri);
-    g_signal_connect(source, "pad-added", G_CALLBACK(linkSound), convert);
+    g_signal_connect(source, "pad-added", G_CALLBACK(streamAdded), this);
     setVolume(m_volume);
 
     GstBus *bus = gst_element_get_bus(m_pipeline);
@@ -124,6 +159,53 @@ void GstAudioEngine::build()
     }
 }
 
+GstElement *GstAudioEngine::addSoundBranch()
+{
+    return addBranch({gst_element_factory_make("audioconvert", nullptr),
+                      gst_element_factory_make("audioresample", nullptr), m_volumeElement,
+                      gst_element_factory_make("autoaudiosink", nullptr)});
+}
+
+GstElement *GstAudioEngine::addPictureBranch()
+{
+    if (*m_picture == 0) {
+        // Shown nowhere, but in time: a video without sound still lasts its length.
+        GstElement *sink = gst_element_factory_make("fakesink", nullptr);
+        if (sink)
+            g_object_set(sink, "sync", TRUE, nullptr);
+        return addBranch({sink});
+    }
+    // Drawn by the processor, which any X server takes; the picture is small.
+    GstElement *sink = gst_element_factory_make("ximagesink", nullptr);
+    if (sink) {
+        // The window is the clock's, and so are its events.
+        gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
+        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), guintptr(*m_picture));
+    }
+    return addBranch({gst_element_factory_make("videoconvert", nullptr),
+                      gst_element_factory_make("videoscale", nullptr), sink});
+}
+
+GstElement *GstAudioEngine::addBranch(std::initializer_list<GstElement *> elements)
+{
+    bool made = true;
+    for (GstElement *element : elements) {
+        made = made && element;
+        if (element)
+            gst_bin_add(GST_BIN(m_pipeline), element);
+    }
+    if (!made)
+        return nullptr;
+    for (const auto *element = elements.begin(); element + 1 != elements.end(); ++element) {
+        if (!gst_element_link(element[0], element[1]))
+            return nullptr;
+    }
+    // Added to a pipeline already on its way to playing, when a stream is found.
+    for (GstElement *element : elements)
+        gst_element_sync_state_with_parent(element);
+    return *elements.begin();
+}
+
 void GstAudioEngine::tearDown()
 {
     if (!m_pipeline)
@@ -136,7 +218,10 @@ void GstAudioEngine::tearDown()
     gst_object_unref(bus);
     gst_object_unref(m_pipeline);
     m_pipeline = nullptr;
+    if (m_volumeElement)
+        gst_object_unref(m_volumeElement);
     m_volumeElement = nullptr;
+    m_soundInput = nullptr;
 }
 
 GstBusSyncReply GstAudioEngine::takeMessage(GstBus *, GstMessage *message, gpointer engine)
@@ -169,18 +254,33 @@ GstBusSyncReply GstAudioEngine::takeMessage(GstBus *, GstMessage *message, gpoin
     return GST_BUS_DROP;
 }
 
-// decodebin adds a pad for each stream it has decoded; the first sound is played.
-void GstAudioEngine::linkSound(GstElement *, GstPad *pad, gpointer convert)
+// decodebin adds a pad for each stream it has decoded: the first sound is
+// played, and a video's first picture shown.
+void GstAudioEngine::streamAdded(GstElement *source, GstPad *pad, gpointer engine)
 {
-    GstCaps *caps = gst_pad_query_caps(pad, nullptr);
-    const bool sound =
-        !gst_caps_is_empty(caps) &&
-        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/");
-    gst_caps_unref(caps);
-    GstPad *input = gst_element_get_static_pad(GST_ELEMENT(convert), "sink");
-    if (sound && !gst_pad_is_linked(input))
-        gst_pad_link(pad, input);
-    gst_object_unref(input);
+    auto *self = static_cast<GstAudioEngine *>(engine);
+    const QByteArray kind = streamKind(pad);
+    const char *missing = nullptr;
+    GstElement *input = nullptr;
+    if (kind == "audio" && !self->m_picture) {
+        input = self->m_soundInput;
+    } else if (kind == "audio" && !self->m_soundAdded.exchange(true)) {
+        input = self->addSoundBranch();
+        missing = "playing sound";
+    } else if (kind == "video" && self->m_picture && !self->m_pictureAdded.exchange(true)) {
+        input = self->addPictureBranch();
+        missing = "showing pictures";
+    }
+    if (!input) {
+        if (missing)
+            GST_ELEMENT_ERROR(source, CORE, MISSING_PLUGIN,
+                              ("GStreamer's elements for %s are missing.", missing), (nullptr));
+        return;
+    }
+    GstPad *sink = gst_element_get_static_pad(input, "sink");
+    if (!gst_pad_is_linked(sink))
+        gst_pad_link(pad, sink);
+    gst_object_unref(sink);
 }
 
 void GstAudioEngine::messageArrived(quint64 pipeline, GstMessageType type, const QString &error)
@@ -307,9 +407,24 @@ void GstAudioEngine::seek(qint64 ms)
     seekTo(ms, flags);
 }
 
+void GstAudioEngine::expose()
+{
+    if (!m_pipeline)
+        return;
+    if (GstElement *sink = gst_bin_get_by_interface(GST_BIN(m_pipeline), GST_TYPE_VIDEO_OVERLAY)) {
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink));
+        gst_object_unref(sink);
+    }
+}
+
 } // namespace
 
-std::unique_ptr<MediaEngine> makeGstAudioEngine()
+std::unique_ptr<GstEngine> makeGstAudioEngine()
 {
-    return std::make_unique<GstAudioEngine>();
+    return std::make_unique<GstAudioEngine>(std::nullopt);
+}
+
+std::unique_ptr<GstEngine> makeGstVideoEngine(quint64 window)
+{
+    return std::make_unique<GstAudioEngine>(window);
 }

@@ -3,7 +3,6 @@
 #include "base/logging.h"
 #include "platform/failedengine.h"
 #include "platform/soundprocess.h"
-#include "playback/isvideo.h"
 
 #include <QDir>
 #include <QLibrary>
@@ -36,7 +35,7 @@ QString ModuleMediaEngineFactory::soundProgramPath(const QString &programFolder)
 std::unique_ptr<MediaEngine> ModuleMediaEngineFactory::create(QWidget &videoArea,
                                                               const QString &file)
 {
-    if (m_sounds && !m_sounds->startFailed() && !isvideo(file))
+    if (m_sounds && !m_sounds->startFailed())
         return m_sounds->create(videoArea, file);
     if (!m_media.loadTried)
         m_media.load();

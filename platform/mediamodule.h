@@ -9,12 +9,12 @@
 class SoundProcessEngines;
 
 // Makes the player's engines. Where there is a sound program beside the
-// program, it plays every file that is not a video, in a process of its own
-// (SoundProcessEngines). The media module, a library beside the program that
-// carries Qt Multimedia with its network, graphics and video libraries, is
-// loaded on the first play that needs it, not at start-up, so the idle clock
-// holds no media framework; once loaded it stays. It plays videos, and every
-// file where there is no sound program or the sound program cannot be started.
+// program, it plays every file, videos too, in a process of its own
+// (SoundProcessEngines), and the clock holds no media framework at all. The
+// media module, a library beside the program that carries Qt Multimedia with
+// its network, graphics and video libraries, is loaded on the first play
+// that needs it, not at start-up; once loaded it stays. It plays every file
+// where there is no sound program or the sound program cannot be started.
 //
 // A module that cannot be loaded, or that lacks its entry point or cannot
 // start, gives engines that fail at once, as an unplayable file does, so the

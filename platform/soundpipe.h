@@ -11,9 +11,11 @@
 // is percent-encoded, so a file name with a space or a line break in it stays
 // one field of one line.
 //
-// To the sound program: repeat (0 or 1), open (the file as text), run, pause,
-// volume (centibels), seek (ms), position, close. From it: duration (ms),
-// status (the MediaStatus, a failure's reason as text), position (ms).
+// To the sound program: window (for a video, its first line: the X11 window
+// its picture is drawn into, 0 for none), repeat (0 or 1), open (the file as
+// text), run, pause, volume (centibels), seek (ms), position, expose (draw the
+// picture again), close. From it: duration (ms), status (the MediaStatus, a
+// failure's reason as text), position (ms).
 struct SoundLine {
     QByteArray verb;
     quint64 engine = 0;

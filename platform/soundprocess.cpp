@@ -3,11 +3,18 @@
 #include "base/logging.h"
 #include "platform/enginereport.h"
 #include "platform/soundpipe.h"
+#include "playback/isvideo.h"
 
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QList>
+#include <QPointer>
 #include <QProcess>
+#include <QWidget>
+#include <QWindow>
 
+#include <functional>
 #include <utility>
 
 namespace {
@@ -22,6 +29,51 @@ constexpr int kEndingMs = 5000;
 // taken for hung (a decoder stuck on a hostile file holding up its event
 // loop) and killed, so that the alarm goes on to its next sound.
 constexpr int kAnswerMs = 10'000;
+
+// The X11 window of the video area, made for it, which the sound program
+// draws a video's picture into; 0 where the clock has no X11 windows (the
+// offscreen platform, a Wayland session), and the picture is not shown.
+WId pictureWindow(QWidget &videoArea)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return 0;
+    videoArea.setAttribute(Qt::WA_NativeWindow);
+    return videoArea.winId();
+}
+
+// The video area while the sound program draws a picture in it: the pointer
+// is hidden over the picture, and the picture is drawn again each time Qt has
+// put the area's own paint over it (painted, shown again, uncovered), as the
+// sound program draws at each frame and a paused video has no frame to come.
+// An uncovered window is given its paint again without a paint event, on its
+// native window's expose.
+class PictureArea final : public QObject {
+public:
+    PictureArea(QWidget &videoArea, std::function<void()> repaint)
+        : m_area(&videoArea), m_repaint(std::move(repaint))
+    {
+        videoArea.setCursor(Qt::BlankCursor);
+        videoArea.installEventFilter(this);
+        videoArea.windowHandle()->installEventFilter(this);
+    }
+    ~PictureArea() override
+    {
+        if (m_area)
+            m_area->unsetCursor();
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Once Qt has put its paint on the screen.
+        if (event->type() == QEvent::Paint || event->type() == QEvent::Expose)
+            QMetaObject::invokeMethod(this, m_repaint, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_area;
+    std::function<void()> m_repaint;
+};
 
 } // namespace
 
@@ -93,6 +145,14 @@ public:
 
     void stopped(const QString &reason) { m_report.fail(reason); }
 
+    void showPictureIn(QWidget &videoArea)
+    {
+        const WId window = pictureWindow(videoArea);
+        m_engines.send({"window", m_number, qint64(window), {}});
+        if (window)
+            m_picture = std::make_unique<PictureArea>(videoArea, [this] { ask("expose"); });
+    }
+
 private:
     void ask(const char *verb, qint64 number = 0) const
     {
@@ -107,6 +167,7 @@ private:
     mutable qint64 m_position = 0;
     // Running while a position asked is unanswered.
     mutable QElapsedTimer m_askedAt;
+    std::unique_ptr<PictureArea> m_picture;
 };
 
 SoundProcessEngines::SoundProcessEngines(QString program) : m_program(std::move(program))
@@ -131,13 +192,15 @@ SoundProcessEngines::~SoundProcessEngines()
     }
 }
 
-std::unique_ptr<MediaEngine> SoundProcessEngines::create(QWidget &, const QString &)
+std::unique_ptr<MediaEngine> SoundProcessEngines::create(QWidget &videoArea, const QString &file)
 {
     auto engine = std::make_unique<SoundProcessEngine>(*this, ++m_made);
     m_engines.insert(m_made, engine.get());
     m_unused.stop();
     if (!m_process)
         start();
+    if (isvideo(file))
+        engine->showPictureIn(videoArea);
     return engine;
 }
 

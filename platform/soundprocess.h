@@ -19,7 +19,9 @@ class SoundProcessEngine;
 // enter the clock, so a sound leaves nothing behind in it, and a file that
 // crashes a decoder ends the sound program, not the clock, and one that hangs
 // it has the program killed. Its engines then fail, as unplayable files do;
-// the next engine starts the program afresh.
+// the next engine starts the program afresh. A video's picture is drawn by
+// the sound program into the video area, made a native window for it, where
+// the clock's windows are X11 windows.
 class SoundProcessEngines final : public MediaEngineFactory {
 public:
     explicit SoundProcessEngines(QString program);

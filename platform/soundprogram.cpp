@@ -1,6 +1,7 @@
-// The sound program: plays the clock's sound files on GStreamer, as the clock
-// asks on its standard input, and tells how they go on its standard output
-// (one SoundLine each way). The clock starts it when a sound is near and ends
+// The sound program: plays the clock's sound files and videos on GStreamer,
+// as the clock asks on its standard input, and tells how they go on its
+// standard output (one SoundLine each way); a video's picture it draws into
+// the clock's player window. The clock starts it when a sound is near and ends
 // it by closing the pipe, so GStreamer, its plugins and the sound server's
 // client leave with the sound and a file that crashes its decoder costs that
 // file, not the clock. It ends with the clock, whatever way the clock ends.
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include <unistd.h>
 #if defined(__linux__)
@@ -46,12 +48,13 @@ void tell(const SoundLine &line)
 // One engine, which tells the clock how its file goes under the clock's number for it.
 class Played final : public MediaEngineListener {
 public:
-    explicit Played(quint64 number) : m_number(number), m_engine(makeGstAudioEngine())
+    Played(quint64 number, std::unique_ptr<GstEngine> engine)
+        : m_number(number), m_engine(std::move(engine))
     {
         m_engine->setListener(this);
     }
 
-    MediaEngine &engine() { return *m_engine; }
+    GstEngine &engine() { return *m_engine; }
 
     void durationChanged(qint64 ms) override { tell({"duration", m_number, ms, {}}); }
     void statusChanged(PlayerLogic::MediaStatus status) override
@@ -62,7 +65,7 @@ public:
 
 private:
     quint64 m_number;
-    std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<GstEngine> m_engine;
 };
 
 class SoundPlayer {
@@ -95,7 +98,14 @@ private:
             m_played.erase(line.engine);
             return;
         }
-        MediaEngine &engine = played(line.engine);
+        // A video's first line, which makes its engine.
+        if (line.verb == "window") {
+            if (!m_played.contains(line.engine))
+                m_played[line.engine] =
+                    std::make_unique<Played>(line.engine, makeGstVideoEngine(quint64(line.number)));
+            return;
+        }
+        GstEngine &engine = played(line.engine);
         if (line.verb == "repeat")
             engine.setRepeat(line.number != 0);
         else if (line.verb == "open")
@@ -110,13 +120,15 @@ private:
             engine.seek(line.number);
         else if (line.verb == "position")
             tell({"position", line.engine, engine.position(), {}});
+        else if (line.verb == "expose")
+            engine.expose();
     }
 
-    MediaEngine &played(quint64 number)
+    GstEngine &played(quint64 number)
     {
         std::unique_ptr<Played> &played = m_played[number];
         if (!played)
-            played = std::make_unique<Played>(number);
+            played = std::make_unique<Played>(number, makeGstAudioEngine());
         return played->engine();
     }
 

@@ -289,10 +289,12 @@ void frmdshow::tlbControlBar_ButtonClick(const QAction &button)
 {
     if (!m_engine)
         return;
-    if (button.objectName() == QLatin1String("Play"))
+    if (button.objectName() == QLatin1String("Play")) {
         m_engine->run();
-    else
+    } else {
         m_engine->pause();
+        qCInfo(lcPlayback) << "paused";
+    }
 }
 
 void frmdshow::Timer4_Timer()

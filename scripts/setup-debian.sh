@@ -7,14 +7,16 @@
 set -euo pipefail
 
 # libxcb1-dev: the tray watch reads the X events that announce a notification area.
+# libgstreamer-plugins-base1.0-dev: the sound program gives a video's sink its window.
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgstreamer1.0-dev lame
-    libxcb1-dev)
+    libxcb1-dev libgstreamer-plugins-base1.0-dev)
 # setcap, for an install that lets alarms wake the computer (run.sh --wake).
 build+=(libcap2-bin)
-# Qt Multimedia plays through GStreamer: WMA needs ugly and libav, MIDI needs
-# bad (with its General MIDI soundfont), FLV and MPEG-4 video need libav.
+# Files play through GStreamer: WMA needs ugly and libav, MIDI needs bad (with
+# its General MIDI soundfont), FLV and MPEG-4 video need libav, and a video's
+# picture is drawn into the player window by x (ximagesink).
 playback=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-    gstreamer1.0-plugins-ugly gstreamer1.0-libav fonts-dejavu-core)
+    gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x fonts-dejavu-core)
 # Test media are made at build time; the end-to-end run needs an X server and
 # a tray host; the fuzz target needs clang's libFuzzer; the benchmarks, built
 # with the tests so they keep compiling, need Xlib and its DAMAGE and XTEST

@@ -45,6 +45,8 @@ function(tockaro_media name)
     set(test_media ${test_media} ${media_dir}/${name} PARENT_SCOPE)
 endfunction()
 tockaro_media(short.wav ${SOX_EXECUTABLE} -n -r 22050 -c 1 -b 16 short.wav synth 1.5 sine 550)
+# A third of a second, for a loop that wraps a few times in a moment.
+tockaro_media(blip.wav ${SOX_EXECUTABLE} -n -r 22050 -c 1 -b 16 blip.wav synth 0.3 sine 880)
 tockaro_media(tone.mp3 ${LAME_EXECUTABLE} --quiet -b 64 short.wav tone.mp3)
 tockaro_media(tone.wma ${gst} ${audio} ! avenc_wmav2 ! asfmux ! filesink location=tone.wma)
 tockaro_media(clip.avi ${gst} ${video} ! avenc_mpeg4 ! avimux name=m ! filesink location=clip.avi
@@ -61,7 +63,7 @@ add_custom_target(test_media DEPENDS ${test_media})
 add_executable(tst_mediaengine tst_mediaengine.cpp ${CMAKE_SOURCE_DIR}/platform/gstaudioengine.cpp
     ${CMAKE_SOURCE_DIR}/platform/gstreamertuning.cpp)
 target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test
-    PkgConfig::GStreamer)
+    PkgConfig::GStreamer PkgConfig::GStreamerVideo)
 target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_GSTREAMER
     TOCKARO_TEST_MEDIA_DIR="${media_dir}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>"
