@@ -388,7 +388,7 @@ void AlarmEngine::alarmsChanged()
 void AlarmEngine::noteChangedAlarms()
 {
     const AlarmTable &table = m_ports.table;
-    std::array<QByteArray, kAlarmSlots> now;
+    AlarmDigests now;
     for (int slot = 1; slot <= table.alarmCount(); ++slot)
         now[slot] = alarmFingerprint(table.alarms()[slot]);
     if (m_known) {
@@ -419,7 +419,8 @@ QStringList AlarmEngine::listReport() const
 
 EngineMemory AlarmEngine::memory() const
 {
-    return {m_queue.lastLook(), m_ports.clock.steadyNow().boot, m_queue.marks()};
+    return {m_queue.lastLook(), m_ports.clock.steadyNow().boot, m_queue.marks(),
+            m_known.value_or(AlarmDigests{})};
 }
 
 void AlarmEngine::restore(const EngineMemory &memory)

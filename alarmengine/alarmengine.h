@@ -168,7 +168,7 @@ private:
 
     // The fingerprint of each slot's alarm as the table last held it; none
     // before the table was first seen.
-    std::optional<std::array<QByteArray, kAlarmSlots>> m_known;
+    std::optional<AlarmDigests> m_known;
 
     std::optional<NextDue> m_nextDue;
     QDateTime m_wakeDue;                  // the alarm moment the wake timer is armed for

@@ -22,23 +22,21 @@ std::optional<qint64> readNumber(QByteArrayView text)
     return ok ? std::optional(value) : std::nullopt;
 }
 
-QByteArray alarmLine(int slot, const QByteArray &digest, const AlarmMarks &mark)
+// Written into one buffer: the file is written at every ring and snooze, and
+// the heap is best left unchurned.
+void appendAlarmLine(QByteArray &text, int slot, const QByteArray &digest, const AlarmMarks &mark)
 {
-    QByteArray line = "alarm " + number(slot) + ' ' + digest;
+    text.append("alarm ").append(number(slot)).append(' ').append(digest);
     if (mark.snoozeUntil) {
-        line += " snooze=" + number(*mark.snoozeUntil);
+        text.append(" snooze=").append(number(*mark.snoozeUntil));
         if (mark.snoozeSteadyMs)
-            line += '/' + number(*mark.snoozeSteadyMs);
+            text.append('/').append(number(*mark.snoozeSteadyMs));
     }
     if (mark.changedAt)
-        line += " changed=" + number(*mark.changedAt);
-    if (!mark.handled.isEmpty()) {
-        QByteArrayList seconds;
-        for (const qint64 second : mark.handled)
-            seconds << number(second);
-        line += " handled=" + seconds.join(',');
-    }
-    return line;
+        text.append(" changed=").append(number(*mark.changedAt));
+    for (qsizetype i = 0; i < mark.handled.size(); ++i)
+        text.append(i == 0 ? " handled=" : ",").append(number(mark.handled[i]));
+    text.append('\n');
 }
 
 // One alarm line's marks, or nothing when a part of it cannot be read.
@@ -76,7 +74,9 @@ std::optional<AlarmMarks> readMarks(const QList<QByteArray> &words)
 
 QByteArray formatRunState(const RunState &state, const AlarmSlots &alarms, int alarmCount)
 {
-    QByteArray text = kHeader.toByteArray() + '\n';
+    QByteArray text;
+    text.reserve(4096);
+    text.append(kHeader.data(), kHeader.size()).append('\n');
     if (const std::optional<LastLook> &look = state.engine.looked) {
         text += "looked " + number(look->utc) + ' ' + number(look->local) + ' ' +
                 (look->zone.isEmpty() ? QByteArray("-") : look->zone) + '\n';
@@ -85,8 +85,10 @@ QByteArray formatRunState(const RunState &state, const AlarmSlots &alarms, int a
         text += "boot " + state.engine.boot + '\n';
     for (int slot = 1; slot <= alarmCount; ++slot) {
         const AlarmMarks &mark = state.engine.marks[slot];
-        if (mark != AlarmMarks())
-            text += alarmLine(slot, alarmFingerprint(alarms[slot]), mark) + '\n';
+        if (mark == AlarmMarks())
+            continue;
+        const QByteArray &known = state.engine.digests[slot];
+        appendAlarmLine(text, slot, known.isEmpty() ? alarmFingerprint(alarms[slot]) : known, mark);
     }
     if (state.clockPlace)
         text +=
