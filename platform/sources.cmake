@@ -16,7 +16,6 @@ list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/qtdialogs.cpp platform/qtdialogs.h
     platform/secondticker.cpp platform/secondticker.h
     platform/showrequests.h
-    platform/soundpipe.cpp platform/soundpipe.h
     platform/soundprocess.cpp platform/soundprocess.h
     platform/systemclock.cpp platform/systemclock.h
     platform/systempoweroff.cpp platform/systempoweroff.h
@@ -47,9 +46,7 @@ list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
     platform/failedengine.h
     platform/playablefile.h
     platform/qtmediaengine.cpp
-    playback/isvideo.cpp playback/isvideo.h
     playback/mediaengine.h
-    playback/volume.cpp playback/volume.h
 )
 # Without a sound program (Windows) the module plays sounds too, and a WAV of
 # plain PCM goes to the sound output without a codec.
@@ -61,17 +58,21 @@ if(WIN32)
     set_source_files_properties(platform/qtmediaengine.cpp PROPERTIES
         COMPILE_DEFINITIONS TOCKARO_WAVE_ENGINE)
 endif()
+# What the program, the media module and the sound program share, compiled
+# once: the line protocol of the sound program's pipe (the volume rule and the
+# video test are the playback folder's), and GStreamer's tuning, which the
+# module and the sound program share without the program.
+list(APPEND TOCKARO_MEDIA_COMMON_SOURCES
+    platform/soundpipe.cpp platform/soundpipe.h
+)
 if(TOCKARO_GSTREAMER)
-    list(APPEND TOCKARO_MEDIA_MODULE_SOURCES
+    list(APPEND TOCKARO_GSTREAMER_TUNING_SOURCES
         platform/gstreamertuning.cpp platform/gstreamertuning.h)
     list(APPEND TOCKARO_SOUND_PROGRAM_SOURCES
         platform/enginereport.h
         platform/gstaudioengine.cpp platform/gstaudioengine.h
-        platform/gstreamertuning.cpp platform/gstreamertuning.h
         platform/playablefile.h
-        platform/soundpipe.cpp platform/soundpipe.h
         platform/soundprogram.cpp
         playback/mediaengine.h
-        playback/volume.cpp playback/volume.h
     )
 endif()

@@ -1,5 +1,10 @@
-list(APPEND TOCKARO_CORE_SOURCES
+# The volume rule and the video test, which the media module and the sound
+# program use as the program does.
+list(APPEND TOCKARO_MEDIA_COMMON_SOURCES
     playback/isvideo.cpp playback/isvideo.h
+    playback/volume.cpp playback/volume.h
+)
+list(APPEND TOCKARO_CORE_SOURCES
     playback/mediaengine.h
     playback/mediafilter.cpp playback/mediafilter.h
     playback/playerlogic.cpp playback/playerlogic.h
@@ -7,7 +12,6 @@ list(APPEND TOCKARO_CORE_SOURCES
     playback/playrequest.h
     playback/soundtable.cpp playback/soundtable.h
     playback/tone.cpp playback/tone.h
-    playback/volume.cpp playback/volume.h
 )
 list(APPEND TOCKARO_GUI_SOURCES
     playback/alarmwind.cpp playback/alarmwind.h

@@ -60,10 +60,9 @@ add_custom_target(test_media DEPENDS ${test_media})
 # The engines come from the media module and the sound program as the program
 # gets them; Qt Multimedia and GStreamer are linked only to look at what the
 # engines gave them, and the sound program's engine to look into it.
-add_executable(tst_mediaengine tst_mediaengine.cpp ${CMAKE_SOURCE_DIR}/platform/gstaudioengine.cpp
-    ${CMAKE_SOURCE_DIR}/platform/gstreamertuning.cpp)
-target_link_libraries(tst_mediaengine PRIVATE tockaro_gui Qt6::Multimedia Qt6::Test
-    PkgConfig::GStreamer PkgConfig::GStreamerVideo)
+add_executable(tst_mediaengine tst_mediaengine.cpp ${CMAKE_SOURCE_DIR}/platform/gstaudioengine.cpp)
+target_link_libraries(tst_mediaengine PRIVATE tockaro_gui tockaro_gstreamer_tuning Qt6::Multimedia
+    Qt6::Test PkgConfig::GStreamerVideo)
 target_compile_definitions(tst_mediaengine PRIVATE TOCKARO_GSTREAMER
     TOCKARO_TEST_MEDIA_DIR="${media_dir}"
     TOCKARO_MEDIA_MODULE_FILE="$<TARGET_FILE:tockaro_media>"
