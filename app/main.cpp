@@ -23,14 +23,17 @@
 
 namespace {
 
-// Answers --version, --help and wrong arguments before Qt looks for a display,
-// so they work where there is none. -1 when the program should run.
+// Answers --version, --help, the actions for the running copy and wrong
+// arguments before Qt looks for a display, so they work where there is none
+// (a keyboard shortcut of the desktop, a terminal, a script). -1 when the
+// program should run.
 int answerCommandLine(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    switch (commandLineAction(arguments)) {
+    const CommandLine commandLine = readCommandLine(arguments);
+    switch (commandLine.action) {
     case CommandLineAction::Run:
         return -1;
     case CommandLineAction::PrintVersion:
@@ -42,6 +45,16 @@ int answerCommandLine(int argc, char *argv[])
     case CommandLineAction::UsageError:
         std::fputs(qPrintable(commandLineUsage()), stderr);
         return 2;
+    case CommandLineAction::Ask: {
+        // A core application, for the program's folder: no window system is reached.
+        const QCoreApplication core(argc, argv);
+        const AskReport report =
+            askReport(commandLine.request,
+                      askRunningCopy(QCoreApplication::applicationDirPath(), commandLine.request));
+        std::fputs(report.out.toLocal8Bit().constData(), stdout);
+        std::fputs(report.err.toLocal8Bit().constData(), stderr);
+        return report.status;
+    }
     }
     return 2;
 }
@@ -134,8 +147,7 @@ int main(int argc, char *argv[])
 
     if (!program.startprogram() || programEnd.ended())
         return 0;
-    ShowRequests showRequests(programFolder);
-    QObject::connect(&showRequests, &ShowRequests::showRequested, &app,
-                     [&program] { program.showOnRequest(); });
+    const ShowRequests requests(
+        programFolder, [&program](RemoteAction action) { return program.answerRequest(action); });
     return QApplication::exec();
 }

@@ -184,6 +184,24 @@ void Program::showOnRequest()
         m_tray->showOnRequest();
 }
 
+RemoteReply Program::answerRequest(RemoteAction action)
+{
+    switch (action) {
+    case RemoteAction::Show:
+        showOnRequest();
+        return {true, {}};
+    case RemoteAction::Snooze:
+        return {m_engine.snooze(), {}};
+    case RemoteAction::Stop:
+        return {m_engine.ok(), {}};
+    case RemoteAction::Next:
+        return {true, m_engine.nextReport()};
+    case RemoteAction::List:
+        return {true, m_engine.listReport().join(u'\n')};
+    }
+    return {};
+}
+
 void Program::endOnRequest()
 {
     m_engine.silence();

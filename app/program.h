@@ -4,6 +4,7 @@
 #include "alarmengine/alarmview.h"
 #include "app/clockbas.h"
 #include "app/playersound.h"
+#include "base/remoterequest.h"
 
 #include <QPoint>
 #include <QString>
@@ -77,6 +78,8 @@ public:
     void setTrayAvailable(bool available);
     // Another start of the program: the user is looking for the clock.
     void showOnRequest();
+    // Another start with an action (--snooze, --next, ...), or without one.
+    RemoteReply answerRequest(RemoteAction action);
     // Ends the program as Exit does, for a request from outside (a signal, the
     // session's end); a ringing alarm falls silent first.
     void endOnRequest();

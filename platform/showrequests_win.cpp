@@ -31,7 +31,8 @@ QString systemError(DWORD error)
 
 } // namespace
 
-ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObject(parent)
+ShowRequests::ShowRequests(const QString &programFolder, Answerer answer, QObject *parent)
+    : QObject(parent), m_answer(std::move(answer))
 {
     // Reset as it is taken, so each request shows the clock once.
     HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, eventName(programFolder).c_str());
@@ -46,7 +47,10 @@ ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObj
     }
     m_event = event;
     m_notifier = new QWinEventNotifier(event, this);
-    connect(m_notifier, &QWinEventNotifier::activated, this, [this] { Q_EMIT showRequested(); });
+    connect(m_notifier, &QWinEventNotifier::activated, this, [this] {
+        if (m_answer)
+            m_answer(RemoteAction::Show);
+    });
 }
 
 ShowRequests::~ShowRequests()
