@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/program.h"
 #include "base/logging.h"
+#include "platform/desktopnotifications.h"
 #include "platform/endsignals.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
@@ -127,9 +128,22 @@ int main(int argc, char *argv[])
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
     const std::unique_ptr<DigitPainter> digitPainter = makeXcbDigitPainter();
-    Program program({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                     trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
-                     trayWatch.statusNotifierHost(), digitPainter.get()});
+    DesktopNotifications notifications;
+    Program program({clock,
+                     ticks,
+                     dialogs,
+                     programEnd,
+                     instanceGuard,
+                     programFolder,
+                     trayWatch.available(),
+                     mediaEngines,
+                     powerOff,
+                     wake,
+                     sleepInhibitor,
+                     trayWatch.statusNotifierHost(),
+                     digitPainter.get(),
+                     {},
+                     &notifications});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;

@@ -16,6 +16,7 @@
 class BigCForm;
 class Clock;
 class DigitPainter;
+class DesktopNotifications;
 class DigitPainterDriver;
 class Dialogs;
 class InstanceGuard;
@@ -57,6 +58,8 @@ struct Seams {
     DigitPainter *digitPainter = nullptr;
     // How often the player looks at what it plays.
     PlayerPace playerPace = {};
+    // Mirrors a ringing alarm in the desktop's notifications.
+    DesktopNotifications *notifications = nullptr;
 };
 
 // The program's root: its files, the alarm engine beside the clock window,
