@@ -22,7 +22,31 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
+
+// A Windows program with windows has no console of its own: what it answers
+// goes to the console it was started from, unless it is redirected.
+void answerToStartersConsole()
+{
+#ifdef Q_OS_WIN
+    const auto given = [](DWORD which) {
+        const HANDLE handle = ::GetStdHandle(which);
+        return handle && handle != INVALID_HANDLE_VALUE;
+    };
+    const bool out = given(STD_OUTPUT_HANDLE);
+    const bool err = given(STD_ERROR_HANDLE);
+    if ((out && err) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!out)
+        std::freopen("CONOUT$", "w", stdout);
+    if (!err)
+        std::freopen("CONOUT$", "w", stderr);
+#endif
+}
 
 // Answers --version, --help, the actions for the running copy and wrong
 // arguments before Qt looks for a display, so they work where there is none
@@ -34,6 +58,9 @@ int answerCommandLine(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine commandLine = readCommandLine(arguments);
+    if (commandLine.action == CommandLineAction::Run)
+        return -1;
+    answerToStartersConsole();
     switch (commandLine.action) {
     case CommandLineAction::Run:
         return -1;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QSocketNotifier;
 class QWinEventNotifier;
@@ -49,11 +50,20 @@ public:
 
 private:
     Answerer m_answer;
-    QByteArray m_request; // what the start being heard has sent so far
-    QTimer m_clientDeadline;
+    QTimer m_clientDeadline; // for the start being heard
 #ifdef Q_OS_WIN
+    struct Pipe;
+    // The pipe's operation in progress has finished, or the start took too long.
+    void pipeDone();
+    void pipeTimedOut();
+    // Lets the start go when the operation just begun failed at once.
+    void pipeStarted(bool started);
+    // Drops the start being heard, if any, and waits for the next.
+    void listenOnPipe();
+
     void *m_event = nullptr;
     QWinEventNotifier *m_notifier = nullptr;
+    std::unique_ptr<Pipe> m_pipe;
 #else
     void acceptRequests();
     // Reads what the start being heard sent; answers it once it is whole.
@@ -62,7 +72,8 @@ private:
     void refused(qint64 user);
     void logRefusals();
 
-    int m_client = -1; // the start being heard
+    int m_client = -1;    // the start being heard
+    QByteArray m_request; // what it has sent so far
     QSocketNotifier *m_clientNotifier = nullptr;
 
     int m_socket = -1;
