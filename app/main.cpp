@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/program.h"
 #include "base/logging.h"
+#include "platform/desktopnotifications.h"
 #include "platform/endsignals.h"
 #include "platform/eventloopend.h"
 #include "platform/folderlock.h"
@@ -21,16 +22,46 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
-// Answers --version, --help and wrong arguments before Qt looks for a display,
-// so they work where there is none. -1 when the program should run.
+// A Windows program with windows has no console of its own: what it answers
+// goes to the console it was started from, unless it is redirected.
+void answerToStartersConsole()
+{
+#ifdef Q_OS_WIN
+    const auto given = [](DWORD which) {
+        const HANDLE handle = ::GetStdHandle(which);
+        return handle && handle != INVALID_HANDLE_VALUE;
+    };
+    const bool out = given(STD_OUTPUT_HANDLE);
+    const bool err = given(STD_ERROR_HANDLE);
+    if ((out && err) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!out)
+        std::freopen("CONOUT$", "w", stdout);
+    if (!err)
+        std::freopen("CONOUT$", "w", stderr);
+#endif
+}
+
+// Answers --version, --help, the actions for the running copy and wrong
+// arguments before Qt looks for a display, so they work where there is none
+// (a keyboard shortcut of the desktop, a terminal, a script). -1 when the
+// program should run.
 int answerCommandLine(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    switch (commandLineAction(arguments)) {
+    const CommandLine commandLine = readCommandLine(arguments);
+    if (commandLine.action == CommandLineAction::Run)
+        return -1;
+    answerToStartersConsole();
+    switch (commandLine.action) {
     case CommandLineAction::Run:
         return -1;
     case CommandLineAction::PrintVersion:
@@ -42,6 +73,16 @@ int answerCommandLine(int argc, char *argv[])
     case CommandLineAction::UsageError:
         std::fputs(qPrintable(commandLineUsage()), stderr);
         return 2;
+    case CommandLineAction::Ask: {
+        // A core application, for the program's folder: no window system is reached.
+        const QCoreApplication core(argc, argv);
+        const AskReport report =
+            askReport(commandLine.request,
+                      askRunningCopy(QCoreApplication::applicationDirPath(), commandLine.request));
+        std::fputs(report.out.toLocal8Bit().constData(), stdout);
+        std::fputs(report.err.toLocal8Bit().constData(), stderr);
+        return report.status;
+    }
     }
     return 2;
 }
@@ -114,9 +155,22 @@ int main(int argc, char *argv[])
     SystemSleepInhibitor sleepInhibitor;
     TrayWatch trayWatch;
     const std::unique_ptr<DigitPainter> digitPainter = makeXcbDigitPainter();
-    Program program({clock, ticks, dialogs, programEnd, instanceGuard, programFolder,
-                     trayWatch.available(), mediaEngines, powerOff, wake, sleepInhibitor,
-                     trayWatch.statusNotifierHost(), digitPainter.get()});
+    DesktopNotifications notifications;
+    Program program({clock,
+                     ticks,
+                     dialogs,
+                     programEnd,
+                     instanceGuard,
+                     programFolder,
+                     trayWatch.available(),
+                     mediaEngines,
+                     powerOff,
+                     wake,
+                     sleepInhibitor,
+                     trayWatch.statusNotifierHost(),
+                     digitPainter.get(),
+                     {},
+                     &notifications});
 
     // Wired before start-up, whose message boxes may be open when they come.
     EndSignals endSignals;
@@ -134,8 +188,7 @@ int main(int argc, char *argv[])
 
     if (!program.startprogram() || programEnd.ended())
         return 0;
-    ShowRequests showRequests(programFolder);
-    QObject::connect(&showRequests, &ShowRequests::showRequested, &app,
-                     [&program] { program.showOnRequest(); });
+    const ShowRequests requests(
+        programFolder, [&program](RemoteAction action) { return program.answerRequest(action); });
     return QApplication::exec();
 }

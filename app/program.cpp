@@ -14,6 +14,7 @@
 #include "base/ticksource.h"
 #include "base/waketimer.h"
 #include "platform/autostart.h"
+#include "platform/desktopnotifications.h"
 #include "platform/files.h"
 #include "playback/alarmwind.h"
 #include "playback/frmdshow.h"
@@ -59,6 +60,16 @@ Program::Program(const Seams &seams)
     // Many changes of one moment are written once.
     QObject::connect(engine, &AlarmEngine::memoryChanged, &m_stateSave,
                      qOverload<>(&QTimer::start));
+    if (DesktopNotifications *notifications = m_seams.notifications) {
+        QObject::connect(engine, &AlarmEngine::alarmShown, notifications,
+                         &DesktopNotifications::show);
+        QObject::connect(engine, &AlarmEngine::alarmClosed, notifications,
+                         &DesktopNotifications::close);
+        QObject::connect(notifications, &DesktopNotifications::snoozeRequested, engine,
+                         &AlarmEngine::snooze);
+        QObject::connect(notifications, &DesktopNotifications::okRequested, engine,
+                         &AlarmEngine::ok);
+    }
     // The editor's preview belongs to the editor and ends with it.
     QObject::connect(&m_bas, &ClockBas::editorOpenChanged, &m_sound, [this](bool open) {
         if (!open)
@@ -140,6 +151,20 @@ void Program::loadClockWindow()
     QObject::connect(&m_engine, &AlarmEngine::notice, tray, &TrayMenu::showNotice,
                      Qt::QueuedConnection);
 
+#ifdef Q_OS_WIN
+    // No notification service on a bus here: the tray's balloon tells of the
+    // ringing alarm, and a click on it brings the alarm window forward.
+    QObject::connect(&m_engine, &AlarmEngine::alarmShown, tray, [tray](const ShownAlarm &alarm) {
+        tray->showAlarmMessage(QStringLiteral("Alarm %1\n%2").arg(alarm.timeText, alarm.message));
+    });
+    QObject::connect(&m_engine, &AlarmEngine::alarmClosed, tray, &TrayMenu::withdrawAlarmMessage);
+    QObject::connect(tray, &TrayMenu::alarmMessageClicked, form, [this] {
+        if (m_alarmWindow && m_alarmWindow->isVisible()) {
+            m_alarmWindow->raise();
+            m_alarmWindow->activateWindow();
+        }
+    });
+#endif
     QObject::connect(tray, &TrayMenu::alarmsRequested, form, [this] { alarmsformClick(); });
     QObject::connect(tray, &TrayMenu::optionsRequested, form, [this] { options().showOptions(); });
     QObject::connect(tray, &TrayMenu::aboutRequested, form, [this] { aboutClick(); });
@@ -182,6 +207,24 @@ void Program::showOnRequest()
 {
     if (m_tray)
         m_tray->showOnRequest();
+}
+
+RemoteReply Program::answerRequest(RemoteAction action)
+{
+    switch (action) {
+    case RemoteAction::Show:
+        showOnRequest();
+        return {true, {}};
+    case RemoteAction::Snooze:
+        return {m_engine.snooze(), {}};
+    case RemoteAction::Stop:
+        return {m_engine.ok(), {}};
+    case RemoteAction::Next:
+        return {true, m_engine.nextReport()};
+    case RemoteAction::List:
+        return {true, m_engine.listReport().join(u'\n')};
+    }
+    return {};
 }
 
 void Program::endOnRequest()

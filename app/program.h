@@ -4,6 +4,7 @@
 #include "alarmengine/alarmview.h"
 #include "app/clockbas.h"
 #include "app/playersound.h"
+#include "base/remoterequest.h"
 
 #include <QPoint>
 #include <QString>
@@ -15,6 +16,7 @@
 class BigCForm;
 class Clock;
 class DigitPainter;
+class DesktopNotifications;
 class DigitPainterDriver;
 class Dialogs;
 class InstanceGuard;
@@ -56,6 +58,8 @@ struct Seams {
     DigitPainter *digitPainter = nullptr;
     // How often the player looks at what it plays.
     PlayerPace playerPace = {};
+    // Mirrors a ringing alarm in the desktop's notifications.
+    DesktopNotifications *notifications = nullptr;
 };
 
 // The program's root: its files, the alarm engine beside the clock window,
@@ -77,6 +81,8 @@ public:
     void setTrayAvailable(bool available);
     // Another start of the program: the user is looking for the clock.
     void showOnRequest();
+    // Another start with an action (--snooze, --next, ...), or without one.
+    RemoteReply answerRequest(RemoteAction action);
     // Ends the program as Exit does, for a request from outside (a signal, the
     // session's end); a ringing alarm falls silent first.
     void endOnRequest();

@@ -10,6 +10,8 @@
 #include <QCursor>
 #include <QMenu>
 
+#include <utility>
+
 namespace {
 
 int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
@@ -125,6 +127,10 @@ void TrayMenu::showTrayIcon()
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     trayMessage(trayMessageFor(reason));
                 });
+        connect(m_tray, &QSystemTrayIcon::messageClicked, this, [this] {
+            if (std::exchange(m_alarmMessage, false))
+                Q_EMIT alarmMessageClicked();
+        });
     }
     m_tray->show();
     qCInfo(lcClock) << "tray icon added";
@@ -228,5 +234,21 @@ void TrayMenu::showNotice(const QString &text)
         m_tray->showMessage(QStringLiteral("Tockaro"), text, QSystemTrayIcon::Information, 0);
     else
         m_dialogs.notice(text);
+    m_alarmMessage = false;
     qCInfo(lcAlarms).noquote() << "notice:" << text;
+}
+
+void TrayMenu::showAlarmMessage(const QString &text)
+{
+    if (!m_tray || !m_tray->isVisible())
+        return;
+    m_tray->showMessage(QStringLiteral("Tockaro"), text, QSystemTrayIcon::Information, 0);
+    m_alarmMessage = true;
+}
+
+void TrayMenu::withdrawAlarmMessage()
+{
+    // An empty message takes the balloon away on Windows.
+    if (std::exchange(m_alarmMessage, false) && m_tray)
+        m_tray->showMessage({}, {});
 }

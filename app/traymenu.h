@@ -40,6 +40,11 @@ public:
     // Tells the user something without stopping them: on the tray icon's
     // balloon, or in a message box where there is no tray.
     void showNotice(const QString &text);
+    // An alarm rings: the tray icon's balloon says so, where there is a tray,
+    // and a click on it says alarmMessageClicked. Once the alarm is answered,
+    // its balloon goes (where the platform lets it: on Windows).
+    void showAlarmMessage(const QString &text);
+    void withdrawAlarmMessage();
 
     // The popup menu, made on first use.
     QMenu *mPopupSys();
@@ -52,6 +57,7 @@ Q_SIGNALS:
     void optionsRequested();
     void aboutRequested();
     void exitRequested();
+    void alarmMessageClicked();
 
 private:
     void buildMenu();
@@ -70,7 +76,8 @@ private:
     QAction *m_hideshow = nullptr;
     QString m_caption; // "Hide Time" or "Show Time", whatever the item says beside it
     QSystemTrayIcon *m_tray = nullptr;
-    bool m_isshowing = false; // the clock is shown, not only the tray icon
+    bool m_isshowing = false;    // the clock is shown, not only the tray icon
+    bool m_alarmMessage = false; // the balloon is an alarm's, not a notice's
     // Hidden by the settings, but shown because no tray icon could bring it back.
     bool m_shownForLackOfTray = false;
 };

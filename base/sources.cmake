@@ -8,6 +8,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     base/logging.cpp base/logging.h
     base/poweroff.h
     base/programend.h
+    base/remoterequest.cpp base/remoterequest.h
     base/result.h
     base/rounding.cpp base/rounding.h
     base/sleepinhibitor.h

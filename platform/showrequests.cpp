@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,6 +30,11 @@ constexpr int kAskMs = 1000;
 constexpr int kAcceptsPerWake = 64;
 // Refused requests are told at most this often.
 constexpr int kRefusalsQuietMs = 60'000;
+// How long a start may take to send its request once it is connected: it
+// sends at once, and the next start waits meanwhile.
+constexpr int kClientMs = 250;
+// A reply longer than this is no reply (a list of every alarm is far shorter).
+constexpr qsizetype kMaxReplyBytes = 1 << 20;
 
 // A place for the socket: a folder that only the user may enter, and the
 // socket's name in it.
@@ -94,8 +100,12 @@ QString systemError(int error)
 
 } // namespace
 
-ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObject(parent)
+ShowRequests::ShowRequests(const QString &programFolder, Answerer answer, QObject *parent)
+    : QObject(parent), m_answer(std::move(answer))
 {
+    m_clientDeadline.setSingleShot(true);
+    m_clientDeadline.setInterval(kClientMs);
+    connect(&m_clientDeadline, &QTimer::timeout, this, &ShowRequests::endClient);
     m_refusalsQuiet.setSingleShot(true);
     m_refusalsQuiet.setInterval(kRefusalsQuietMs);
     connect(&m_refusalsQuiet, &QTimer::timeout, this, &ShowRequests::logRefusals);
@@ -157,6 +167,7 @@ ShowRequests::ShowRequests(const QString &programFolder, QObject *parent) : QObj
 
 ShowRequests::~ShowRequests()
 {
+    endClient();
     delete m_notifier;
     if (m_socket >= 0)
         ::close(m_socket);
@@ -174,23 +185,74 @@ ShowRequests::~ShowRequests()
         QDir().rmdir(m_madeFolder);
 }
 
-// The connection itself is the request: nothing is read from it.
+// Connections of other users are closed unread. The user's are heard one at
+// a time: while one is, the others wait in the socket's queue.
 void ShowRequests::acceptRequests()
 {
-    bool fromTheUser = false;
-    for (int taken = 0; taken < kAcceptsPerWake; ++taken) {
-        const int peer = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+    for (int taken = 0; taken < kAcceptsPerWake && m_client < 0; ++taken) {
+        const int peer = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (peer < 0)
             break;
         const qint64 user = peerUser(peer);
-        ::close(peer);
-        if (user == ::geteuid())
-            fromTheUser = true;
-        else
+        if (user != ::geteuid()) {
+            ::close(peer);
             refused(user);
+            continue;
+        }
+        m_client = peer;
+        m_request.clear();
+        readClient();
     }
-    if (fromTheUser)
-        Q_EMIT showRequested();
+}
+
+void ShowRequests::readClient()
+{
+    char buffer[kMaxRequestBytes + 1];
+    for (;;) {
+        const ssize_t read = ::recv(m_client, buffer, sizeof buffer, 0);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0 && errno == EAGAIN) {
+            // Not sent yet: heard again when it is, or dropped at the deadline.
+            if (!m_clientNotifier) {
+                m_notifier->setEnabled(false);
+                m_clientNotifier = new QSocketNotifier(m_client, QSocketNotifier::Read, this);
+                connect(m_clientNotifier, &QSocketNotifier::activated, this,
+                        &ShowRequests::readClient);
+                m_clientDeadline.start();
+            }
+            return;
+        }
+        if (read < 0)
+            break;
+        m_request.append(buffer, read);
+        const qsizetype end = m_request.indexOf('\n');
+        if (end >= 0)
+            m_request.truncate(end + 1);
+        if (read == 0 || end >= 0) {
+            // A start that sent nothing waits for no reply.
+            if (const std::optional<RemoteAction> action = readRequest(m_request)) {
+                const QByteArray reply = replyBytes(m_answer ? m_answer(*action) : RemoteReply{});
+                if (!m_request.isEmpty())
+                    ::send(m_client, reply.constData(), size_t(reply.size()),
+                           MSG_NOSIGNAL | MSG_DONTWAIT);
+            }
+            break;
+        }
+        if (m_request.size() > kMaxRequestBytes)
+            break;
+    }
+    endClient();
+}
+
+void ShowRequests::endClient()
+{
+    m_clientDeadline.stop();
+    delete std::exchange(m_clientNotifier, nullptr);
+    if (m_client >= 0)
+        ::close(std::exchange(m_client, -1));
+    if (m_notifier)
+        m_notifier->setEnabled(true);
 }
 
 void ShowRequests::refused(qint64 user)
@@ -214,9 +276,18 @@ void ShowRequests::logRefusals()
     m_refusalsQuiet.start();
 }
 
-void askRunningCopyToShow(const QString &programFolder)
+namespace {
+
+// A connection to the copy that runs from a program folder; no socket when
+// none listens, or when it did not take the connection by the deadline.
+struct Connection {
+    int socket = -1;
+    bool timedOut = false;
+    QString path; // the socket's
+};
+
+Connection connectToRunningCopy(const QString &programFolder, const QDeadlineTimer &deadline)
 {
-    const QDeadlineTimer deadline(kAskMs);
     for (const Place &place : places(programFolder)) {
         QString why;
         const int folder = openPrivateFolder(place.folder, false, why);
@@ -227,7 +298,7 @@ void askRunningCopyToShow(const QString &programFolder)
         const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (socket < 0) {
             ::close(folder);
-            return;
+            return {};
         }
         int error = 0;
         for (;;) {
@@ -243,29 +314,89 @@ void askRunningCopyToShow(const QString &programFolder)
             if (error != EINTR || deadline.hasExpired())
                 break;
         }
-        const qint64 listener = error == 0 ? peerUser(socket) : -1;
-        ::close(socket);
         ::close(folder);
-        if (error == 0) {
-            if (listener != ::geteuid())
-                qCWarning(lcClock) << "the request to show the clock went to user id" << listener;
-            return;
-        }
-        if (error == EAGAIN || error == EINTR) {
-            qCWarning(lcClock) << "the running copy did not take the request to show its clock "
-                                  "within a second: it is stopped or busy";
-            return;
-        }
+        const QString path = QDir(place.folder).filePath(QString::fromLatin1(place.name));
+        if (error == 0)
+            return {socket, false, path};
+        ::close(socket);
+        if (error == EAGAIN || error == EINTR)
+            return {-1, true, path};
     }
+    return {};
+}
+
+} // namespace
+
+void askRunningCopyToShow(const QString &programFolder)
+{
+    const Connection connection = connectToRunningCopy(programFolder, QDeadlineTimer(kAskMs));
+    if (connection.timedOut) {
+        qCWarning(lcClock) << "the running copy did not take the request to show its clock "
+                              "within a second: it is stopped or busy";
+    }
+    if (connection.socket < 0)
+        return;
+    const qint64 listener = peerUser(connection.socket);
+    ::close(connection.socket);
+    if (listener != ::geteuid())
+        qCWarning(lcClock) << "the request to show the clock went to user id" << listener;
+}
+
+AskResult askRunningCopy(const QString &programFolder, RemoteAction action)
+{
+    const QDeadlineTimer deadline(kAskMs);
+    const Connection connection = connectToRunningCopy(programFolder, deadline);
+    if (connection.socket < 0)
+        return {connection.timedOut ? AskOutcome::NoAnswer : AskOutcome::NotRunning};
+    const int socket = connection.socket;
+    // Nothing goes to a listener that is not the user: it could be anyone's.
+    if (const qint64 listener = peerUser(socket); listener != ::geteuid()) {
+        ::close(socket);
+        return {AskOutcome::OtherUser,
+                {},
+                QStringLiteral("the socket %1, which user id %2 listens on")
+                    .arg(QDir::toNativeSeparators(connection.path))
+                    .arg(listener)};
+    }
+    const QByteArray line = requestLine(action);
+    QByteArray reply;
+    bool whole =
+        ::send(socket, line.constData(), size_t(line.size()), MSG_NOSIGNAL) == ssize_t(line.size());
+    while (whole) {
+        pollfd wait{socket, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        char buffer[4096];
+        const ssize_t read = ready > 0 ? ::read(socket, buffer, sizeof buffer) : -1;
+        if (read == 0)
+            break;
+        whole = read > 0 && reply.size() + read <= kMaxReplyBytes;
+        if (whole)
+            reply.append(buffer, read);
+    }
+    ::close(socket);
+    const std::optional<RemoteReply> answer = whole ? readReply(reply) : std::nullopt;
+    if (!answer)
+        return {AskOutcome::NoAnswer};
+    return {AskOutcome::Answered, *answer};
 }
 
 #else
 
-ShowRequests::ShowRequests(const QString &, QObject *parent) : QObject(parent) {}
+ShowRequests::ShowRequests(const QString &, Answerer answer, QObject *parent)
+    : QObject(parent), m_answer(std::move(answer))
+{}
 ShowRequests::~ShowRequests() = default;
 void ShowRequests::acceptRequests() {}
+void ShowRequests::readClient() {}
+void ShowRequests::endClient() {}
 void ShowRequests::refused(qint64) {}
 void ShowRequests::logRefusals() {}
 void askRunningCopyToShow(const QString &) {}
+AskResult askRunningCopy(const QString &, RemoteAction)
+{
+    return {};
+}
 
 #endif

@@ -1,11 +1,12 @@
 # The adapters to the world behind the seams: the real clock and ticker, the
 # folder lock, the end of the event loop, the files, the dialogs, the power-off
-# command, the desktop (autostart, tray, signals, a second start), the wake
-# timer, the painter of the digits, the loader of the media module and the
-# sound program's engines.
+# command, the desktop (autostart, tray, signals, a second start, the
+# notifications), the wake timer, the painter of the digits, the loader of the
+# media module and the sound program's engines.
 list(APPEND TOCKARO_PLATFORM_SOURCES
     platform/alarmfilestore.cpp platform/alarmfilestore.h
     platform/autostart.h
+    platform/desktopnotifications.cpp platform/desktopnotifications.h
     platform/endsignals.cpp platform/endsignals.h
     platform/eventloopend.cpp platform/eventloopend.h
     platform/failedengine.h

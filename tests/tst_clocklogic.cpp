@@ -1,4 +1,5 @@
 #include "app/clocktext.h"
+#include "app/commandline.h"
 #include "app/dragsnap.h"
 #include "app/windowsizing.h"
 #include "base/digitpainter.h"
@@ -149,6 +150,105 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < twips.size(); ++i)
             QCOMPARE(float(layout[i]), float(twips[i]));
     }
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CommandLine>("read");
+        const auto ask = [](RemoteAction action) {
+            return CommandLine{CommandLineAction::Ask, action};
+        };
+        QTest::newRow("nothing runs the clock") << QStringList{} << CommandLine{};
+        QTest::newRow("Qt's options are Qt's")
+            << QStringList{"-platform", "xcb", "--sync"} << CommandLine{};
+        QTest::newRow("an action among Qt's options")
+            << QStringList{"-display", ":1", "--snooze"} << ask(RemoteAction::Snooze);
+        QTest::newRow("--stop") << QStringList{"--stop"} << ask(RemoteAction::Stop);
+        QTest::newRow("an action twice is one")
+            << QStringList{"--list", "--list"} << ask(RemoteAction::List);
+        QTest::newRow("two actions are an error")
+            << QStringList{"--snooze", "--stop"} << CommandLine{CommandLineAction::UsageError};
+        QTest::newRow("a word is an error")
+            << QStringList{"snooze"} << CommandLine{CommandLineAction::UsageError};
+        QTest::newRow("--help beside an action")
+            << QStringList{"--next", "--help"} << CommandLine{CommandLineAction::PrintHelp};
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QTEST(readCommandLine(arguments), "read");
+    }
+
+    void askReport_data()
+    {
+        QTest::addColumn<RemoteAction>("action");
+        QTest::addColumn<AskResult>("result");
+        QTest::addColumn<AskReport>("report");
+        const auto replied = [](bool done, const QString &text) {
+            return AskResult{AskOutcome::Answered, {done, text}};
+        };
+        QTest::newRow("snoozed") << RemoteAction::Snooze << replied(true, {}) << AskReport{0};
+        QTest::newRow("nothing rings to snooze")
+            << RemoteAction::Snooze << replied(false, {})
+            << AskReport{1, {}, "Tockaro: nothing rings, so there is no alarm to snooze.\n"};
+        QTest::newRow("nothing rings to stop")
+            << RemoteAction::Stop << replied(false, {})
+            << AskReport{1, {}, "Tockaro: nothing rings, so there is no alarm to stop.\n"};
+        QTest::newRow("the next alarm, a line")
+            << RemoteAction::Next << replied(true, "7 Dec 2026 08:30:00  B")
+            << AskReport{0, "7 Dec 2026 08:30:00  B\n"};
+        QTest::newRow("no copy runs")
+            << RemoteAction::List << AskResult{AskOutcome::NotRunning}
+            << AskReport{1,
+                         {},
+                         "Tockaro is not running from this folder, so it cannot list the "
+                         "alarms.\n"};
+        QTest::newRow("another user's socket")
+            << RemoteAction::Stop << AskResult{AskOutcome::OtherUser, {}, "the socket /s"}
+            << AskReport{1,
+                         {},
+                         "Tockaro: the socket /s is another user's: it was not asked to "
+                         "stop an alarm.\n"};
+        QTest::newRow("no answer within a second")
+            << RemoteAction::Show << AskResult{AskOutcome::NoAnswer}
+            << AskReport{1,
+                         {},
+                         "Tockaro runs, but did not answer within a second, so it may "
+                         "not show its clock: it is busy with another request, or "
+                         "stopped. Try again.\n"};
+    }
+
+    void askReport()
+    {
+        QFETCH(RemoteAction, action);
+        QFETCH(AskResult, result);
+        QFETCH(AskReport, report);
+        const AskReport told = ::askReport(action, result);
+        QCOMPARE(told.err, report.err);
+        QCOMPARE(told.out, report.out);
+        QCOMPARE(told.status, report.status);
+    }
+
+    // Each action goes as its line and comes back; what is not a request or
+    // a reply is none; --help names every action.
+    void requestLines()
+    {
+        for (const RemoteAction action :
+             {RemoteAction::Show, RemoteAction::Snooze, RemoteAction::Stop, RemoteAction::Next,
+              RemoteAction::List}) {
+            const QByteArray line = requestLine(action);
+            QCOMPARE(readRequest(line), action);
+            QVERIFY(commandLineUsage().contains(QLatin1String("  --") + line.chopped(1)));
+        }
+        QCOMPARE(readRequest(""), RemoteAction::Show);
+        for (const QByteArrayView wrong : {"snooze", "snooze \n", "bogus\n", "\n"})
+            QCOMPARE(readRequest(wrong), std::nullopt);
+        const RemoteReply reply{true, QStringLiteral("1\tCaf\u00e9\n")};
+        QCOMPARE(readReply(replyBytes(reply)), reply);
+        QCOMPARE(readReply(replyBytes({})), RemoteReply{});
+        QCOMPARE(readReply("1\tCaf"), std::nullopt);
+    }
+
     // The zone is looked up once a minute, yet its change of offset shows at once.
     void localZone()
     {

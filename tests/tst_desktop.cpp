@@ -8,11 +8,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <functional>
+#include <future>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -34,6 +35,26 @@ void logTo(QtMsgType, const QMessageLogContext &, const QString &text)
     logged += text + u'\n';
 }
 #endif
+
+// What the clock was asked, and its replies: nothing rings to snooze.
+QList<RemoteAction> asked;
+
+RemoteReply answered(RemoteAction action)
+{
+    asked.append(action);
+    switch (action) {
+    case RemoteAction::Snooze:
+        return {false, {}};
+    case RemoteAction::Next:
+        return {true, QStringLiteral("7 Dec 2026 08:30:00  B")};
+    case RemoteAction::List:
+        return {true, QStringLiteral("1\tDaily\t09:00:00\tnever\tCaf\u00e9\n2\tDaily")};
+    case RemoteAction::Show:
+    case RemoteAction::Stop:
+        break;
+    }
+    return {true, {}};
+}
 
 #ifdef Q_OS_UNIX
 // Runs `work` in a child process that a deadline ends: a wait that would
@@ -208,7 +229,7 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         const pid_t stopped = fork();
         if (stopped == 0) {
-            const ShowRequests crashing(folder.path());
+            const ShowRequests crashing(folder.path(), {});
             ::raise(SIGSTOP);
             _exit(0);
         }
@@ -229,19 +250,19 @@ private Q_SLOTS:
         }));
         QVERIFY(::kill(stopped, SIGKILL) == 0 && waitpid(stopped, &status, 0) == stopped);
 
-        ShowRequests requests(folder.path());
+        ShowRequests requests(folder.path(), answered);
         QVERIFY(requests.listening());
-        QSignalSpy shown(&requests, &ShowRequests::showRequested);
+        asked.clear();
         askRunningCopyToShow(folder.path());
-        QTRY_COMPARE(shown.size(), 1);
+        QTRY_COMPARE(asked, QList{RemoteAction::Show});
         logged.clear();
         {
-            const ShowRequests another(folder.path());
+            const ShowRequests another(folder.path(), {});
             QVERIFY(!another.listening());
             QVERIFY(logged.contains("is another copy's"));
         }
         askRunningCopyToShow(folder.path());
-        QTRY_VERIFY(shown.size() >= 2);
+        QTRY_VERIFY(asked.size() >= 2);
         qInstallMessageHandler(previous);
     }
 
@@ -263,8 +284,8 @@ private Q_SLOTS:
         QTemporaryDir folder;
         QTemporaryDir runtime;
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        ShowRequests requests(folder.path());
-        QSignalSpy shown(&requests, &ShowRequests::showRequested);
+        const ShowRequests requests(folder.path(), answered);
+        asked.clear();
         const QStringList sockets = QDir(runtime.path()).entryList(QDir::System);
         QCOMPARE(sockets.size(), 1);
         const QByteArray socketPath = QFile::encodeName(runtime.filePath(sockets.first()));
@@ -300,9 +321,105 @@ private Q_SLOTS:
         asking.start();
         askRunningCopyToShow(folder.path());
         QVERIFY(asking.elapsed() < 2000);
-        QTRY_COMPARE(shown.size(), 1);
+        QTRY_COMPARE(asked, QList{RemoteAction::Show});
         QCOMPARE(logged.count("ignored"), privileged ? 1 : 0);
         qInstallMessageHandler(previous);
+    }
+#endif
+
+    void actions_data()
+    {
+        QTest::addColumn<RemoteAction>("action");
+        QTest::addColumn<QByteArray>("lead"); // what a start being heard first sends
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<RemoteReply>("reply");
+        const auto row = [](const char *name, RemoteAction action, AskOutcome outcome,
+                            const RemoteReply &reply, const QByteArray &lead = {}) {
+            QTest::newRow(name) << action << lead << int(outcome) << reply;
+        };
+        const auto answeredRow = [&](const char *name, RemoteAction action,
+                                     const QByteArray &lead = {}) {
+            row(name, action, AskOutcome::Answered, answered(action), lead);
+        };
+        answeredRow("show", RemoteAction::Show);
+        answeredRow("snooze with nothing ringing is idle", RemoteAction::Snooze);
+        answeredRow("stop is done", RemoteAction::Stop);
+        answeredRow("next tells the alarm", RemoteAction::Next);
+        answeredRow("list tells its lines, beyond ASCII", RemoteAction::List);
+#ifdef Q_OS_LINUX
+        answeredRow("after a start that sends nothing", RemoteAction::Next, "");
+        answeredRow("after a start that sends too much", RemoteAction::Next,
+                    QByteArray(kMaxRequestBytes + 1, 'x'));
+#endif
+        row("no copy runs", RemoteAction::Snooze, AskOutcome::NotRunning, {});
+    }
+
+    // A start's action reaches the clock and brings back its reply; a start
+    // that sends nothing or too much is dropped, unanswered, and cannot hold
+    // up the next.
+    void actions()
+    {
+        QFETCH(RemoteAction, action);
+        QFETCH(QByteArray, lead);
+        QFETCH(int, outcome);
+        QFETCH(RemoteReply, reply);
+        QTemporaryDir folder;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        std::optional<ShowRequests> requests;
+        if (outcome != int(AskOutcome::NotRunning))
+            requests.emplace(folder.path(), answered);
+        asked.clear();
+#ifdef Q_OS_LINUX
+        const int leading = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (!lead.isNull()) {
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            const QByteArray path = QFile::encodeName(
+                runtime.filePath(QDir(runtime.path()).entryList(QDir::System).value(0)));
+            std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+            QVERIFY(::connect(leading, reinterpret_cast<sockaddr *>(&address), sizeof address) ==
+                        0 &&
+                    ::write(leading, lead.constData(), size_t(lead.size())) == lead.size());
+        }
+#endif
+        std::future<AskResult> asking =
+            std::async(std::launch::async, askRunningCopy, folder.path(), action);
+        QTRY_VERIFY(asking.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+        const AskResult result = asking.get();
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.reply, reply);
+        QCOMPARE(asked, requests ? QList{action} : QList<RemoteAction>{});
+#ifdef Q_OS_LINUX
+        char left = 0;
+        QVERIFY(lead.isNull() || ::read(leading, &left, 1) == 0);
+        ::close(leading);
+#endif
+    }
+
+#ifdef Q_OS_LINUX
+    // A start that finds a socket of another user's in its own private folder
+    // (put there by a privileged user) tells nothing to it.
+    void actionsGoToTheUserOnly()
+    {
+        if (geteuid() != 0)
+            QSKIP("another user's process takes root");
+        QTemporaryDir folder;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const ShowRequests requests(folder.path(), answered);
+        const QByteArray socket = QFile::encodeName(
+            runtime.filePath(QDir(runtime.path()).entryList(QDir::System).value(0)));
+        QVERIFY(::chown(QFile::encodeName(runtime.path()).constData(), 65534, 65534) == 0 &&
+                ::chmod(socket.constData(), 0666) == 0);
+        QVERIFY(inChild([&folder] {
+            const AskResult result =
+                setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0
+                    ? askRunningCopy(folder.path(), RemoteAction::Snooze)
+                    : AskResult{};
+            return result.outcome == AskOutcome::OtherUser &&
+                   result.detail.endsWith(QStringLiteral("user id 0 listens on"));
+        }));
     }
 #endif
 

@@ -3,13 +3,16 @@
 # xfwm4 window manager and xfce4-panel, whose status tray is a status-notifier
 # host, on a private D-Bus session bus. Checks the menu the tray icon exports
 # and that an activation shows a hidden clock; that the clock stays above an
-# ordinary window after the alarm list opened and closed; and that the alarm
-# window fits a 1280 x 800 screen at QT_SCALE_FACTOR=2. Leaves nothing running.
+# ordinary window after the alarm list opened and closed; that the alarm
+# window fits a 1280 x 800 screen at QT_SCALE_FACTOR=2; and that a stand-in
+# notification server shows a ringing alarm with its actions, which answer it.
+# Leaves nothing running.
 #
-# usage: desktop.sh BUILD_DIR
+# usage: desktop.sh BUILD_DIR NOTIFICATION_SERVER
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
+notification_server=$2
 work=$(mktemp -d)
 folder=$work/folder
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
@@ -32,7 +35,7 @@ step "installing into a temporary program folder, the user guide with it"
 cmake --install "$build_dir" --prefix "$folder" >/dev/null
 grep -q '^## Using Tockaro' "$folder/user-guide.md" || fail "no user guide in the program folder"
 
-step "starting Xvfb, a session bus, xfwm4 and xfce4-panel with its status tray"
+step "starting Xvfb, a session bus, xfwm4, xfce4-panel with its status tray, a notification server"
 start_xvfb
 # xfconfd, which the panel and xfwm4 read their settings from, is started by
 # the bus on demand and reads this: one panel along the top with the status tray.
@@ -66,6 +69,8 @@ export DBUS_SESSION_BUS_ADDRESS
 xfwm4 >"$work/xfwm4.log" 2>&1 &
 pids+=($!)
 xfce4-panel >"$work/panel.log" 2>&1 &
+pids+=($!)
+"$notification_server" "$work/notifications" >"$work/notificationserver.log" 2>&1 &
 pids+=($!)
 watcher() {
     gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
@@ -148,9 +153,16 @@ sleep 0.5
 clock_above || fail "the clock fell behind an ordinary window: $(stacking | paste -sd ' ')"
 stop_program "$clock"
 
-step "at QT_SCALE_FACTOR=2 the alarm window lies inside the free screen area, OK in reach"
-printf '2026-12-07[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]2[1*1]Wake up[1*1][1*1]0[1*1]15' >"$folder/als"
-printf '[1*1]07:00:00 AM[1*1]0[1*1]0[1*1]3\r\n' >>"$folder/als"
+step "at QT_SCALE_FACTOR=2 the alarm window lies inside the free screen area, OK in reach; a notification mirrors it"
+daily() {
+    printf '2026-12-07[1*1]0111110[1*1]0[1*1]0[1*1]30[1*1]2[1*1]%s[1*1][1*1]0[1*1]1' "$1"
+    printf '[1*1]%s[1*1]0[1*1]0[1*1]3\r\n' "$2"
+}
+{
+    daily "Wake up" "07:00:00 AM"
+    daily "Tea & toast" "07:00:06 AM"
+} >"$folder/als"
+notified() { grep -qxF "$1" "$work/notifications"; }
 FAKE_START='2026-12-07 06:59:57' start_program scaled QT_SCALE_FACTOR=2
 scaled=$last_pid
 wait_for "the alarm window" 15 shown Alarm
@@ -169,8 +181,18 @@ eval "$(xwininfo -id "$alarm" | awk '/Absolute upper-left X/ { print "X=" $4 }
     fail "alarm window at ${WIDTH}x$HEIGHT+$X+$Y (frame $left $right $top $bottom) leaves the area ${area_w}x$area_h+$area_x+$area_y"
 # OK keeps its design distance from the window's bottom right corner: 54.5 and
 # 15.5 pixels, twice that on this screen.
+wait_for "the notification" 5 notified 'Notify 1 Alarm 07:00:00 AM|Wake up|snooze,Snooze,ok,OK'
 xdotool mousemove $((X + WIDTH - 109)) $((Y + HEIGHT - 31)) click 1
 wait_for "OK to close the alarm window" 5 hidden Alarm
+wait_for "OK to close the notification" 5 notified 'CloseNotification 1'
+
+step "the next alarm's notification, its message escaped for markup: its Snooze snoozes the alarm"
+wait_for "the next alarm" 15 shown Alarm
+wait_for "its notification" 5 notified 'Notify 2 Alarm 07:00:06 AM|Tea &amp; toast|snooze,Snooze,ok,OK'
+gdbus call --session -d org.freedesktop.Notifications -o /org/freedesktop/Notifications \
+    -m org.freedesktop.Notifications.Invoke snooze >/dev/null
+wait_for "the alarm window to close" 5 hidden Alarm
+wait_for "the snooze in the state file" 5 grep -q '^alarm 2 .* snooze=' "$folder/state"
 stop_program "$scaled"
 
 echo "desktop: all steps passed"

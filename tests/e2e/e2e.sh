@@ -273,6 +273,28 @@ kill "$ringing"
 wait_for "the program to end" 5 ended "$ringing"
 wait_for "the sound program to end with it" 5 ended "$sound_program"
 
+step "from anywhere, with no display: --snooze closes the ringing alarm's window, and it rings after its minute; --stop answers it"
+alarm_line 2 "Wake up" 06:59:54 1 >"$folder/als"
+# What the run before rang today would not ring again.
+rm -f "$folder/state"
+FAKE_START='2026-12-07 06:59:52' start_program remote
+remote=$last_pid
+wait_for "the alarm window" 10 alarm_shown
+ask() { env -u DISPLAY "$folder/tockaro" "$@" 2>>"$work/ask.log"; }
+ask --snooze || fail "--snooze did not snooze"
+wait_for "the window to close" 5 alarm_gone
+status=0 && ask --stop || status=$?
+[ "$status" -eq 1 ] && logged ask "nothing rings" || fail "--stop with nothing ringing: status $status"
+[ "$(ask --list | cut -f 3,5)" = $'06:59:54\tWake up' ] || fail "--list: $(ask --list)"
+wait_for "the snoozed alarm" 10 alarm_shown
+[ "$(grep -c 'alarm started: Wake up' "$work/remote.log")" -eq 2 ] || fail "not rung twice"
+ask --stop || fail "--stop did not answer the alarm"
+wait_for "the window to close" 5 alarm_gone
+kill "$remote"
+wait_for "the program to end" 5 ended "$remote"
+status=0 && ask --next || status=$?
+[ "$status" -eq 1 ] && logged ask "not running" || fail "--next with no copy: status $status"
+
 step "a video in a playlist shows its picture from the first play, drawn by the sound program"
 # On the real clock: under libfaketime the video sink's wait for the window gives up.
 player_window() { xdotool search --onlyvisible --name '^Play$' | head -n 1; }

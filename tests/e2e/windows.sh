@@ -6,7 +6,8 @@
 # ASCII, the program started from another folder with a daily alarm due 30 s
 # later. The Alarm window maps, the program lives on past the due second, and
 # the alarm's sound reaches a PulseAudio null sink that Wine plays to (its
-# monitor recorded and measured); OK stops the sound.
+# monitor recorded and measured); OK stops the sound. The command line asks
+# the running copy: --next and --list tell the alarm, --stop finds nothing ringing.
 #
 # The installer: a silent install for the user, an install over it that keeps
 # the changed alarms, settings and backups, and an uninstall that removes the
@@ -115,6 +116,12 @@ program=$!
 pids+=($program)
 wait_for "the clock" 30 shown Tockaro
 
+step "from anywhere: --next tells the alarm, --stop finds nothing ringing"
+ask() { "$wine" "$folder/tockaro.exe" "$@" 2>>"$work/ask.log"; }
+ask --next | grep -q ' Wake up' || fail "--next: $(ask --next)"
+status=0 && ask --stop || status=$?
+[ "$status" -eq 1 ] && grep -q "nothing rings" "$work/ask.log" || fail "--stop with nothing ringing: $status"
+
 step "the Alarm window maps at the due second and the program runs on"
 wait_for "the Alarm window" $((due - $(date +%s) + 15)) shown Alarm
 until [ "$(date +%s)" -ge $((due + 5)) ]; do
@@ -127,7 +134,7 @@ loudness=$(rms 3)
 step "its sound is heard at the null sink: RMS amplitude $loudness over the last 3 s"
 louder "$loudness" 0.01 || fail "the alarm is not heard"
 
-step "OK stops the sound"
+step "OK stops the sound; --list still lists the alarm"
 # Wine draws the window's frame inside its X window (there is no window
 # manager), so OK is found from the bottom right corner, to which it keeps.
 eval "$(xdotool getwindowgeometry --shell "$(window Alarm)")"
@@ -138,6 +145,7 @@ loudness=$(rms 0.5)
 step "silence after OK: RMS amplitude $loudness"
 louder 0.001 "$loudness" || fail "the sound goes on after OK"
 running "$program" || fail "the program ended with OK"
+[ "$(ask --list | cut -f 5 | tr -d '\r')" = "Wake up" ] || fail "--list: $(ask --list)"
 kill "$program"
 wait_for "the program to end" 10 ended "$program"
 
