@@ -1,6 +1,4 @@
-// The alarm engine with a fake clock, a scripted sound and a recording window:
-// what rings, what it plays and falls back to, the answers, the fade-out, the
-// chime, the power-off, the readied sound, the wake-up and the lock against sleep.
+// The alarm engine's ringing logic with a fake clock, a scripted sound and a recording window.
 
 #include "alarmengine/alarmengine.h"
 #include "alarmengine/alarmsound.h"
@@ -41,7 +39,7 @@ QString shortName(const QString &file)
     return name.startsWith(u"tockaro-tone") ? QStringLiteral("tone") : name;
 }
 
-// Plays nothing: it says what it was asked, and reports what the test makes happen.
+// Plays nothing: logs what it is asked and reports what the step makes happen.
 struct ScriptedSound final : AlarmSound {
     explicit ScriptedSound(Log &log) : m_log(log) {}
     void play(const PlayRequest &request) override
@@ -92,8 +90,7 @@ struct ScriptedSound final : AlarmSound {
     bool loaded = false;
 };
 
-// The alarm window: it shows what it is given and, closed, tells the engine
-// from the event loop, as the real window does.
+// Closed, it tells the engine from the event loop, as the real window does.
 struct RecordingView final : AlarmView {
     explicit RecordingView(Log &log) : m_log(log) {}
     void showAlarm(const ShownAlarm &alarm) override
@@ -169,13 +166,9 @@ class TestAlarmEngine final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // A morning of the engine, step by step: "hh:mm:ss" is a tick at that time
-    // on 7 December 2026; "ok", "snooze" and "close" (the close box) answer
-    // the window; "end" is the end of what plays (or the user closing the
-    // player), "fail" a file that cannot be played, "faded" a fade-out reaching
-    // silence; "delete N" takes an alarm out of the list; "missing NAME" and
-    // "poweroff fails" damage the world first. The log holds the kinds the row
-    // names, in order.
+    // Step by step: a time is a tick (7 December 2026 unless dated, Berlin unless zoned); "ok",
+    // "snooze", "close" answer; "end", "fail", "faded" come from the sound. The log holds the
+    // kinds the row watches, in order.
     void morning_data()
     {
         QTest::addColumn<QList<AlarmRecord>>("records");
@@ -211,11 +204,14 @@ private Q_SLOTS:
             {daily("Moo", "07:00:00")}, {"missing all", "07:00:00", "fail", "end"},
             {"ring", "play"}, {"ring Moo", "play tone repeat"});
 
-        row("a second alarm waits its turn; late, a sleep alarm says why it did not turn off",
-            {withFlags(daily("First", "07:00:00"), 1), withFlags(daily("Second", "07:00:10"), 1)},
-            {"poweroff fails", "07:00:00", "07:00:10", "07:02:00", "ok", "07:02:01", "ok"},
+        row("a late tick rings the oldest first, the rest wait their turn; a sleep alarm turns "
+            "off up to a minute late, later it says why not",
+            {withFlags(daily("First", "07:00:01"), 1), withFlags(daily("Second", "07:00:10"), 1),
+             daily("Early", "07:00:00")},
+            {"poweroff fails", "06:59:58", "07:00:05", "ok", "07:00:10", "07:02:00", "ok", "ok"},
             {"ring", "off", "close", "problem"},
-            {"ring First", "off", "off failed", "close", "ring Second: late", "close"});
+            {"ring Early", "close", "ring First", "off", "off failed", "close", "ring Second: late",
+             "close"});
         row("the chime on the hour, not while an alarm rings, not twice at once",
             {daily("Alarm", "09:00:00")},
             {"07:59:59", "08:00:00", "09:00:00", "ok", "10:00:00", "11:00:00"}, {"ring", "play"},
@@ -226,9 +222,9 @@ private Q_SLOTS:
             {"07:59:30", "08:00:29", "08:00:30", "08:00:31", "faded", "08:00:40", "snooze"},
             {"ring", "fade", "close", "play"},
             {"ring Fading", "play a.mp3", "fade out", "ring Next", "play Moo.wav repeat", "close"});
-        row("deleting the ringing alarm closes its window; the next waiting one rings",
-            {daily("A", "07:00:00"), daily("B", "07:00:00")}, {"07:00:00", "delete 1"},
-            {"ring", "close"}, {"ring A", "close", "ring B"});
+        row("a waiting alarm deleted never rings; the ringing one deleted closes its window",
+            {daily("A", "07:00:00"), daily("B", "07:00:00"), daily("C", "07:00:00")},
+            {"07:00:00", "delete 2", "delete 1"}, {"ring", "close"}, {"ring A", "close", "ring C"});
         row("a snooze follows its alarm when one before it is deleted",
             {daily("A", "06:00:00"), daily("B", "07:00:00")},
             {"07:00:00", "delete 1", "snooze", "07:04:59", "07:05:00"}, {"ring", "close"},
@@ -272,10 +268,24 @@ private Q_SLOTS:
             rings, {"ring A", "missed B 09:52:00"});
         row("without an earlier look nothing before the start rings or is told",
             {daily("A", "10:03:00")}, {"10:03:05"}, rings, {});
-        row("a restart in the repeated autumn hour rings nothing twice", {daily("A", "02:30:00")},
-            {"2026-10-25T02:29:59+02:00", "2026-10-25T02:30:00+02:00", "ok", "restart",
-             "2026-10-25T02:10:00+01:00", "2026-10-25T02:30:00+01:00"},
-            rings, {"ring A", "close"});
+        row("the hour spring skips rings at the jump",
+            {daily("A", "02:30:00"), daily("B", "03:00:00")},
+            {"2026-03-29T01:59:59", "2026-03-29T03:00:00", "ok"}, {"ring"}, {"ring A", "ring B"});
+        row("the repeated autumn hour rings and chimes nothing twice, nor after a restart in it",
+            {daily("A", "02:15:00"), daily("B", "02:30:00")},
+            {"2026-10-25T02:00:00+02:00", "2026-10-25T02:15:00+02:00", "ok",
+             "2026-10-25T02:30:00+02:00", "ok", "2026-10-25T02:00:00+01:00",
+             "2026-10-25T02:15:00+01:00", "restart", "2026-10-25T02:30:00+01:00",
+             "2026-10-25T03:00:00+01:00"},
+            {"ring", "play"},
+            {"play chime.mp3", "ring A", "play Moo.wav repeat", "ring B", "play Moo.wav repeat",
+             "play chime.mp3"});
+        row("a time zone crossed forward tells what passed in the change", {daily("A", "10:00:00")},
+            {"zone America/New_York", "08:00:01", "zone Europe/Berlin", "14:00:02"}, rings,
+            {"missed A 10:00:00"});
+        row("a clock a year ahead and put right rings again", {daily("A", "07:30:00")},
+            {"2027-12-07T07:30:00", "ok", "2026-12-07T07:29:59", "07:30:00"}, rings,
+            {"ring A", "close", "ring A"});
         row("a clock set back 2 days rings and tells nothing twice",
             {daily("A", "07:00:00"), daily("B", "03:00:00")},
             {"2026-12-05T07:00:00", "ok", "2026-12-06T07:00:00", "ok", "2026-12-07T07:00:00", "ok",
@@ -310,9 +320,9 @@ private Q_SLOTS:
         Table table;
         for (const AlarmRecord &record : std::as_const(records))
             table.slots[++table.count] = record;
-        const QTimeZone berlin("Europe/Berlin");
+        QTimeZone zone("Europe/Berlin");
         FakeClock clock;
-        clock.at = QDateTime(QDate(2026, 12, 7), QTime(6, 0), berlin);
+        clock.at = QDateTime(QDate(2026, 12, 7), QTime(6, 0), zone);
         ScriptedSound sound(log);
         RecordingView view(log);
         LoggingPowerOff powerOff(log);
@@ -405,6 +415,8 @@ private Q_SLOTS:
                 QVERIFY(QFile::remove(QDir(folder.path()).filePath("Sounds/" + step.mid(8))));
             } else if (step == u"poweroff fails") {
                 powerOff.error = QStringLiteral("no permission");
+            } else if (step.startsWith(u"zone ")) {
+                zone = QTimeZone(step.mid(5).toLatin1());
             } else if (step.startsWith(u"jump ")) {
                 // The wall clock set by so many hours; the ticker ticks at once.
                 clock.jump(qint64(step.mid(5).toDouble() * 3600));
@@ -415,12 +427,12 @@ private Q_SLOTS:
                 const QString when = idle ? step.mid(5) : step;
                 QDateTime moment =
                     when.size() == 8
-                        ? QDateTime(clock.at.date(), QTime::fromString(when, u"hh:mm:ss"), berlin)
+                        ? QDateTime(clock.at.date(), QTime::fromString(when, u"hh:mm:ss"), zone)
                         : QDateTime::fromString(when, Qt::ISODate);
                 if (when.size() > 19)
-                    moment = moment.toTimeZone(berlin);
+                    moment = moment.toTimeZone(zone);
                 else if (when.size() == 19)
-                    moment = QDateTime(moment.date(), moment.time(), berlin);
+                    moment = QDateTime(moment.date(), moment.time(), zone);
                 QVERIFY2(moment.isValid(), qPrintable(step));
                 clock.setAt(moment);
                 if (!idle)
@@ -433,9 +445,7 @@ private Q_SLOTS:
         QTEST(log.entries, "log");
     }
 
-    // The state file gives back what was written; each alarm's marks follow
-    // it to the slot that holds it now, and are dropped with it; a file that
-    // cannot be read whole gives nothing.
+    // Marks follow their alarm to its slot or go with it; a file not read whole gives nothing.
     void stateFile_data()
     {
         QTest::addColumn<QByteArray>("change"); // of the file, or of the table before reading
@@ -489,8 +499,7 @@ private Q_SLOTS:
             QCOMPARE(*read, written);
     }
 
-    // The wake timer is armed a minute before the next alarm or snooze, once
-    // per change; the computer is kept awake from the ring to the answer.
+    // Woken a minute before the next alarm or snooze, armed once per change; awake until answered.
     void wakeFollowsTheNextAlarmAndSleepWaitsForTheAnswer()
     {
         Log log;
