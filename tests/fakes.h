@@ -1,7 +1,6 @@
 #pragma once
 
-// Stand-ins for the world at the seams: a clock that tells the time it is set
-// to, ticks fired by hand, and recorders of what the program asked for.
+// Stand-ins for the world at the seams: a set clock, hand ticks, recorders of what was asked.
 
 #include "base/clock.h"
 #include "base/dialogs.h"
@@ -16,9 +15,7 @@
 #include <algorithm>
 #include <optional>
 
-// Time passes to the moment it is set to, on the wall clock and the steady
-// clock alike; a moment before the present is the wall clock set back, and
-// jump() sets the wall clock alone.
+// Set forward, both clocks move; set back or jump(), the wall clock alone.
 struct FakeClock final : Clock {
     QDateTime now() const override { return at; }
     SteadyTime steadyNow() const override { return steady; }
@@ -44,7 +41,7 @@ struct ManualTicks final : TickSource {
     std::optional<qint64> skippingUntil; // none: a tick every second
 };
 
-// Message boxes are answered at once; a file dialog gives the queued answer.
+// Message boxes are answered at once; a file dialog gives the next queued answer.
 struct RecordingDialogs final : Dialogs {
     void messg(const QString &text) override { messages.append(text); }
     void notice(const QString &text) override { notices.append(text); }

@@ -115,19 +115,6 @@ private Q_SLOTS:
         QCOMPARE(recorder.painted, expected);
     }
 
-    // The chime follows the options box at once, OK or not, and plays the chosen file.
-    void chimeOnTheHour()
-    {
-        m_folder->write(QStringLiteral("conf"), conf(true, chime().toLocal8Bit(), false, false));
-        start();
-        tickAt(QTime(7, 0));
-        QVERIFY(m_program->engines.scripts.empty());
-        QVERIFY(setChecked(options(), "Check2", true));
-        tickAt(QTime(8, 0));
-        QCOMPARE(int(m_program->engines.scripts.size()), 1);
-        QCOMPARE(m_program->engines.scripts[0].opened, chime());
-    }
-
     // Every second only for digits the window paints or a ringing alarm, else to the next minute,
     // the next sound to ready or its second; a change of the alarms brings every second back.
     void ticksOnlyWhenNeeded_data()
@@ -196,12 +183,12 @@ private Q_SLOTS:
         QVERIFY(painter.rule.twentyFourHour);
     }
 
-    // Escape is Cancel, which keeps what the dialog shows for the next OK; Return presses the
-    // focused OK, which saves and applies the time format at once (the size: the end-to-end run).
+    // The chime follows the dialog at once, OK or not; Escape is Cancel, which keeps what the
+    // dialog shows for the next OK; Return presses the focused OK, which saves and applies the
+    // time format at once (the size: the end-to-end run).
     void optionsDialog()
     {
         start();
-        m_program->clock.set(QTime(13, 5, 9));
         const auto press = [this](const char *focused, Qt::Key key) {
             options()->showOptions();
             QVERIFY(QTest::qWaitForWindowActive(options()));
@@ -214,13 +201,17 @@ private Q_SLOTS:
         m_program->dialogs.fileAnswers = QStringList{QStringLiteral("/music/gong.mp3")};
         QVERIFY(click(options(), "Command1"));
         QCOMPARE(m_program->dialogs.fileFilters, QStringList{kMediaFileFilter});
-        QCOMPARE(m_program->program.bas().dialogSettings().chimeFile, "/music/gong.mp3");
-        QVERIFY(setChecked(options(), "hour24", true));
+        tickAt(QTime(7, 0));
+        QVERIFY(setChecked(options(), "Check2", true) && setChecked(options(), "hour24", true));
+        tickAt(QTime(8, 0));
+        QCOMPARE(int(m_program->engines.scripts.size()), 1);
+        QCOMPARE(m_program->engines.scripts[0].opened, "/music/gong.mp3");
         press("comsizepercent", Qt::Key_Escape);
         QCOMPARE(m_folder->read(QStringLiteral("conf")), conf(true, "", false, false));
+        m_program->clock.set(QTime(13, 5, 9));
         press("Command3", Qt::Key_Return);
         QCOMPARE(m_folder->read(QStringLiteral("conf")),
-                 "True\r\n/music/gong.mp3\r\n0\r\n1\r\n0\r\n");
+                 "True\r\n/music/gong.mp3\r\n1\r\n1\r\n0\r\n");
         QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
     }
@@ -399,10 +390,6 @@ private:
         for (int row = 0; lv && row < lv->topLevelItemCount(); ++row)
             texts.append(lv->topLevelItem(row)->text(0));
         return texts.join(u'|');
-    }
-    QString chime() const
-    {
-        return m_folder->file(QStringLiteral("Sounds/bells.wav"));
     }
     BigCForm *form() const
     {
