@@ -2,6 +2,7 @@
 
 // Stand-ins for the world at the seams: a set clock, hand ticks, recorders of what was asked.
 
+#include "alarms/alarmrecord.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/poweroff.h"
@@ -75,3 +76,16 @@ struct RecordingInhibitor final : SleepInhibitor {
     void release() override { events << QStringLiteral("release"); }
     QStringList events;
 };
+
+// A daily alarm with a built-in sound (Moo) and a 5-minute snooze.
+inline AlarmRecord dailyAlarm(const QString &message, const QString &timeText)
+{
+    AlarmRecord alarm;
+    alarm.message = message;
+    alarm.frequency = AlarmFrequency::Daily;
+    alarm.timeText = timeText;
+    alarm.alarmDate = QDate(2026, 11, 30);
+    alarm.snoozeMinutes = QStringLiteral("5");
+    alarm.soundIndex = 7;
+    return alarm;
+}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "alarms/alarmrecord.h"
 #include "app/program.h"
 #include "base/digitpainter.h"
 #include "fakes.h"
@@ -122,19 +121,6 @@ inline QWidget *shownWindow(const QString &name)
             return window;
     }
     return nullptr;
-}
-
-// A daily alarm with a built-in sound and a 5-minute snooze.
-inline AlarmRecord dailyAlarm(const QString &message, QTime time)
-{
-    AlarmRecord alarm;
-    alarm.message = message;
-    alarm.frequency = AlarmFrequency::Daily;
-    alarm.timeText = time.toString(u"HH:mm:ss");
-    alarm.alarmDate = QDate(2026, 11, 30);
-    alarm.snoozeMinutes = QStringLiteral("5");
-    alarm.soundIndex = 7;
-    return alarm;
 }
 
 // The alarm file that holds these alarms.

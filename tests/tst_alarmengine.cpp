@@ -131,21 +131,9 @@ struct Table final : AlarmTable {
     int count = 0;
 };
 
-AlarmRecord daily(const QString &message, const char *time)
-{
-    AlarmRecord r;
-    r.message = message;
-    r.frequency = AlarmFrequency::Daily;
-    r.timeText = QString::fromLatin1(time);
-    r.alarmDate = QDate(2026, 12, 1);
-    r.snoozeMinutes = QStringLiteral("5");
-    r.soundIndex = 7; // Moo
-    return r;
-}
-
 AlarmRecord playlist(const QString &message, const char *time, const QString &items)
 {
-    AlarmRecord r = daily(message, time);
+    AlarmRecord r = dailyAlarm(message, time);
     r.playMedia = 1;
     r.playlist = items;
     return r;
@@ -189,7 +177,7 @@ private Q_SLOTS:
             {"ring List", "off", "play a.mp3 fade", "play b.avi fade", "play c.mp3 fade",
              "play a.mp3 fade", "close", "stop"});
         row("a built-in sound repeats, and comes back after another sound took the player",
-            {daily("Moo", "07:00:00")}, {"07:00:00", "end", "ok"}, sound,
+            {dailyAlarm("Moo", "07:00:00")}, {"07:00:00", "end", "ok"}, sound,
             {"ring Moo", "play Moo.wav repeat", "play Moo.wav repeat", "close", "stop"});
         row("a list none of whose items plays rings the built-in sound",
             {playlist("List", "07:00:00", "x.mp3[2*2]y.ogg[2*2]")}, {"07:00:00", "fail", "fail"},
@@ -197,46 +185,46 @@ private Q_SLOTS:
         row("an empty list rings the built-in sound", {playlist("List", "07:00:00", "")},
             {"07:00:00"}, sound, {"ring List", "play Moo.wav repeat"});
         row("a missing built-in sound and a failing one: the next, each told once",
-            {daily("Moo", "07:00:00")}, {"missing Moo.wav", "07:00:00", "fail", "end"}, sound,
+            {dailyAlarm("Moo", "07:00:00")}, {"missing Moo.wav", "07:00:00", "fail", "end"}, sound,
             {"ring Moo", "damaged Moo.wav", "play musical.wav repeat", "damaged musical.wav",
              "play Ricochet.wav repeat", "play Ricochet.wav repeat"});
         row("all ten missing: the program's tone; the tone failing falls silent",
-            {daily("Moo", "07:00:00")}, {"missing all", "07:00:00", "fail", "end"},
+            {dailyAlarm("Moo", "07:00:00")}, {"missing all", "07:00:00", "fail", "end"},
             {"ring", "play"}, {"ring Moo", "play tone repeat"});
 
         row("a late tick rings the oldest first, the rest wait their turn; a sleep alarm turns "
             "off up to a minute late, later it says why not",
-            {withFlags(daily("First", "07:00:01"), 1), withFlags(daily("Second", "07:00:10"), 1),
-             daily("Early", "07:00:00")},
+            {withFlags(dailyAlarm("First", "07:00:01"), 1),
+             withFlags(dailyAlarm("Second", "07:00:10"), 1), dailyAlarm("Early", "07:00:00")},
             {"poweroff fails", "06:59:58", "07:00:05", "ok", "07:00:10", "07:02:00", "ok", "ok"},
             {"ring", "off", "close", "problem"},
             {"ring Early", "close", "ring First", "off", "off failed", "close", "ring Second: late",
              "close"});
         row("the chime on the hour, not while an alarm rings, not twice at once",
-            {daily("Alarm", "09:00:00")},
+            {dailyAlarm("Alarm", "09:00:00")},
             {"07:59:59", "08:00:00", "09:00:00", "ok", "10:00:00", "11:00:00"}, {"ring", "play"},
             {"play chime.mp3", "ring Alarm", "play Moo.wav repeat", "play chime.mp3"});
         row("the fade-out ends the sound, not the window; the next alarm then rings",
             {withFlags(playlist("Fading", "07:59:30", "a.mp3[2*2]"), 0, 0, 1),
-             daily("Next", "08:00:40")},
+             dailyAlarm("Next", "08:00:40")},
             {"07:59:30", "08:00:29", "08:00:30", "08:00:31", "faded", "08:00:40", "snooze"},
             {"ring", "fade", "close", "play"},
             {"ring Fading", "play a.mp3", "fade out", "ring Next", "play Moo.wav repeat", "close"});
         row("a waiting alarm deleted never rings; the ringing one deleted closes its window",
-            {daily("A", "07:00:00"), daily("B", "07:00:00"), daily("C", "07:00:00")},
+            {dailyAlarm("A", "07:00:00"), dailyAlarm("B", "07:00:00"), dailyAlarm("C", "07:00:00")},
             {"07:00:00", "delete 2", "delete 1"}, {"ring", "close"}, {"ring A", "close", "ring C"});
         row("a snooze follows its alarm when one before it is deleted",
-            {daily("A", "06:00:00"), daily("B", "07:00:00")},
+            {dailyAlarm("A", "06:00:00"), dailyAlarm("B", "07:00:00")},
             {"07:00:00", "delete 1", "snooze", "07:04:59", "07:05:00"}, {"ring", "close"},
             {"ring B", "close", "ring B"});
-        row("the close box does not snooze", {daily("A", "07:00:00")},
+        row("the close box does not snooze", {dailyAlarm("A", "07:00:00")},
             {"07:00:00", "close", "07:05:00"}, {"ring", "close"}, {"ring A", "close"});
         row("the next alarm's sound is readied five seconds before it, not sooner",
-            {playlist("List", "07:00:00", "a.mp3[2*2]"), daily("Moo", "07:10:00")},
+            {playlist("List", "07:00:00", "a.mp3[2*2]"), dailyAlarm("Moo", "07:10:00")},
             {"06:59:54", "06:59:55", "07:00:00", "ok", "07:09:55"}, {"ready", "play"},
             {"ready a.mp3", "play a.mp3", "ready Moo.wav"});
 
-        AlarmRecord quiet = daily("Quiet", "07:00:00"), odd = daily("Odd", "07:00:10");
+        AlarmRecord quiet = dailyAlarm("Quiet", "07:00:00"), odd = dailyAlarm("Odd", "07:00:10");
         quiet.spare = -602;
         odd.spare = 123;
         row("an alarm rings at its own volume; a value that is none rings at full", {quiet, odd},
@@ -244,14 +232,14 @@ private Q_SLOTS:
             {"play Moo.wav repeat at -602", "play Moo.wav repeat"});
 
         row("a try rings the alarm as set; its Snooze snoozes nothing, and it never turns off",
-            {withFlags(daily("A", "09:00:00"), 1)},
+            {withFlags(dailyAlarm("A", "09:00:00"), 1)},
             {"08:00:01", "try 1", "snooze", "08:05:00", "09:00:00"},
             {"ring", "play", "off", "close"},
             {"ring A: try", "play Moo.wav repeat", "close", "ring A", "off",
              "play Moo.wav repeat"});
         row("answered from the command line; the next alarm and the list told; a snooze due "
             "before an alarm rings first",
-            {daily("A", "09:00:00"), daily("B", "08:30:00")},
+            {dailyAlarm("A", "09:00:00"), dailyAlarm("B", "08:30:00")},
             {"08:00:00", "cli next", "snooze", "08:30:00", "snooze", "cli list", "09:00:00", "ok"},
             {"ring", "cli"},
             {"7 Dec 2026 08:30:00  B", "nothing rings", "ring B", "answered",
@@ -260,18 +248,19 @@ private Q_SLOTS:
 
         const QStringList rings{"ring", "close", "notice"};
         row("a snooze lasts across a restart and rings however late it is looked at",
-            {daily("A", "07:00:00")}, {"07:00:00", "snooze", "restart", "07:04:59", "07:20:00"},
-            rings, {"ring A", "close", "ring A"});
+            {dailyAlarm("A", "07:00:00")},
+            {"07:00:00", "snooze", "restart", "07:04:59", "07:20:00"}, rings,
+            {"ring A", "close", "ring A"});
         row("due 5 s before a start rings; due 11 minutes before is told",
-            {daily("A", "10:03:00"), daily("B", "09:52:00")}, {"09:50:00", "restart", "10:03:05"},
-            rings, {"ring A", "missed B 09:52:00"});
+            {dailyAlarm("A", "10:03:00"), dailyAlarm("B", "09:52:00")},
+            {"09:50:00", "restart", "10:03:05"}, rings, {"ring A", "missed B 09:52:00"});
         row("without an earlier look nothing before the start rings or is told",
-            {daily("A", "10:03:00")}, {"10:03:05"}, rings, {});
+            {dailyAlarm("A", "10:03:00")}, {"10:03:05"}, rings, {});
         row("the hour spring skips rings at the jump",
-            {daily("A", "02:30:00"), daily("B", "03:00:00")},
+            {dailyAlarm("A", "02:30:00"), dailyAlarm("B", "03:00:00")},
             {"2026-03-29T01:59:59", "2026-03-29T03:00:00", "ok"}, {"ring"}, {"ring A", "ring B"});
         row("the repeated autumn hour rings and chimes nothing twice, nor after a restart in it",
-            {daily("A", "02:15:00"), daily("B", "02:30:00")},
+            {dailyAlarm("A", "02:15:00"), dailyAlarm("B", "02:30:00")},
             {"2026-10-25T02:00:00+02:00", "2026-10-25T02:15:00+02:00", "ok",
              "2026-10-25T02:30:00+02:00", "ok", "2026-10-25T02:00:00+01:00",
              "2026-10-25T02:15:00+01:00", "restart", "2026-10-25T02:30:00+01:00",
@@ -279,26 +268,27 @@ private Q_SLOTS:
             {"ring", "play"},
             {"play chime.mp3", "ring A", "play Moo.wav repeat", "ring B", "play Moo.wav repeat",
              "play chime.mp3"});
-        row("a time zone crossed forward tells what passed in the change", {daily("A", "10:00:00")},
+        row("a time zone crossed forward tells what passed in the change",
+            {dailyAlarm("A", "10:00:00")},
             {"zone America/New_York", "08:00:01", "zone Europe/Berlin", "14:00:02"}, rings,
             {"missed A 10:00:00"});
-        row("a clock a year ahead and put right rings again", {daily("A", "07:30:00")},
+        row("a clock a year ahead and put right rings again", {dailyAlarm("A", "07:30:00")},
             {"2027-12-07T07:30:00", "ok", "2026-12-07T07:29:59", "07:30:00"}, rings,
             {"ring A", "close", "ring A"});
         row("a clock set back 2 days rings and tells nothing twice",
-            {daily("A", "07:00:00"), daily("B", "03:00:00")},
+            {dailyAlarm("A", "07:00:00"), dailyAlarm("B", "03:00:00")},
             {"2026-12-05T07:00:00", "ok", "2026-12-06T07:00:00", "ok", "2026-12-07T07:00:00", "ok",
              "jump -48", "2026-12-06T07:00:00", "2026-12-07T07:00:00", "2026-12-08T07:00:00"},
             rings,
             {"ring A", "close", "ring A", "missed B 03:00:00", "close", "ring A",
              "missed B 03:00:00", "close", "ring A", "missed B 03:00:00"});
         row("an alarm saved for a few seconds ago rings at its next time, not at the save",
-            {daily("A", "07:00:00")},
+            {dailyAlarm("A", "07:00:00")},
             {"10:00:00", "idle 10:00:25", "save 1 10:00:20", "10:01:00", "ok",
              "2026-12-08T10:00:20"},
             rings, {"ring A"});
         row("a snooze lasts its minutes when the clock is set back or forward an hour",
-            {daily("A", "07:00:00")},
+            {dailyAlarm("A", "07:00:00")},
             {"07:00:00", "07:00:30", "snooze", "jump -1", "06:04:59", "06:05:00", "06:05:30",
              "snooze", "jump 1", "07:09:59", "07:10:00"},
             rings, {"ring A", "close", "ring A", "close", "ring A"});
@@ -457,8 +447,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, change);
         Table table;
-        table.slots[++table.count] = daily("A", "07:00:00");
-        table.slots[++table.count] = daily("B", "08:00:00");
+        table.slots[++table.count] = dailyAlarm("A", "07:00:00");
+        table.slots[++table.count] = dailyAlarm("B", "08:00:00");
         RunState written;
         written.engine.looked = LastLook{1'796'000'000, 63'000'000'000, "Europe/Berlin"};
         written.engine.boot = "boot";
@@ -500,8 +490,8 @@ private Q_SLOTS:
     {
         Log log;
         Table table;
-        table.slots[++table.count] = daily("A", "07:00:00");
-        table.slots[++table.count] = daily("B", "08:00:00");
+        table.slots[++table.count] = dailyAlarm("A", "07:00:00");
+        table.slots[++table.count] = dailyAlarm("B", "08:00:00");
         FakeClock clock;
         ScriptedSound sound(log);
         RecordingView view(log);

@@ -69,8 +69,8 @@ private Q_SLOTS:
     // and a Delete in the list end the window and the sound, and the file keeps the others.
     void theWindowAndItsButtons()
     {
-        const AlarmRecord kept = dailyAlarm(QStringLiteral("Kept"), QTime(8, 0));
-        start({dailyAlarm(QStringLiteral("Wake"), QTime(7, 0)), kept});
+        const AlarmRecord kept = dailyAlarm("Kept", "08:00:00");
+        start({dailyAlarm("Wake", "07:00:00"), kept});
         at(QTime(7, 0));
         QCOMPARE(ringing(), QStringLiteral("Wake"));
         auto *time = control<QLabel>(window(), "lbltime");
@@ -90,7 +90,7 @@ private Q_SLOTS:
     // Without a tray a notice comes in a box that leaves the alarm window (and its OK) its answer.
     void aNoticeLeavesTheAlarmWindowItsAnswer()
     {
-        start({dailyAlarm(QStringLiteral("Wake"), QTime(7, 0))}, false);
+        start({dailyAlarm("Wake", "07:00:00")}, false);
         QVERIFY(QFile::remove(m_folder->file(QStringLiteral("Sounds/Moo.wav"))));
         at(QTime(7, 0));
         QTRY_COMPARE(m_program->dialogs.notices.size(), 1);
@@ -125,7 +125,7 @@ private Q_SLOTS:
     // an alarm rings.
     void tryFromTheEditor()
     {
-        start({dailyAlarm(QStringLiteral("Wake"), QTime(7, 0))});
+        start({dailyAlarm("Wake", "07:00:00")});
         const QByteArray als = m_folder->read(QStringLiteral("als"));
         QVERIFY(selectRow(0));
         QDialog *editor = openEditor("Command2");
@@ -155,7 +155,7 @@ private Q_SLOTS:
     // A sound readied, silent, before its alarm is never heard: an edit drops it for the new one.
     void readiesTheNextAlarmsSound()
     {
-        start({dailyAlarm(QStringLiteral("Wake"), QTime(7, 0, 10))});
+        start({dailyAlarm("Wake", "07:00:10")});
         at(QTime(7, 0, 5));
         QCOMPARE(opened(), QStringList{"Moo.wav"});
         QVERIFY(selectRow(0));

@@ -140,7 +140,7 @@ private Q_SLOTS:
         QFETCH(bool, shown);
         QFETCH(QTime, tick);
         QFETCH(QTime, skipTo);
-        m_folder->write(QStringLiteral("als"), alarmLines({dailyAlarm("Up", QTime(7, 0, 40))}));
+        m_folder->write(QStringLiteral("als"), alarmLines({dailyAlarm("Up", "07:00:40")}));
         m_folder->write(QStringLiteral("conf"), conf(shown, "", false, true));
         m_program.emplace(*m_folder, true, painter);
         QVERIFY(m_program->program.startprogram());
@@ -316,8 +316,8 @@ private Q_SLOTS:
     {
         QFETCH(int, failedSaves);
         const QString als = QDir::toNativeSeparators(m_folder->file(QStringLiteral("als")));
-        m_folder->write(QStringLiteral("als"),
-                        alarmLines({dailyAlarm("First", {9, 0}), dailyAlarm("Second", {9, 0})}));
+        m_folder->write(QStringLiteral("als"), alarmLines({dailyAlarm("First", "09:00:00"),
+                                                           dailyAlarm("Second", "09:00:00")}));
         start();
         frmalarms *list = &m_program->program.alarmList();
         const auto marked = [failedSaves](int save) -> QString {
