@@ -251,9 +251,10 @@ private Q_SLOTS:
             {dailyAlarm("A", "07:00:00")},
             {"07:00:00", "snooze", "restart", "07:04:59", "07:20:00"}, rings,
             {"ring A", "close", "ring A"});
-        row("due 5 s before a start rings; due 11 minutes before is told",
-            {dailyAlarm("A", "10:03:00"), dailyAlarm("B", "09:52:00")},
-            {"09:50:00", "restart", "10:03:05"}, rings, {"ring A", "missed B 09:52:00"});
+        row("due 5 s or just 10 minutes before a start rings; due 11 minutes before is told",
+            {dailyAlarm("A", "10:03:00"), dailyAlarm("B", "09:52:00"), dailyAlarm("C", "09:53:05")},
+            {"09:50:00", "restart", "10:03:05", "ok"}, rings,
+            {"ring C", "missed B 09:52:00", "close", "ring A"});
         row("without an earlier look nothing before the start rings or is told",
             {dailyAlarm("A", "10:03:00")}, {"10:03:05"}, rings, {});
         row("the hour spring skips rings at the jump",
