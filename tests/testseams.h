@@ -15,7 +15,7 @@
 
 #include <optional>
 
-// A program folder as installed: conf, an empty als, the ten sounds and the autostart entry.
+// A program folder as installed (conf, an empty als, the ten sounds); autostart looks in it.
 struct ProgramFolder final {
     ProgramFolder()
     {
