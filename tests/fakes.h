@@ -1,8 +1,8 @@
 #pragma once
 
-// Stand-ins for the world at the seams: a clock that tells the time it is set
-// to, ticks fired by hand, and recorders of what the program asked for.
+// Stand-ins for the world at the seams: a set clock, hand ticks, recorders of what was asked.
 
+#include "alarms/alarmrecord.h"
 #include "base/clock.h"
 #include "base/dialogs.h"
 #include "base/poweroff.h"
@@ -16,9 +16,7 @@
 #include <algorithm>
 #include <optional>
 
-// Time passes to the moment it is set to, on the wall clock and the steady
-// clock alike; a moment before the present is the wall clock set back, and
-// jump() sets the wall clock alone.
+// Set forward, both clocks move; set back or jump(), the wall clock alone.
 struct FakeClock final : Clock {
     QDateTime now() const override { return at; }
     SteadyTime steadyNow() const override { return steady; }
@@ -44,7 +42,7 @@ struct ManualTicks final : TickSource {
     std::optional<qint64> skippingUntil; // none: a tick every second
 };
 
-// Message boxes are answered at once; a file dialog gives the queued answer.
+// Message boxes are answered at once; a file dialog gives the next queued answer.
 struct RecordingDialogs final : Dialogs {
     void messg(const QString &text) override { messages.append(text); }
     void notice(const QString &text) override { notices.append(text); }
@@ -78,3 +76,16 @@ struct RecordingInhibitor final : SleepInhibitor {
     void release() override { events << QStringLiteral("release"); }
     QStringList events;
 };
+
+// A daily alarm with a built-in sound (Moo) and a 5-minute snooze.
+inline AlarmRecord dailyAlarm(const QString &message, const QString &timeText)
+{
+    AlarmRecord alarm;
+    alarm.message = message;
+    alarm.frequency = AlarmFrequency::Daily;
+    alarm.timeText = timeText;
+    alarm.alarmDate = QDate(2026, 11, 30);
+    alarm.snoozeMinutes = QStringLiteral("5");
+    alarm.soundIndex = 7;
+    return alarm;
+}

@@ -6,9 +6,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
-// While it lives, no file this process writes can grow past `bytes`: to the
-// writer it is a full disk, and unlike a read-only mode bit it stops root too.
-// The signal is ignored, so the write fails with EFBIG instead of ending the test.
+// While it lives no file this process writes grows past `bytes`: a full disk that stops root
+// too. The signal is ignored, so the write fails with EFBIG instead of ending the test.
 class FileSizeLimit final {
 public:
     explicit FileSizeLimit(rlim_t bytes) : m_oldAction(std::signal(SIGXFSZ, SIG_IGN))

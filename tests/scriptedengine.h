@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <deque>
 
-// One file on a scripted engine: what the player asked of it, and what the
-// test makes it report. Kept by the factory after the engine goes.
+// One file on a scripted engine: what the player asked, what the test makes it report; kept
+// by the factory after the engine goes.
 struct EngineScript {
     static constexpr qint64 kDuration = 10'000;
     QString opened;

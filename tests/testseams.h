@@ -8,14 +8,14 @@
 #include "scriptedengine.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <optional>
 
-// A program folder as installed: conf, an empty als and the ten sounds. The
-// autostart entry the program looks for goes into it, not into the home folder.
+// A program folder as installed (conf, an empty als, the ten sounds); autostart looks in it.
 struct ProgramFolder final {
     ProgramFolder()
     {
@@ -56,8 +56,7 @@ struct RecordingPainter final : DigitPainter {
     bool drawing = false;
 };
 
-// One copy of the program on a test folder, with the real instance lock; with
-// `painter`, the digits are drawn by a recording painter.
+// One copy of the program on a test folder with the real lock; `painter` records the digits.
 struct TestProgram final {
     explicit TestProgram(const ProgramFolder &folder, bool tray = true, bool painter = false)
         : guard(folder.dir.path()),
@@ -76,9 +75,8 @@ struct TestProgram final {
     Program program;
 };
 
-// A window's control by its object name. A missing one (a renamed control)
-// gives null and says which, so the caller's QVERIFY fails the test rather
-// than the test crashing.
+// A control by its object name; a missing one (renamed) gives null and says which, so the
+// caller's QVERIFY fails the test rather than crashing it.
 template <typename T> T *control(const QObject *window, const char *name)
 {
     T *found = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
@@ -96,12 +94,40 @@ inline bool click(const QObject *window, const char *name)
     return button != nullptr;
 }
 
-// Ticks or clears a window's check box or option button by its object name;
-// false when there is none.
+// Ticks or clears a check box or option button by its object name; false when there is none.
 inline bool setChecked(const QObject *window, const char *name, bool checked)
 {
     QAbstractButton *button = control<QAbstractButton>(window, name);
     if (button)
         button->setChecked(checked);
     return button != nullptr;
+}
+
+// The open top-level window of class T, else null.
+template <typename T> T *openWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<T *>(window))
+            return found;
+    }
+    return nullptr;
+}
+
+// The visible top-level window of that object name, else null.
+inline QWidget *shownWindow(const QString &name)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == name && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+// The alarm file that holds these alarms.
+inline QByteArray alarmLines(const QList<AlarmRecord> &alarms)
+{
+    QByteArray als;
+    for (const AlarmRecord &alarm : alarms)
+        als += formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n";
+    return als;
 }

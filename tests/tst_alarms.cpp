@@ -133,14 +133,13 @@ private Q_SLOTS:
         QCOMPARE(alarmFileBytes(slots, count, kUs),
                  line("first") + "\r\n" + line("third") + "\r\n" + line("fourth") + "\r\n");
     }
+    // The load message names the file and counts in the singular and the plural.
     void loadMessage()
     {
-        QCOMPARE(alarmLoadMessage("/x/als", AlarmFileReport{1, 2, {}}),
-                 "Alarm file: /x/als\n"
-                 "1 line of the alarm file could not be read and was not loaded.\n"
-                 "2 alarms were loaded from lines that could be read only in part.\n"
-                 "The file as it is now will be kept beside it, under a name with the date and "
-                 "time (als-...bak), when the alarms are next saved.");
+        const QString told = alarmLoadMessage("/x/als", AlarmFileReport{1, 2, {}});
+        QVERIFY2(told.startsWith("Alarm file: /x/als\n1 line of the alarm file could not") &&
+                     told.contains("\n2 alarms were loaded"),
+                 qPrintable(told));
     }
     // Which changes a failed save leaves the file without, as the list names
     // them: "S M" stores M in slot S (an added alarm in slot count + 1), "-S"

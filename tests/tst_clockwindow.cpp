@@ -1,8 +1,6 @@
-// The clock window and the windows it opens, on a test folder with a fake clock
-// and ticks fired by hand.
+// The clock window and the windows it opens, on a test folder with a fake clock and hand ticks.
 
 #include "alarms/alarmlistrows.h"
-#include "alarms/alarmrecord.h"
 #include "alarms/frmaaddalarm.h"
 #include "alarms/frmalarms.h"
 #include "app/bigcform.h"
@@ -16,13 +14,9 @@
 #include "settings/frmoptions.h"
 #include "testseams.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QPaintEvent>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTreeWidget>
@@ -61,8 +55,7 @@ private Q_SLOTS:
         m_folder.emplace();
     }
 
-    // A damaged folder or a second copy ends the program with no window, the
-    // damage found first.
+    // A damaged folder or a second copy ends the program with no window, the damage found first.
     void startUp_data()
     {
         QTest::addColumn<QString>("missing");
@@ -122,35 +115,8 @@ private Q_SLOTS:
         QCOMPARE(recorder.painted, expected);
     }
 
-    void chimeOnTheHour_data()
-    {
-        QTest::addColumn<QString>("on"); // by conf, or by the dialog's box without OK
-        QTest::addColumn<QList<QTime>>("ticks");
-        QTest::addColumn<int>("chimes");
-        QTest::newRow("off") << "" << QList{QTime(7, 0)} << 0;
-        QTest::newRow("by conf") << "conf" << QList{QTime(7, 0)} << 1;
-        QTest::newRow("box ticked counts") << "box" << QList{QTime(7, 0)} << 1;
-    }
-    void chimeOnTheHour()
-    {
-        QFETCH(QString, on);
-        QFETCH(QList<QTime>, ticks);
-        QFETCH(int, chimes);
-        m_folder->write(QStringLiteral("conf"),
-                        conf(true, chime().toLocal8Bit(), on == "conf", false));
-        start();
-        QVERIFY(setChecked(options(), "Check2", !on.isEmpty()));
-        for (QTime time : ticks)
-            tickAt(time);
-        QCOMPARE(int(m_program->engines.scripts.size()), chimes);
-        for (const EngineScript &played : m_program->engines.scripts)
-            QCOMPARE(played.opened, chime());
-    }
-
-    // The tick comes every second only while something needs it: digits that
-    // the window paints itself, or an alarm ringing. Otherwise it sleeps to
-    // the next minute, or to readying the next alarm's sound, then to its
-    // second; a change of the alarms brings it back every second.
+    // Every second only for digits the window paints or a ringing alarm, else to the next minute,
+    // the next sound to ready or its second; a change of the alarms brings every second back.
     void ticksOnlyWhenNeeded_data()
     {
         QTest::addColumn<bool>("painter");
@@ -174,13 +140,7 @@ private Q_SLOTS:
         QFETCH(bool, shown);
         QFETCH(QTime, tick);
         QFETCH(QTime, skipTo);
-        AlarmRecord alarm;
-        alarm.message = QStringLiteral("Up");
-        alarm.frequency = AlarmFrequency::Daily;
-        alarm.timeText = QStringLiteral("07:00:40");
-        alarm.alarmDate = QDate(2026, 12, 7);
-        alarm.snoozeMinutes = QStringLiteral("5");
-        m_folder->write(QStringLiteral("als"), formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n");
+        m_folder->write(QStringLiteral("als"), alarmLines({dailyAlarm("Up", "07:00:40")}));
         m_folder->write(QStringLiteral("conf"), conf(shown, "", false, true));
         m_program.emplace(*m_folder, true, painter);
         QVERIFY(m_program->program.startprogram());
@@ -195,8 +155,7 @@ private Q_SLOTS:
         QCOMPARE(m_program->ticks.skippingUntil, std::nullopt);
     }
 
-    // The painter draws into the clock window where the window would paint
-    // each digit, with the window's time format and local time.
+    // The painter draws where the window would paint each digit, in its time format and zone.
     void painterFollowsTheWindow()
     {
         m_folder->write(QStringLiteral("conf"), conf(true, "", false, false));
@@ -224,57 +183,40 @@ private Q_SLOTS:
         QVERIFY(painter.rule.twentyFourHour);
     }
 
-    // Cancel keeps what the dialog shows for the next OK, which saves it and
-    // applies the time format at once (the size: the end-to-end run).
+    // The chime follows the dialog at once, OK or not; Escape is Cancel, which keeps what the
+    // dialog shows for the next OK; Return presses the focused OK, which saves and applies the
+    // time format at once (the size: the end-to-end run).
     void optionsDialog()
     {
         start();
-        m_program->clock.set(QTime(13, 5, 9));
-        options()->showOptions();
+        const auto press = [this](const char *focused, Qt::Key key) {
+            options()->showOptions();
+            QVERIFY(QTest::qWaitForWindowActive(options()));
+            auto *control = options()->findChild<QWidget *>(focused);
+            QVERIFY(control);
+            control->setFocus();
+            QTest::keyClick(options()->windowHandle(), key);
+            QVERIFY(!options()->isVisible());
+        };
         m_program->dialogs.fileAnswers = QStringList{QStringLiteral("/music/gong.mp3")};
         QVERIFY(click(options(), "Command1"));
         QCOMPARE(m_program->dialogs.fileFilters, QStringList{kMediaFileFilter});
-        QCOMPARE(m_program->program.bas().dialogSettings().chimeFile, "/music/gong.mp3");
-        QVERIFY(setChecked(options(), "hour24", true));
-        QVERIFY(click(options(), "Command4"));
-        QVERIFY(!options()->isVisible());
+        tickAt(QTime(7, 0));
+        QVERIFY(setChecked(options(), "Check2", true) && setChecked(options(), "hour24", true));
+        tickAt(QTime(8, 0));
+        QCOMPARE(int(m_program->engines.scripts.size()), 1);
+        QCOMPARE(m_program->engines.scripts[0].opened, "/music/gong.mp3");
+        press("comsizepercent", Qt::Key_Escape);
         QCOMPARE(m_folder->read(QStringLiteral("conf")), conf(true, "", false, false));
-        QVERIFY(click(options(), "Command3"));
-        const QByteArray saved = "True\r\n/music/gong.mp3\r\n0\r\n1\r\n0\r\n";
-        QCOMPARE(m_folder->read(QStringLiteral("conf")), saved);
+        m_program->clock.set(QTime(13, 5, 9));
+        press("Command3", Qt::Key_Return);
+        QCOMPARE(m_folder->read(QStringLiteral("conf")),
+                 "True\r\n/music/gong.mp3\r\n1\r\n1\r\n0\r\n");
         QCOMPARE(form()->display()->shownDigits(), (Digits{1, 3, 0, 5, 0, 9}));
         QVERIFY(m_program->dialogs.messages.isEmpty());
     }
 
-    // Escape is Cancel, and Return presses the button that has the focus.
-    void optionsKeys_data()
-    {
-        QTest::addColumn<QString>("focused");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("saved");
-        QTest::newRow("Escape in the size list")
-            << "comsizepercent" << int(Qt::Key_Escape) << false;
-        QTest::newRow("Return on OK") << "Command3" << int(Qt::Key_Return) << true;
-    }
-    void optionsKeys()
-    {
-        QFETCH(QString, focused);
-        QFETCH(int, key);
-        start();
-        options()->showOptions();
-        QVERIFY(QTest::qWaitForWindowActive(options()));
-        QVERIFY(setChecked(options(), "hour24", true));
-        QWidget *control = options()->findChild<QWidget *>(focused);
-        QVERIFY(control);
-        control->setFocus();
-        QTest::keyClick(options()->windowHandle(), Qt::Key(key));
-        QVERIFY(!options()->isVisible());
-        QTEST(m_folder->read(QStringLiteral("conf")) != conf(true, "", false, false), "saved");
-    }
-
-    // Without a notification area the clock cannot be hidden, and the menu
-    // says why; a tray that comes gives the item back its caption, and the
-    // icon has its tip.
+    // Without a tray the menu says why the clock cannot hide; a tray that comes gives it back.
     void hideTimeWithoutTray()
     {
         m_program.emplace(*m_folder, false);
@@ -288,8 +230,7 @@ private Q_SLOTS:
         QCOMPARE(m_program->program.tray()->trayIcon()->toolTip(), "Right Click For Popup");
     }
 
-    // The clock's place is kept across starts, where the user dragged it; a
-    // place that no screen holds whole now (a monitor gone) gives the top centre.
+    // The dragged place is kept across starts; one no screen holds whole gives the top centre.
     void placeKept_data()
     {
         QTest::addColumn<bool>("offScreen");
@@ -318,71 +259,49 @@ private Q_SLOTS:
         QCOMPARE(form()->pos(), offScreen ? topCentre : dragged);
     }
 
-    // A save over a file edited by hand since it was read keeps the edit
-    // beside it and says where.
-    void handEditsAreKept_data()
+    // A save over a hand edit keeps it beside the file and says where; a file that cannot be
+    // read is named at the start and never written over.
+    void filesNamedAndKept_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("settings") << "conf";
-        QTest::newRow("alarms") << "als";
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<QString>("told"); // after the file's name in the first message
+        const QString folder = QStringLiteral(" could not be read (it is a folder, not a file)");
+        QTest::newRow("settings edited by hand") << "conf" << false << " was changed";
+        QTest::newRow("alarms edited by hand") << "als" << false << " was changed";
+        QTest::newRow("settings unreadable") << "conf" << true << folder;
+        QTest::newRow("alarms unreadable") << "als" << true << folder;
     }
-    void handEditsAreKept()
+    void filesNamedAndKept()
     {
         QFETCH(QString, file);
-        start();
-        const QByteArray byHand = "True\r\n";
-        m_folder->write(file, byHand);
-        if (file == "conf")
-            QVERIFY(click(options(), "Command3"));
-        else
-            QVERIFY(m_program->program.bas().savealarms());
-        const QStringList backups = QDir(m_folder->dir.path()).entryList({file + "-*.bak"});
-        QCOMPARE(backups.size(), 1);
-        QCOMPARE(m_folder->read(backups[0]), byHand);
-        QCOMPARE(m_program->dialogs.messages.size(), 1);
-        const QString &message = m_program->dialogs.messages[0];
-        QVERIFY(
-            message.startsWith(QDir::toNativeSeparators(m_folder->file(file)) + " was changed"));
-        QVERIFY(message.contains(QDir::toNativeSeparators(m_folder->file(backups[0]))));
-    }
-
-    // A file that cannot be read is told of by its name and never written over.
-    void unreadableFilesAreLeftAlone_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("settings") << "conf"
-                                  << "The settings file %1 could not be read (it is a "
-                                     "folder, not a file), so the settings in effect";
-        QTest::newRow("alarms") << "als"
-                                << "The alarm file %1 could not be read (it is a "
-                                   "folder, not a file), so no alarms were loaded.";
-    }
-    void unreadableFilesAreLeftAlone()
-    {
-        QFETCH(QString, file);
+        QFETCH(bool, unreadable);
         QFETCH(QString, told);
-        const QString path = m_folder->file(file);
-        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        const QString path = m_folder->file(file), shown = QDir::toNativeSeparators(path);
+        QVERIFY(!unreadable || (QFile::remove(path) && QDir().mkdir(path)));
         m_program.emplace(*m_folder);
         QVERIFY(m_program->program.startprogram());
+        if (!unreadable)
+            m_folder->write(file, "True\r\n");
         if (file == "conf")
             QVERIFY(click(options(), "Command3"));
         else
-            QVERIFY(!m_program->program.bas().savealarms());
-        QVERIFY(QFileInfo(path).isDir());
+            QCOMPARE(m_program->program.bas().savealarms(), !unreadable);
         const QStringList &messages = m_program->dialogs.messages;
-        QCOMPARE(messages.size(), 2);
-        QVERIFY2(messages[0].startsWith(told.arg(QDir::toNativeSeparators(path))),
-                 qPrintable(messages[0]));
-        QVERIFY(messages[1].contains(QDir::toNativeSeparators(path) + ": it is a folder"));
+        QCOMPARE(messages.size(), unreadable ? 2 : 1);
+        QVERIFY2(messages[0].contains(shown + told), qPrintable(messages[0]));
+        const QStringList backups = QDir(m_folder->dir.path()).entryList({file + "-*.bak"});
+        if (unreadable) {
+            QVERIFY(QFileInfo(path).isDir() && messages[1].contains(shown + ": it is a folder"));
+        } else {
+            QVERIFY(backups.size() == 1 && m_folder->read(backups[0]) == "True\r\n");
+            QVERIFY(messages[0].contains(QDir::toNativeSeparators(m_folder->file(backups[0]))));
+        }
     }
 
 #ifdef Q_OS_UNIX // a full disk is a file size limit here
-    // A change the alarm file cannot take stays in the table and the list,
-    // marked, and every later save writes it, the last as the program ends;
-    // when that fails too the user is told what is lost, and the next start
-    // finds the file as it was.
+    // An unsaved change stays marked and every later save, the last at the end, writes it; when
+    // that fails too the user is told what is lost, and the next start finds the file as it was.
     void unsavedChangesStayUntilTheEnd_data()
     {
         QTest::addColumn<int>("failedSaves"); // of three: the add, the delete, the end
@@ -397,13 +316,8 @@ private Q_SLOTS:
     {
         QFETCH(int, failedSaves);
         const QString als = QDir::toNativeSeparators(m_folder->file(QStringLiteral("als")));
-        QByteArray lines;
-        AlarmRecord alarm;
-        for (const char *message : {"First", "Second"}) {
-            alarm.message = QString::fromLatin1(message);
-            lines += formatAlarmLine(alarm, QLocale()).toUtf8() + "\r\n";
-        }
-        m_folder->write(QStringLiteral("als"), lines);
+        m_folder->write(QStringLiteral("als"), alarmLines({dailyAlarm("First", "09:00:00"),
+                                                           dailyAlarm("Second", "09:00:00")}));
         start();
         frmalarms *list = &m_program->program.alarmList();
         const auto marked = [failedSaves](int save) -> QString {
@@ -422,14 +336,11 @@ private Q_SLOTS:
         QCOMPARE(rows(list), "Second|" + marked(1));
         const QLabel *note = control<QLabel>(list, "unsavedNote");
         QCOMPARE(note->isVisibleTo(list), failedSaves > 1);
-        QVERIFY(failedSaves < 2 ||
-                (note->text().contains(als) && note->text().contains("\"First\" (deleted)")));
+        QVERIFY(failedSaves < 2 || note->text().contains(als));
         if (failedSaves == 2)
             fullDisk.reset();
         // Exit from the menu: the user is there to be told.
-        QAction *exit = nullptr;
-        for (QAction *action : m_program->program.tray()->mPopupSys()->actions())
-            exit = action->objectName() == "Exit" ? action : exit;
+        auto *exit = control<QAction>(m_program->program.tray(), "Exit");
         QVERIFY(exit);
         exit->trigger();
         fullDisk.reset();
@@ -438,9 +349,7 @@ private Q_SLOTS:
         QCOMPARE(messages.size(), failedSaves);
         for (const QString &message : messages)
             QVERIFY(message.startsWith("The alarms could not be saved.\n" + als + ": "));
-        QVERIFY(failedSaves < 3 || messages.last().contains("lost as Tockaro ends: \"Alarm "
-                                                            "mes\u2026\" (new), \"First\" "
-                                                            "(deleted)."));
+        QVERIFY(failedSaves < 3 || messages.last().contains("lost as Tockaro ends"));
         m_program.reset();
         m_program.emplace(*m_folder);
         QVERIFY(m_program->program.startprogram());
@@ -460,14 +369,9 @@ private:
         m_program->clock.set(time, date);
         m_program->ticks.fire();
     }
-    // The alarm editor while it is open, else null.
     static frmaaddalarm *editor()
     {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (auto *found = qobject_cast<frmaaddalarm *>(window))
-                return found;
-        }
-        return nullptr;
+        return openWindow<frmaaddalarm>();
     }
     // The "Alarm" column of the list, row after row.
     static QString rows(const frmalarms *list)
@@ -477,10 +381,6 @@ private:
         for (int row = 0; lv && row < lv->topLevelItemCount(); ++row)
             texts.append(lv->topLevelItem(row)->text(0));
         return texts.join(u'|');
-    }
-    QString chime() const
-    {
-        return m_folder->file(QStringLiteral("Sounds/bells.wav"));
     }
     BigCForm *form() const
     {

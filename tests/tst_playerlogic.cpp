@@ -9,61 +9,45 @@ using namespace PlayerLogic;
 class TestPlayerLogic final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void seconds_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<QList<int>>("seconds"); // whole, nearest
-        QTest::newRow("2505 ms: 2.50 s, then 2") << qint64(2505) << QList{2, 3};
-        QTest::newRow("1495 ms: 1.50 s, then 2") << qint64(1495) << QList{2, 1};
-    }
+    // Whole and nearest seconds of 2505 and 1495 ms.
     void seconds()
     {
-        QFETCH(qint64, ms);
-        QTEST((QList{wholeSeconds(ms), nearestSecond(ms)}), "seconds");
+        QCOMPARE((QList{wholeSeconds(2505), nearestSecond(2505), wholeSeconds(1495),
+                        nearestSecond(1495)}),
+                 (QList{2, 3, 2, 1}));
     }
+    // A file still loading is given up at last, as its decoder is stuck; one of unknown length
+    // plays on.
     void endCheck_data()
     {
-        QTest::addColumn<MediaStatus>("status"); // of a 10 s file, its length unknown while loading
+        QTest::addColumn<MediaStatus>("status"); // of a 10 s file; length unknown loading or at 0
         QTest::addColumn<qint64>("position");
         QTest::addColumn<bool>("repeat");
+        QTest::addColumn<int>("checksLoading");
         QTest::addColumn<EndAction>("action");
         using enum MediaStatus;
         using enum EndAction;
-        QTest::newRow("a second left") << Ready << qint64(8999) << false << None;
-        QTest::newRow("less: closes") << Ready << qint64(9500) << false << Close;
-        QTest::newRow("less, repeated: waits for the end") << Ready << qint64(9500) << true << None;
-        QTest::newRow("ended, repeated") << Ended << qint64(10000) << true << Restart;
-        QTest::newRow("length unknown") << Loading << qint64(9500) << false << None;
-        QTest::newRow("cannot be played, repeated") << Failed << qint64(0) << true << Close;
+        const int giveUp = PlayerLogic::kEndChecksToOpen;
+        QTest::newRow("a second left") << Ready << qint64(8999) << false << 0 << None;
+        QTest::newRow("less: closes") << Ready << qint64(9500) << false << 0 << Close;
+        QTest::newRow("less, repeated: waits for the end")
+            << Ready << qint64(9500) << true << 0 << None;
+        QTest::newRow("ended, repeated") << Ended << qint64(10000) << true << 0 << Restart;
+        QTest::newRow("cannot be played, repeated") << Failed << qint64(0) << true << 0 << Close;
+        QTest::newRow("loading, one check short")
+            << Loading << qint64(9500) << false << giveUp - 1 << None;
+        QTest::newRow("loading, given up") << Loading << qint64(0) << false << giveUp << GiveUp;
+        QTest::newRow("playing, no length") << Ready << qint64(0) << false << giveUp << None;
     }
     void endCheck()
     {
         QFETCH(MediaStatus, status);
         QFETCH(qint64, position);
         QFETCH(bool, repeat);
-        const qint64 duration = status == MediaStatus::Loading ? 0 : 10000;
-        QTEST(PlayerLogic::endCheck(status, duration, 10, position, repeat, 1), "action");
-    }
-
-    // A file still loading is given up at last, as its decoder is stuck; one
-    // that plays without a known length plays on.
-    void aFileThatNeverOpensIsGivenUp_data()
-    {
-        QTest::addColumn<MediaStatus>("status");
-        QTest::addColumn<int>("checksLoading");
-        QTest::addColumn<EndAction>("action");
-        using enum MediaStatus;
-        using enum EndAction;
-        QTest::newRow("loading, one check short")
-            << Loading << PlayerLogic::kEndChecksToOpen - 1 << None;
-        QTest::newRow("loading, given up") << Loading << PlayerLogic::kEndChecksToOpen << GiveUp;
-        QTest::newRow("playing, no length") << Ready << 0 << None;
-    }
-    void aFileThatNeverOpensIsGivenUp()
-    {
-        QFETCH(MediaStatus, status);
         QFETCH(int, checksLoading);
-        QTEST(PlayerLogic::endCheck(status, 0, 0, 0, false, checksLoading), "action");
+        const qint64 duration = status == MediaStatus::Loading || !position ? 0 : 10000;
+        QTEST(PlayerLogic::endCheck(status, duration, 10, position, repeat, checksLoading),
+              "action");
     }
     void volume_data()
     {
@@ -96,8 +80,8 @@ private Q_SLOTS:
         QTEST(::isvideo(file), "video");
     }
 
-    // A fade-in starts 40 dB below the volume asked for and rises by 10 dB a
-    // tick to it, not beyond; a fade-out falls by 10 dB a tick to -60 dB.
+    // A fade-in starts 40 dB below the volume asked and rises 10 dB a tick to it, not beyond; a
+    // fade-out falls 10 dB a tick to -60 dB.
     void fades_data()
     {
         QTest::addColumn<int>("asked");
