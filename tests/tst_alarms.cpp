@@ -3,6 +3,7 @@
 #include "alarms/alarmrecord.h"
 #include "alarms/alarmtable.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
@@ -137,13 +138,13 @@ private Q_SLOTS:
     void loadMessage()
     {
         const QString told = alarmLoadMessage("/x/als", AlarmFileReport{1, 2, {}});
-        QVERIFY2(told.startsWith("Alarm file: /x/als\n1 line of the alarm file could not") &&
+        QVERIFY2(told.startsWith("Alarm file: " + QDir::toNativeSeparators("/x/als") +
+                                 "\n1 line of the alarm file could not") &&
                      told.contains("\n2 alarms were loaded"),
                  qPrintable(told));
     }
-    // Which changes a failed save leaves the file without, as the list names
-    // them: "S M" stores M in slot S (an added alarm in slot count + 1), "-S"
-    // deletes slot S.
+    // What a failed save leaves the file without, as the list names it: "S M" stores M in
+    // slot S (count + 1 adds), "-S" deletes slot S.
     void unsavedChanges_data()
     {
         QTest::addColumn<QStringList>("changes");

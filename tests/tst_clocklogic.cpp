@@ -43,22 +43,6 @@ private Q_SLOTS:
         QFETCH(bool, twentyFourHour);
         QTEST(clockTimeText(time, twentyFourHour, kUs), "text");
     }
-    // The painter's digits are the time text's, every second of the day.
-    void painterDigits()
-    {
-        for (const bool twentyFourHour : {false, true}) {
-            for (int second = 0; second < 24 * 3600; ++second) {
-                const QString text =
-                    clockTimeText(QTime(0, 0).addSecs(second), twentyFourHour, kUs);
-                const std::array<int, DigitPainter::kDigits> digits =
-                    clockDigits(second, twentyFourHour);
-                for (int i = 0; i < DigitPainter::kDigits; ++i) {
-                    if (digits[i] != text.at(i + i / 2).digitValue())
-                        QFAIL(qPrintable(text));
-                }
-            }
-        }
-    }
     void dateLine() { QCOMPARE(dateLineText({2026, 12, 6}, kUs), "Sunday  6  December  2026"); }
 
     // The painter's offset and its next change hold until it comes, or the zone or format changes.
@@ -183,16 +167,9 @@ private Q_SLOTS:
         const auto replied = [](bool done, const QString &text) {
             return AskResult{AskOutcome::Answered, {done, text}};
         };
-        QTest::newRow("snoozed") << RemoteAction::Snooze << replied(true, {}) << AskReport{0};
-        QTest::newRow("nothing rings to snooze")
-            << RemoteAction::Snooze << replied(false, {})
-            << AskReport{1, {}, "Tockaro: nothing rings, so there is no alarm to snooze.\n"};
         QTest::newRow("nothing rings to stop")
             << RemoteAction::Stop << replied(false, {})
             << AskReport{1, {}, "Tockaro: nothing rings, so there is no alarm to stop.\n"};
-        QTest::newRow("the next alarm, a line")
-            << RemoteAction::Next << replied(true, "7 Dec 2026 08:30:00  B")
-            << AskReport{0, "7 Dec 2026 08:30:00  B\n"};
         QTest::newRow("no copy runs")
             << RemoteAction::List << AskResult{AskOutcome::NotRunning}
             << AskReport{1,

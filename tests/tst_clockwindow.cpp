@@ -183,9 +183,8 @@ private Q_SLOTS:
         QVERIFY(painter.rule.twentyFourHour);
     }
 
-    // The chime follows the dialog at once, OK or not; Escape is Cancel, which keeps what the
-    // dialog shows for the next OK; Return presses the focused OK, which saves and applies the
-    // time format at once (the size: the end-to-end run).
+    // The chime follows the dialog, OK or not; Escape cancels, keeping what it shows; Return
+    // presses the focused OK, which saves and applies the time format at once.
     void optionsDialog()
     {
         start();

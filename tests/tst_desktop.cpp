@@ -174,9 +174,8 @@ private Q_SLOTS:
         QTest::newRow("a link to nothing") << "gone" << true << true << false;
     }
 
-    // Whatever is in the lock file's place, the start goes on at once and says
-    // so, and a second copy is still refused, by the lock in the runtime
-    // folder. Where no lock can be had, no copy runs, and it says why.
+    // Whatever is in the lock file's place the start goes on and says so, a second copy is
+    // refused by the runtime folder's lock; where no lock can be had, none runs, saying why.
     void plantedLock()
     {
         QFETCH(QString, planted);
@@ -218,10 +217,8 @@ private Q_SLOTS:
 #endif
 
 #ifdef Q_OS_LINUX
-    // A second start of the same user shows the clock, even after a crash left
-    // the socket behind, and gives up within a second on a clock that is
-    // stopped with its queue full; a copy that finds its socket another
-    // copy's leaves it alone.
+    // A second start shows the clock, even past a crash's socket, and gives up within a second
+    // on a stopped clock with its queue full; a copy leaves another copy's socket alone.
     void showRequests()
     {
         QTemporaryDir folder;
@@ -273,9 +270,8 @@ private Q_SLOTS:
         QTest::newRow("a privileged user") << true;
     }
 
-    // Another user flooding the clock's socket cannot reach it; one who may
-    // reach any socket is turned away, told of once. Either way the user's
-    // own second start gets through.
+    // Another user flooding the socket cannot reach it; one who may reach any socket is turned
+    // away, told of once. Either way the user's own second start gets through.
     void othersCannotHoldUpASecondStart()
     {
         QFETCH(bool, privileged);
@@ -341,10 +337,7 @@ private Q_SLOTS:
                                      const QByteArray &lead = {}) {
             row(name, action, AskOutcome::Answered, answered(action), lead);
         };
-        answeredRow("show", RemoteAction::Show);
         answeredRow("snooze with nothing ringing is idle", RemoteAction::Snooze);
-        answeredRow("stop is done", RemoteAction::Stop);
-        answeredRow("next tells the alarm", RemoteAction::Next);
         answeredRow("list tells its lines, beyond ASCII", RemoteAction::List);
 #ifdef Q_OS_LINUX
         answeredRow("after a start that sends nothing", RemoteAction::Next, "");
@@ -354,9 +347,8 @@ private Q_SLOTS:
         row("no copy runs", RemoteAction::Snooze, AskOutcome::NotRunning, {});
     }
 
-    // A start's action reaches the clock and brings back its reply; a start
-    // that sends nothing or too much is dropped, unanswered, and cannot hold
-    // up the next.
+    // An action reaches the clock and brings back its reply; a start that sends nothing or too
+    // much is dropped, unanswered, and cannot hold up the next.
     void actions()
     {
         QFETCH(RemoteAction, action);

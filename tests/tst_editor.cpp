@@ -192,16 +192,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        const QString minutes = QStringLiteral("txtsnoozetimer");
-        QTest::newRow("5 typed over 15") << minutes << "5"
-                                         << "5";
-        QTest::newRow("-1 gives 1, not 11") << minutes << "-1"
-                                            << "1";
-        QTest::newRow("75 stops at 7: above 59 is refused") << minutes << "75"
-                                                            << "7";
-        QTest::newRow("09 typed over the hour 07") << "timepicker"
-                                                   << "09"
-                                                   << "09:30:15 AM";
+        const auto row = [](const char *name, const char *box, const char *typed,
+                            const char *stored) {
+            QTest::newRow(name) << box << typed << stored;
+        };
+        row("5 typed over 15", "txtsnoozetimer", "5", "5");
+        row("-1 gives 1, not 11", "txtsnoozetimer", "-1", "1");
+        row("75 stops at 7: above 59 is refused", "txtsnoozetimer", "75", "7");
+        row("09 typed over the hour 07", "timepicker", "09", "09:30:15 AM");
     }
     void minuteBox()
     {
