@@ -5,6 +5,7 @@ list(APPEND TOCKARO_CORE_SOURCES
     base/dialogs.h
     base/digitpainter.h
     base/instanceguard.h
+    base/littleendian.h
     base/logging.cpp base/logging.h
     base/poweroff.h
     base/programend.h

@@ -1,6 +1,6 @@
 #include "playback/tone.h"
 
-#include <QtEndian>
+#include "base/littleendian.h"
 
 #include <cmath>
 #include <numbers>
@@ -13,18 +13,6 @@ constexpr int kBeepMs = 100;
 constexpr int kBeeps = 4;
 constexpr int kLengthMs = 1400;
 constexpr int kRampSamples = kRate / 500; // 2 ms each way, so no beep clicks
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    const quint16 little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), 2);
-}
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    const quint32 little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), 4);
-}
 
 } // namespace
 

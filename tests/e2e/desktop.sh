@@ -15,16 +15,9 @@ build_dir=$(cd "$1" && pwd)
 notification_server=$2
 work=$(mktemp -d)
 folder=$work/folder
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 pids=()
 source "$(dirname "$0")/lib.sh"
-
-window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
-shown() { [ -n "$(window_named "$1")" ]; }
-hidden() { [ -z "$(window_named "$1")" ]; }
+private_home
 
 stop_program() {
     kill "$1"

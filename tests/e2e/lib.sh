@@ -2,10 +2,21 @@
 # folder), `folder` (the program folder) and `pids` (what it started, ended on
 # exit) before it sources this.
 
-faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
+faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1 || true)
 
+# A home, configuration, data, cache and runtime folder of the run's own, so
+# nothing the run writes lands in the real home.
+private_home() {
+    export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+    export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# A script ends what else it started in before_cleanup, when it has one.
 cleanup() {
     local pid
+    if declare -F before_cleanup >/dev/null; then before_cleanup; fi
     for pid in "${pids[@]}"; do
         kill -9 "$pid" 2>/dev/null || true
     done
@@ -34,6 +45,11 @@ wait_for() {
         sleep 0.05
     done
 }
+
+# A visible window by its whole title, and whether one is up.
+window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+shown() { [ -n "$(window_named "$1")" ]; }
+hidden() { [ -z "$(window_named "$1")" ]; }
 
 running() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" | cut -c1)" != Z ]; }
 ended() { ! running "$1"; }

@@ -15,18 +15,12 @@ build_dir=$(cd "$1" && pwd)
 remotepointer=$2
 work=$(mktemp -d)
 folder=$work/folder
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 # The session is mutter's alone: nothing of the caller's display or platform.
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
 pids=()
 source "$(dirname "$0")/lib.sh"
+private_home
 
-window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
-shown() { [ -n "$(window_named "$1")" ]; }
-hidden() { [ -z "$(window_named "$1")" ]; }
 logged() { grep -qF "$2" "$work/$1.log"; }
 
 # start_in_session NAME [VARIABLE=VALUE...]: starts the installed program as a

@@ -29,41 +29,8 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 pids=()
-
-cleanup() {
-    local pid
-    wineserver -k 2>/dev/null || true
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [ -f "$log" ] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
-    done
-    exit 1
-}
-
-step() { echo "windows: $*"; }
-
-# Polls a command every 100 ms until it succeeds or the deadline passes.
-wait_for() {
-    local what=$1 seconds=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-        sleep 0.1
-    done
-}
-
-running() { kill -0 "$1" 2>/dev/null; }
-ended() { ! running "$1"; }
+before_cleanup() { wineserver -k 2>/dev/null || true; }
+source "$(dirname "$0")/lib.sh"
 window() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
 shown() { [ -n "$(window "$1")" ]; }
 gone() { [ -z "$(window "$1")" ]; }

@@ -7,6 +7,8 @@
 // usage: iconpaint OUTPUT_DIR SIZE...   writes OUTPUT_DIR/SIZExSIZE/apps/tockaro.png
 //        iconpaint --ico FILE SIZE...     writes one Windows icon file with every size
 
+#include "base/littleendian.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QDir>
@@ -15,7 +17,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -77,18 +78,6 @@ QImage paintedIcon(int size)
         paintIcon(painter, size);
     }
     return image;
-}
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    const quint16 little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), 2);
-}
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    const quint32 little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), 4);
 }
 
 // One image of a Windows icon file: the largest as a PNG, the others as the
