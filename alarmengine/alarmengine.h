@@ -78,7 +78,6 @@ public:
     // Snooze and OK only end the try: nothing is snoozed or kept, and the
     // computer is never turned off. False while an alarm window is up.
     bool tryAlarm(const AlarmRecord &alarm);
-    bool trying() const { return m_trial.has_value(); }
 
     // The user's answers to the alarm window, from its buttons or from
     // anywhere else (the command line, a notification). False when no alarm
@@ -104,7 +103,6 @@ public:
     EngineMemory memory() const;
     void restore(const EngineMemory &memory);
 
-    Phase phase() const { return m_phase; }
     // An alarm rings and holds the sound: the next alarm waits for it.
     bool alarmRinging() const { return m_phase == Phase::Ringing || m_phase == Phase::FadingOut; }
     // The alarm that comes due first, as of the last change.

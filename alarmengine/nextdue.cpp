@@ -55,6 +55,26 @@ qint64 instantOf(qint64 local, qint64 afterUtc, const QTimeZone &zone)
     return std::max(high, afterUtc + 1);
 }
 
+// When one alarm comes due after `after`: the local second its schedule
+// names next, and the instant its snooze ends.
+struct SlotDue {
+    std::optional<qint64> local;
+    std::optional<qint64> snoozeUtc;
+};
+
+SlotDue slotDue(const AlarmRecord &alarm, const AlarmMarks &mark, const QDateTime &after,
+                qint64 afterUtc, qint64 afterLocal, const QLocale &locale)
+{
+    // Nothing up to the alarm's last change rings, should the clock have been set back since.
+    const qint64 from = mark.changedAt && *mark.changedAt > afterUtc
+                            ? localSecondIn(after.timeZone(), *mark.changedAt)
+                            : afterLocal;
+    SlotDue due{nextScheduleDue(alarm, mark, locale, from), std::nullopt};
+    if (mark.snoozeUntil && *mark.snoozeUntil > afterUtc)
+        due.snoozeUtc = mark.snoozeUntil;
+    return due;
+}
+
 } // namespace
 
 std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
@@ -74,15 +94,11 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
             earliest = std::pair(second, slot);
     };
     for (int slot = 1; slot <= alarmCount; ++slot) {
-        const AlarmMarks &mark = marks[slot];
-        // Nothing up to the alarm's last change rings, should the clock have been set back since.
-        const qint64 from = mark.changedAt && *mark.changedAt > afterUtc
-                                ? localSecondIn(after.timeZone(), *mark.changedAt)
-                                : afterLocal;
-        if (const std::optional<qint64> due = nextScheduleDue(alarms[slot], mark, locale, from))
-            keepEarlier(earliestLocal, *due, slot);
-        if (const std::optional<qint64> snooze = mark.snoozeUntil; snooze && *snooze > afterUtc)
-            keepEarlier(earliestSnooze, *snooze, slot);
+        const SlotDue due = slotDue(alarms[slot], marks[slot], after, afterUtc, afterLocal, locale);
+        if (due.local)
+            keepEarlier(earliestLocal, *due.local, slot);
+        if (due.snoozeUtc)
+            keepEarlier(earliestSnooze, *due.snoozeUtc, slot);
     }
     std::optional<std::pair<qint64, int>> due = earliestSnooze;
     if (earliestLocal) {
@@ -98,12 +114,18 @@ std::optional<NextDue> nextWakeUp(const AlarmSlots &alarms, int alarmCount,
 std::optional<QDateTime> alarmNextDue(const AlarmRecord &alarm, const AlarmMarks &mark,
                                       const QDateTime &after, const QLocale &locale)
 {
-    AlarmSlots one;
-    AlarmMarksTable marks{};
-    one[1] = alarm;
-    marks[1] = mark;
-    const std::optional<NextDue> due = nextWakeUp(one, 1, marks, after, locale);
-    return due ? std::optional(due->at) : std::nullopt;
+    const qint64 afterUtc = after.toSecsSinceEpoch();
+    const SlotDue due =
+        slotDue(alarm, mark, after, afterUtc, localSecondOf(after.date(), after.time()), locale);
+    std::optional<qint64> at = due.snoozeUtc;
+    if (due.local) {
+        const qint64 instant = instantOf(*due.local, afterUtc, after.timeZone());
+        if (!at || instant < *at)
+            at = instant;
+    }
+    if (!at)
+        return std::nullopt;
+    return QDateTime::fromSecsSinceEpoch(*at, Qt::UTC);
 }
 
 qint64 nextNeededTick(const QDateTime &now, std::optional<qint64> dueUtc)
